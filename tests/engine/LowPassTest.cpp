@@ -1,0 +1,86 @@
+#include "LowPass.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace {
+
+// Peak output amplitude of a steady sine after the filter has settled.
+double sineGain(LowPass& filter, double hz, double fs) {
+    const double w = 2.0 * std::numbers::pi * hz / fs;
+    double peak = 0.0;
+    for (int n = 0; n < 40000; ++n) {
+        const double y = filter.process(std::sin(w * n));
+        if (n > 20000) peak = std::max(peak, std::abs(y));
+    }
+    return peak;
+}
+
+LowPass makeLowPass(double fs, double fc) {
+    LowPass filter;
+    filter.setSampleRate(fs);
+    filter.setCutoff(fc);
+    return filter;
+}
+
+} // namespace
+
+TEST(LowPass, QIsMappedFromTheSetting) {
+    LowPass filter;
+    filter.setSampleRate(44100.0);
+    EXPECT_EQ(filter.getQ(), 0.7071067811865476);
+    filter.setQ(0.7071067811865476);
+    EXPECT_DOUBLE_EQ(filter.getQ(), 0.7363961030678928);
+}
+
+TEST(LowPass, GainAtCutoffEqualsQ) {
+    struct Case {
+        double fs, fc;
+        bool setQ;
+        double expected;
+    };
+    for (const Case c :
+         {Case{44100.0, 2000.0, false, 0.7071067811865476}, Case{48000.0, 7000.0, false, 0.7071067811865476},
+          Case{44100.0, 2000.0, true, 0.7363961030678928}}) {
+        LowPass filter = makeLowPass(c.fs, c.fc);
+        if (c.setQ) filter.setQ(0.7071067811865476);
+        EXPECT_NEAR(sineGain(filter, c.fc, c.fs), c.expected, 2e-3) << c.fc << " Hz at " << c.fs;
+    }
+}
+
+TEST(LowPass, PassesDcAndRejectsHighFrequencies) {
+    LowPass filter = makeLowPass(44100.0, 2000.0);
+    double y = 0.0;
+    for (int n = 0; n < 2000; ++n) y = filter.process(1.0);
+    EXPECT_NEAR(y, 1.0, 1e-9);
+    LowPass high = makeLowPass(44100.0, 2000.0);
+    EXPECT_LT(sineGain(high, 15000.0, 44100.0), 0.03);
+}
+
+TEST(LowPass, IsSilentUntilACutoffIsSet) {
+    LowPass filter;
+    filter.setSampleRate(44100.0);
+    EXPECT_EQ(filter.process(1.0), 0.0);
+}
+
+TEST(LowPass, NonNumbersNeverPoisonTheState) {
+    LowPass filter = makeLowPass(44100.0, 2000.0);
+    filter.process(std::numeric_limits<double>::quiet_NaN());
+    filter.process(std::numeric_limits<double>::infinity());
+    double y = 0.0;
+    for (int n = 0; n < 2000; ++n) y = filter.process(1.0);
+    EXPECT_NEAR(y, 1.0, 1e-9);
+}
+
+TEST(LowPass, DegenerateSettingsGiveSilenceNotNonNumbers) {
+    LowPass zeroRate;
+    zeroRate.setSampleRate(0.0);
+    zeroRate.setCutoff(2000.0);
+    LowPass badCutoff = makeLowPass(44100.0, std::numeric_limits<double>::quiet_NaN());
+    for (LowPass* filter : {&zeroRate, &badCutoff}) {
+        for (int n = 0; n < 10; ++n) EXPECT_EQ(filter->process(1.0), 0.0);
+    }
+}
