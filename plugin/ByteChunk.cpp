@@ -13,10 +13,18 @@ int putRaw(std::vector<unsigned char>& bytes, const T& value) {
 
 } // namespace
 
-int ByteChunk::Put(int32_t value) { return putRaw(bytes, value); }
-int ByteChunk::Put(uint32_t value) { return putRaw(bytes, value); }
-int ByteChunk::Put(double value) { return putRaw(bytes, value); }
-int ByteChunk::Put(bool value) { return putRaw(bytes, static_cast<unsigned char>(value ? 1 : 0)); }
+int ByteChunk::Put(int32_t value) {
+    return putRaw(bytes, value);
+}
+int ByteChunk::Put(uint32_t value) {
+    return putRaw(bytes, value);
+}
+int ByteChunk::Put(double value) {
+    return putRaw(bytes, value);
+}
+int ByteChunk::Put(bool value) {
+    return putRaw(bytes, static_cast<unsigned char>(value ? 1 : 0));
+}
 
 int ByteChunk::PutStr(const char* text) {
     const int32_t length = text ? static_cast<int32_t>(std::strlen(text)) : 0;
@@ -45,9 +53,15 @@ int ByteChunk::GetBytes(void* data, int size, int startPos) const {
     return startPos + size;
 }
 
-int ByteChunk::Get(int32_t* value, int startPos) const { return GetBytes(value, sizeof(*value), startPos); }
-int ByteChunk::Get(uint32_t* value, int startPos) const { return GetBytes(value, sizeof(*value), startPos); }
-int ByteChunk::Get(double* value, int startPos) const { return GetBytes(value, sizeof(*value), startPos); }
+int ByteChunk::Get(int32_t* value, int startPos) const {
+    return GetBytes(value, sizeof(*value), startPos);
+}
+int ByteChunk::Get(uint32_t* value, int startPos) const {
+    return GetBytes(value, sizeof(*value), startPos);
+}
+int ByteChunk::Get(double* value, int startPos) const {
+    return GetBytes(value, sizeof(*value), startPos);
+}
 
 int ByteChunk::Get(bool* value, int startPos) const {
     unsigned char byte = 0;

@@ -5,7 +5,9 @@
 namespace Pitch {
 namespace {
 
-double roundTo(double value, double scale) { return std::round(value * scale) / scale; }
+double roundTo(double value, double scale) {
+    return std::round(value * scale) / scale;
+}
 
 std::array<double, kTableSize> makeMIDI2Hz() {
     std::array<double, kTableSize> table{};
