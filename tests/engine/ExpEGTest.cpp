@@ -1,0 +1,127 @@
+#include "ExpEG.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+int samplesUntil(ExpEG& eg, int state, int limit = 10000000) {
+    int n = 0;
+    while (eg.getState() != state && n < limit) {
+        eg.update();
+        ++n;
+    }
+    return n;
+}
+
+ExpEG makeEG(double fs, double attack, double decay, double sustain, double release) {
+    ExpEG eg;
+    eg.setSampleRate(fs);
+    eg.setAttack(attack);
+    eg.setDecay(decay);
+    eg.setSustain(sustain);
+    eg.setRelease(release);
+    return eg;
+}
+
+} // namespace
+
+TEST(ExpEG, FastestAttackTakesAbout217SamplesAt44100) {
+    ExpEG eg = makeEG(44100.0, 0.0, 0.5, 0.5, 0.5);
+    eg.start();
+    EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
+    const int n = samplesUntil(eg, ExpEG::kDecay);
+    EXPECT_NEAR(n, 217, 1);
+    EXPECT_EQ(eg.getLevel(), 1.0);
+}
+
+TEST(ExpEG, StageTimesFollowTheTimeParameter) {
+    // 1/k seconds with k = 5^(3.3 - 7.5x) + 0.05 decades per second.
+    struct Case {
+        double x, seconds;
+    };
+    for (const Case c : {Case{0.0, 1.0 / 202.63}, Case{0.5, 1.0 / 0.5347}, Case{1.0, 1.0 / 0.05116}}) {
+        ExpEG eg = makeEG(44100.0, c.x, 0.0, 1.0, c.x);
+        eg.start();
+        const int attack = samplesUntil(eg, ExpEG::kDecay);
+        EXPECT_NEAR(attack / 44100.0, c.seconds, c.seconds * 0.005) << c.x;
+        eg.stop();
+        const int release = samplesUntil(eg, ExpEG::kOff);
+        EXPECT_NEAR(release / 44100.0, c.seconds, c.seconds * 0.005) << c.x;
+        EXPECT_EQ(eg.getLevel(), 0.0);
+    }
+}
+
+TEST(ExpEG, StopBeforeAnyLevelSwitchesStraightOff) {
+    ExpEG eg = makeEG(44100.0, 0.5, 0.5, 0.5, 0.5);
+    eg.stop();
+    EXPECT_FALSE(eg.isOn());
+    EXPECT_EQ(eg.getLevel(), 0.0);
+}
+
+TEST(ExpEG, ZeroSustainHoldsTheDecayUntilStopped) {
+    ExpEG eg = makeEG(44100.0, 0.0, 0.0, 0.0, 0.0);
+    eg.start();
+    for (int n = 0; n < 200000; ++n) eg.update();
+    EXPECT_EQ(eg.getState(), ExpEG::kDecay);
+    EXPECT_LT(eg.getLevel(), 1e-6);
+    eg.stop();
+    EXPECT_EQ(eg.getState(), ExpEG::kRelease);
+}
+
+TEST(ExpEG, DecayGlidesToANewSustainLevel) {
+    ExpEG eg = makeEG(44100.0, 0.0, 0.0, 0.2, 0.0);
+    eg.start();
+    for (int n = 0; n < 20000; ++n) eg.update();
+    EXPECT_NEAR(eg.getLevel(), 0.2, 1e-9);
+    eg.setSustain(0.8);
+    for (int n = 0; n < 20000; ++n) eg.update();
+    EXPECT_NEAR(eg.getLevel(), 0.8, 1e-9);
+}
+
+TEST(ExpEG, TriggerModeDecidesWhetherAStartRestartsTheAttack) {
+    for (const bool single : {true, false}) {
+        ExpEG eg = makeEG(44100.0, 0.0, 0.5, 0.5, 0.5);
+        eg.setTrigger(single);
+        eg.start();
+        samplesUntil(eg, ExpEG::kDecay);
+        for (int n = 0; n < 1000; ++n) eg.update();
+        const double level = eg.getLevel();
+        eg.start();
+        EXPECT_EQ(eg.getState(), single ? ExpEG::kDecay : ExpEG::kAttack);
+        // Neither mode resets the level: a retriggered attack starts where the envelope is.
+        EXPECT_EQ(eg.getLevel(), level);
+    }
+}
+
+TEST(ExpEG, ChangingTheCurrentStageTimeTakesEffectAtOnce) {
+    ExpEG eg = makeEG(44100.0, 1.0, 0.5, 0.5, 0.5);
+    eg.start();
+    eg.update();
+    eg.setAttack(0.0);
+    EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
+    eg.setRelease(1.0);
+    EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
+}
+
+TEST(ExpEG, UnusableSettingsNeverProduceNonNumbers) {
+    ExpEG eg;
+    eg.setSampleRate(0.0);
+    eg.setAttack(std::numeric_limits<double>::quiet_NaN());
+    eg.setSustain(std::numeric_limits<double>::infinity());
+    eg.start();
+    for (int n = 0; n < 5000; ++n) {
+        eg.update();
+        ASSERT_TRUE(std::isfinite(eg.getLevel()));
+    }
+    // Even at the lowest rates the envelope steps no further than its target.
+    ExpEG slow = makeEG(10.0, 0.0, 0.0, 0.3, 0.0);
+    slow.start();
+    for (int n = 0; n < 50; ++n) {
+        slow.update();
+        ASSERT_LE(slow.getLevel(), 1.0);
+        ASSERT_GE(slow.getLevel(), 0.0);
+    }
+}
