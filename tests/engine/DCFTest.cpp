@@ -1,0 +1,224 @@
+#include "DCF.h"
+
+#include "Pitch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace {
+
+DCF makeFilter(double fs, int type, int cutoff, double resonance) {
+    DCF filter;
+    filter.setSampleRate(fs);
+    filter.setType(type);
+    filter.setResonance(resonance);
+    filter.setCutoff(cutoff, false);
+    return filter;
+}
+
+// Steady-state peak gain for a sine of hz on the left channel.
+double sineGain(DCF& filter, double hz, double fs, double amplitude = 0.01) {
+    const double w = 2.0 * std::numbers::pi * hz / fs;
+    double peak = 0.0;
+    for (int n = 0; n < 30000; ++n) {
+        double l = amplitude * std::sin(w * n);
+        double r = l;
+        filter.process(&l, &r, 0);
+        if (n > 20000) peak = std::max(peak, std::abs(l));
+    }
+    return peak / amplitude;
+}
+
+} // namespace
+
+TEST(DCF, WithoutResonanceLowpass24IsFourBilinearPoles) {
+    const double fs = 44100.0;
+    const int cutoff = 128 * 83; // about 1 kHz
+    DCF filter = makeFilter(fs, Properties::eLowpass24, cutoff, 0.0);
+    const double omega = Pitch::convert2Hz(cutoff) * 2.0 * std::numbers::pi / fs;
+    // One unwarped bilinear pole at its own cutoff: ω / |ω + j·2tan(ω/2)|.
+    const double stage = omega / std::hypot(omega, 2.0 * std::tan(omega / 2.0));
+    EXPECT_NEAR(sineGain(filter, Pitch::convert2Hz(cutoff), fs), std::pow(stage, 4), 2e-3);
+    EXPECT_EQ(filter.getOutputGain(), 1.0);
+    EXPECT_EQ(filter.getFeedback(), 0.0);
+
+    DCF dc = makeFilter(fs, Properties::eLowpass24, cutoff, 0.0);
+    double l = 0.0, r = 0.0;
+    for (int n = 0; n < 5000; ++n) {
+        l = r = 1.0;
+        dc.process(&l, &r, 0);
+    }
+    EXPECT_NEAR(l, 1.0, 1e-6);
+}
+
+TEST(DCF, OutputGainAndFeedbackFollowTheResonance) {
+    struct Case {
+        double resonance, gain;
+    };
+    for (const Case c : {Case{0.0, 1.0}, Case{0.25, 1.75}, Case{0.5, 2.0}, Case{1.0, 1.0}}) {
+        DCF filter = makeFilter(44100.0, Properties::eLowpass24, 0, c.resonance);
+        double l = 0.0, r = 0.0;
+        filter.process(&l, &r, 0);
+        EXPECT_DOUBLE_EQ(filter.getOutputGain(), c.gain) << c.resonance;
+        EXPECT_DOUBLE_EQ(filter.getFeedback(), c.resonance * 4.1) << c.resonance;
+    }
+}
+
+TEST(DCF, FeedbackScalerFallsBetween500And2000Hz) {
+    struct Case {
+        int type, cutoff;
+    };
+    for (const Case c : {Case{Properties::eLowpass24, 0}, Case{Properties::eLowpass24, 9000},
+                         Case{Properties::eLowpass24, 10000}, Case{Properties::eLowpass24, 17280},
+                         Case{Properties::eLowpass12, 10000}}) {
+        DCF filter = makeFilter(44100.0, c.type, c.cutoff, 1.0);
+        double l = 0.0, r = 0.0;
+        filter.process(&l, &r, 0);
+        const double f = Pitch::convert2Hz(c.cutoff);
+        double scaler = f < 500.0 ? 4.1 : f > 2000.0 ? 4.005 : 4.1 + (f - 500.0) * -0.095 / 1500.0;
+        if (c.type == Properties::eLowpass12) scaler *= 0.985;
+        EXPECT_NEAR(filter.getFeedback(), scaler, 1e-12) << c.cutoff;
+    }
+}
+
+TEST(DCF, KnobCutoffSlidesOneStepPerSample) {
+    DCF filter = makeFilter(44100.0, Properties::eLowpass24, 900, 0.0);
+    filter.setCutoff(1000, true);
+    double l = 0.0, r = 0.0;
+    for (int n = 0; n < 99; ++n) filter.process(&l, &r, 0);
+    EXPECT_EQ(filter.getCurrentCutoff(), 999);
+    filter.process(&l, &r, 0);
+    EXPECT_EQ(filter.getCurrentCutoff(), 1000);
+    filter.process(&l, &r, 0);
+    EXPECT_EQ(filter.getCurrentCutoff(), 1000);
+
+    filter.setCutoff(990, true);
+    for (int n = 0; n < 20; ++n) filter.process(&l, &r, 0);
+    EXPECT_EQ(filter.getCurrentCutoff(), 990);
+    filter.setCutoff(5000, false);
+    EXPECT_EQ(filter.getCurrentCutoff(), 5000);
+}
+
+TEST(DCF, ResetStatesSeedSelfOscillation) {
+    DCF filter = makeFilter(44100.0, Properties::eLowpass24, 9000, 0.0);
+    EXPECT_EQ(filter.getStageState(0, 0), 0.0);
+    EXPECT_EQ(filter.getStageState(1, 0), 0.01);
+    EXPECT_EQ(filter.getStageState(2, 1), 0.0);
+    EXPECT_EQ(filter.getStageState(3, 1), -0.01);
+
+    // With full resonance and no input at all, the seed grows into a sustained oscillation.
+    filter.setResonance(1.0);
+    double sum = 0.0;
+    for (int n = 0; n < 88200; ++n) {
+        double l = 0.0, r = 0.0;
+        filter.process(&l, &r, 0);
+        if (n >= 44100) sum += l * l;
+    }
+    EXPECT_GT(std::sqrt(sum / 44100.0), 0.1);
+}
+
+TEST(DCF, OnlyANewTypeResetsTheStates) {
+    DCF filter = makeFilter(44100.0, Properties::eLowpass24, 9000, 0.3);
+    double l = 0.5, r = 0.5;
+    for (int n = 0; n < 10; ++n) filter.process(&l, &r, 0);
+    const double state = filter.getStageState(0, 0);
+    filter.setType(Properties::eLowpass24);
+    EXPECT_EQ(filter.getStageState(0, 0), state);
+    filter.setType(Properties::eHighpass24);
+    EXPECT_EQ(filter.getStageState(0, 0), 0.0);
+    EXPECT_EQ(filter.getStageState(1, 0), 0.01);
+}
+
+TEST(DCF, TypesShapeTheResponse) {
+    const double fs = 48000.0;
+    const int cutoff = 128 * 83;
+    const double fc = Pitch::convert2Hz(cutoff);
+    DCF low24 = makeFilter(fs, Properties::eLowpass24, cutoff, 0.0);
+    DCF low12 = makeFilter(fs, Properties::eLowpass12, cutoff, 0.0);
+    DCF high24 = makeFilter(fs, Properties::eHighpass24, cutoff, 0.0);
+    DCF high24Low = makeFilter(fs, Properties::eHighpass24, cutoff, 0.0);
+    const double l24 = sineGain(low24, 8.0 * fc, fs);
+    const double l12 = sineGain(low12, 8.0 * fc, fs);
+    EXPECT_LT(l24, 1.0 / 3000.0); // four poles: about 1/8^4
+    EXPECT_GT(l12, 1.0 / 100.0);  // two poles: about 1/8^2
+    EXPECT_LT(l12, 1.0 / 50.0);
+    EXPECT_NEAR(sineGain(high24, 8.0 * fc, fs), 1.0, 0.05);
+    EXPECT_LT(sineGain(high24Low, fc / 8.0, fs), 1.0 / 3000.0);
+}
+
+TEST(DCF, CutoffModulationIsClampedToTheTableEnds) {
+    struct Case {
+        int cutoff, mod, equivalent;
+    };
+    for (const Case c : {Case{0, -500, 0}, Case{100, std::numeric_limits<int>::min(), 0},
+                         Case{17000, 1000, 17280}, Case{17280, std::numeric_limits<int>::max(), 17280}}) {
+        DCF modulated = makeFilter(44100.0, Properties::eLowpass24, c.cutoff, 0.7);
+        DCF plain = makeFilter(44100.0, Properties::eLowpass24, c.equivalent, 0.7);
+        for (int n = 0; n < 200; ++n) {
+            double l1 = std::sin(n * 0.3), r1 = l1, l2 = l1, r2 = l1;
+            modulated.process(&l1, &r1, c.mod);
+            plain.process(&l2, &r2, 0);
+            ASSERT_EQ(l1, l2) << c.cutoff << " " << c.mod;
+        }
+    }
+}
+
+TEST(DCF, NonNumbersNeverPoisonTheFilter) {
+    DCF poisoned = makeFilter(44100.0, Properties::eLowpass24, 9000, 0.9);
+    DCF clean = makeFilter(44100.0, Properties::eLowpass24, 9000, 0.9);
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity()};
+    for (int n = 0; n < 300; ++n) {
+        const double in = 0.3 * std::sin(n * 0.05);
+        double l1 = n < 3 ? bad[n] : in, r1 = n < 3 ? bad[2 - n] : in;
+        double l2 = n < 3 ? 0.0 : in, r2 = l2;
+        poisoned.process(&l1, &r1, 0);
+        clean.process(&l2, &r2, 0);
+        ASSERT_EQ(l1, l2) << n;
+        ASSERT_EQ(r1, r2) << n;
+    }
+    poisoned.setResonance(std::numeric_limits<double>::quiet_NaN());
+    double l = 0.1, r = 0.1;
+    poisoned.process(&l, &r, 0);
+    EXPECT_TRUE(std::isfinite(l) && std::isfinite(r));
+}
+
+TEST(DCF, RecursiveStatesNeverGoSubnormalInALongSilentTail) {
+    for (const int type : {Properties::eLowpass24, Properties::eLowpass12, Properties::eHighpass24}) {
+        DCF filter = makeFilter(44100.0, type, 12000, 0.2);
+        for (int n = 0; n < 10 * 44100; ++n) {
+            double l = n < 1000 ? std::sin(n * 0.2) : 0.0, r = l;
+            filter.process(&l, &r, 0);
+            for (int stage = 0; stage < 4; ++stage) {
+                for (int channel = 0; channel < 2; ++channel) {
+                    ASSERT_NE(std::fpclassify(filter.getStageState(stage, channel)), FP_SUBNORMAL);
+                }
+            }
+            ASSERT_NE(std::fpclassify(l), FP_SUBNORMAL);
+        }
+    }
+}
+
+TEST(DCF, TablesAreSharedPerSampleRate) {
+    const DCF::Tables& a = DCF::tablesFor(48000.0);
+    const DCF::Tables& b = DCF::tablesFor(96000.0);
+    EXPECT_EQ(&a, &DCF::tablesFor(48000.0));
+    EXPECT_NE(&a, &b);
+    EXPECT_DOUBLE_EQ(a.freq2rad[6144], Pitch::convert2Hz(6144) * 2.0 * std::numbers::pi / 48000.0);
+    EXPECT_DOUBLE_EQ(b.freq2rad[6144] * 2.0, a.freq2rad[6144]);
+}
+
+TEST(DCF, UnusableSampleRateKeepsThePreviousTables) {
+    DCF filter = makeFilter(44100.0, Properties::eLowpass24, 9000, 0.5);
+    for (const double fs : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
+        filter.setSampleRate(fs);
+        filter.setCutoff(9000, false);
+        double l = 0.5, r = 0.5;
+        for (int n = 0; n < 100; ++n) filter.process(&l, &r, 0);
+        EXPECT_TRUE(std::isfinite(l)) << fs;
+        EXPECT_NE(l, 0.0) << fs;
+    }
+}
