@@ -1,0 +1,104 @@
+#include "MipMap.h"
+
+#include "FFT.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Below this a filtered wave counts as silent: scaling it to full scale would only amplify rounding.
+constexpr double kSilence = 1e-13;
+
+// The smooth roll-off that keeps the top harmonics of a level from ending abruptly.
+float rollOff(uint32_t bin, uint32_t bins) {
+    const float ratio = static_cast<float>(bin) / static_cast<float>(bins);
+    return static_cast<float>(1.0 - static_cast<double>(ratio) * static_cast<double>(ratio));
+}
+
+} // namespace
+
+MipMap::MipMap() {
+    FFT::init();
+}
+
+void MipMap::cleanup() {
+    valid = false;
+    for (auto& level : levels) level.reset();
+}
+
+void MipMap::setResourcePath(const char* path) {
+    resourcePath.fill('\0');
+    if (path == nullptr) return;
+    std::strncpy(resourcePath.data(), path, kPathLength - 1);
+}
+
+void MipMap::setWaveCount(uint32_t waves) {
+    numberOfWaves = std::clamp<uint32_t>(waves, 1, kMaxWaves);
+    totalSamples = numberOfWaves * kWaveLength;
+}
+
+void MipMap::createMipMap(uint32_t id) {
+    tableId = static_cast<int32_t>(id);
+    if (id < kFirstUserTable || id > kLastUserTable) createFromROM(id);
+    valid = true;
+}
+
+void MipMap::createMipMap(const WaveSource* wave) {
+    if (wave == nullptr) return;
+    tableId = -1;
+    const uint32_t size = wave->getSize();
+    setWaveCount(size / kWaveLength);
+    // The record writes all of its samples; a record shorter than one wave is padded with silence.
+    std::vector<double> samples(std::max<size_t>(size, totalSamples), 0.0);
+    wave->putInto(samples.data());
+    createFromWave(samples.data());
+    valid = true;
+}
+
+void MipMap::createFromWave(const double* samples) {
+    std::vector<float> spectrum(totalSamples);
+    float time[kWaveLength];
+    for (uint32_t w = 0; w < numberOfWaves; ++w) {
+        const double* wave = samples + w * kWaveLength;
+        for (uint32_t i = 0; i < kWaveLength; ++i) time[i] = static_cast<float>(wave[i]);
+        FFT::forward(time, spectrum.data() + w * kWaveLength);
+    }
+    createFromFFT(spectrum.data());
+}
+
+void MipMap::createFromFFT(const float* spectrum) {
+    cleanup();
+    for (auto& level : levels) level = std::make_unique<int16_t[]>(totalSamples);
+    for (uint32_t level = 0; level < kLevels; ++level) buildLevel(level, spectrum);
+}
+
+void MipMap::buildLevel(uint32_t level, const float* spectrum) {
+    const uint32_t bins = (kWaveLength / 2) >> level;
+    float weights[kWaveLength / 2];
+    for (uint32_t k = 0; k < bins; ++k) weights[k] = rollOff(k, bins);
+
+    int16_t* out = levels[level].get();
+    float work[kWaveLength];
+    float time[kWaveLength];
+    for (uint32_t w = 0; w < numberOfWaves; ++w) {
+        const float* wave = spectrum + w * kWaveLength;
+        std::fill(std::begin(work), std::end(work), 0.0f);
+        for (uint32_t k = 0; k < bins; ++k) {
+            const int at = FFT::index(static_cast<int>(k));
+            work[at] = wave[at] * weights[k];
+            work[at + 1] = wave[at + 1] * weights[k];
+        }
+        FFT::inverse(work, time);
+
+        float peak = 0.0f;
+        for (float x : time) peak = std::max(peak, std::fabs(x));
+        int16_t* stored = out + w * kWaveLength;
+        if (static_cast<double>(peak) <= kSilence) continue; // the level array starts out as zeros
+        const float scale = 1.0f / peak;
+        for (uint32_t i = 0; i < kWaveLength; ++i)
+            stored[i] = static_cast<int16_t>(time[i] * scale * 32767.0f);
+    }
+}
