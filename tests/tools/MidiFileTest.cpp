@@ -1,0 +1,168 @@
+#include "MidiFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void putBig(Bytes& out, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+Bytes header(int format, int tracks, int division) {
+    Bytes out = {'M', 'T', 'h', 'd'};
+    putBig(out, 6, 4);
+    putBig(out, format, 2);
+    putBig(out, tracks, 2);
+    putBig(out, division, 2);
+    return out;
+}
+
+Bytes track(const Bytes& body) {
+    Bytes out = {'M', 'T', 'r', 'k'};
+    putBig(out, static_cast<uint32_t>(body.size()), 4);
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+Bytes file(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+
+Bytes withEnd(Bytes body) {
+    body.insert(body.end(), kEnd.begin(), kEnd.end());
+    return body;
+}
+
+bool parse(MidiFile& midi, const Bytes& bytes, std::string* error = nullptr) {
+    std::string ignored;
+    return midi.parse(bytes.data(), bytes.size(), error ? error : &ignored);
+}
+
+} // namespace
+
+TEST(MidiFile, ReadsFormatZeroWithRunningStatusAndTempo) {
+    // Tempo 120 -> 60 BPM at tick 480, a note with running status, program change, pitch wheel.
+    const Bytes body =
+        withEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,    // 500000 us
+                 0x00, 0x90, 60,   100,  0x83, 0x60, 60,   0, // delta 480, running note-on vel 0
+                 0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,    // 1000000 us at 480
+                 0x00, 0xC1, 5,    0x81, 0x70, 0xE0, 0x00, 0x40});
+    MidiFile midi;
+    ASSERT_TRUE(parse(midi, file({header(0, 1, 480), track(body)})));
+    ASSERT_EQ(midi.events().size(), 4u);
+    EXPECT_EQ(midi.events()[1].tick, 480);
+    EXPECT_EQ(midi.events()[1].status, 0x90);
+    EXPECT_EQ(midi.events()[1].data2, 0);
+    EXPECT_EQ(midi.events()[2].status, 0xC1);
+    EXPECT_EQ(midi.events()[2].data1, 5);
+    EXPECT_EQ(midi.events()[3].tick, 720);
+    EXPECT_EQ(midi.events()[3].data2, 0x40);
+    EXPECT_DOUBLE_EQ(midi.tickToSeconds(480), 0.5);
+    EXPECT_DOUBLE_EQ(midi.tickToSeconds(720), 1.0);
+    EXPECT_DOUBLE_EQ(midi.tempoAt(0), 120.0);
+    EXPECT_DOUBLE_EQ(midi.tempoAt(480), 60.0);
+    EXPECT_DOUBLE_EQ(midi.tickToQuarters(720), 1.5);
+    EXPECT_TRUE(midi.warnings().empty());
+}
+
+TEST(MidiFile, MergesFormatOneTracksInTimeOrder) {
+    const Bytes conductor = withEnd({0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8});
+    const Bytes bass = withEnd({0x10, 0x91, 40, 90, 0x10, 0x81, 40, 0});
+    const Bytes lead = withEnd({0x08, 0x92, 72, 90, 0x10, 0x82, 72, 0});
+    MidiFile midi;
+    ASSERT_TRUE(parse(midi, file({header(1, 3, 96), track(conductor), track(bass), track(lead)})));
+    EXPECT_EQ(midi.trackCount(), 3);
+    std::vector<int64_t> ticks;
+    for (const auto& e : midi.events()) ticks.push_back(e.tick);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{8, 16, 24, 32}));
+    ASSERT_EQ(midi.timeSignatures().size(), 1u);
+    EXPECT_EQ(midi.timeSignatures()[0].numerator, 3);
+    EXPECT_EQ(midi.timeSignatures()[0].denominator, 4);
+}
+
+TEST(MidiFile, RejectsBrokenFilesSayingWhatAndWhere) {
+    const struct {
+        const char* what;
+        Bytes bytes;
+        const char* message;
+    } cases[] = {
+        {"empty", {}, "no MThd header"},
+        {"format 2", file({header(2, 1, 96), track(kEnd)}), "format 2"},
+        {"zero division", file({header(0, 1, 0), track(kEnd)}), "time division"},
+        {"no track", header(0, 1, 96), "no track chunk"},
+        {"track longer than file", file({header(0, 1, 96), Bytes{'M', 'T', 'r', 'k', 0, 0, 0x10, 0, 0}}),
+         "claims 4096 bytes"},
+        {"running status first", file({header(0, 1, 96), track(withEnd({0x00, 60, 100}))}), "running status"},
+        {"five-byte delta", file({header(0, 1, 96), track({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 1, 1})}),
+         "longer than four bytes"},
+        {"cut note", file({header(0, 1, 96), track({0x00, 0x90, 60})}), "cut off"},
+        {"meta past end", file({header(0, 1, 96), track({0x00, 0xFF, 0x01, 0x7F, 'a'})}), "runs past"},
+        {"sysex past end", file({header(0, 1, 96), track({0x00, 0xF0, 0x05, 1})}), "runs past"},
+        {"status as data", file({header(0, 1, 96), track({0x00, 0x90, 60, 0x90})}), "status byte where"},
+    };
+    for (const auto& c : cases) {
+        MidiFile midi;
+        std::string error;
+        EXPECT_FALSE(parse(midi, c.bytes, &error)) << c.what;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+        EXPECT_NE(error.find("offset"), std::string::npos) << c.what << ": " << error;
+    }
+}
+
+TEST(MidiFile, ToleratesMissingEndMarkersAndHugeDeltas) {
+    MidiFile midi;
+    ASSERT_TRUE(parse(
+        midi, file({header(0, 2, 96), track({0x00, 0x90, 60, 100, 0xFF, 0xFF, 0xFF, 0x7F, 0x80, 60, 0})})));
+    EXPECT_EQ(midi.events().back().tick, 0x0FFFFFFF);
+    EXPECT_EQ(midi.lastTick(), 0x0FFFFFFF);
+    ASSERT_EQ(midi.warnings().size(), 2u); // no end marker, one track short
+    EXPECT_NE(midi.warnings()[0].find("end-of-track"), std::string::npos);
+}
+
+TEST(MidiFile, SmpteDivisionCountsRealTime) {
+    // 25 frames per second, 40 ticks per frame: 1000 ticks a second.
+    const uint16_t division = static_cast<uint16_t>((0x100 - 25) << 8 | 40);
+    MidiFile midi;
+    ASSERT_TRUE(parse(midi, file({header(0, 1, division), track(withEnd({0x00, 0x90, 60, 1}))})));
+    EXPECT_DOUBLE_EQ(midi.tickToSeconds(1500), 1.5);
+    EXPECT_DOUBLE_EQ(midi.tickToQuarters(1000), 2.0);
+}
+
+TEST(MidiFile, RandomAndTruncatedBytesNeverCrash) {
+    const Bytes good = file({header(1, 2, 96), track(withEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20})),
+                             track(withEnd({0x00, 0x90, 60, 100, 0x60, 60, 0, 0x00, 0xB0, 7, 100}))});
+    for (size_t cut = 0; cut < good.size(); ++cut) {
+        MidiFile midi;
+        parse(midi, Bytes(good.begin(), good.begin() + cut));
+    }
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        Bytes bytes = good;
+        for (int flips = 0; flips < 4; ++flips) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
+        MidiFile midi;
+        if (parse(midi, bytes)) {
+            for (const auto& e : midi.events()) EXPECT_GE(e.status, 0x80);
+        }
+    }
+}
+
+TEST(MidiFile, FileErrorsNameThePath) {
+    MidiFile midi;
+    std::string error;
+    EXPECT_FALSE(midi.read("/nonexistent/song.mid", &error));
+    EXPECT_NE(error.find("/nonexistent/song.mid"), std::string::npos);
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    EXPECT_FALSE(midi.read(folder, &error));
+    EXPECT_NE(error.find("folder"), std::string::npos);
+}
