@@ -1,0 +1,125 @@
+#include "Chorus.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Index of the largest left output for a unit impulse at sample 0, wet only.
+int impulseDelay(Chorus& chorus, int samples) {
+    chorus.dryGain = 0.0;
+    chorus.wetGain = 1.0;
+    int best = 0;
+    double peak = 0.0;
+    for (int n = 0; n < samples; ++n) {
+        double l = n == 0 ? 1.0 : 0.0, r = l;
+        chorus.process(&l, &r);
+        if (std::abs(l) > peak) {
+            peak = std::abs(l);
+            best = n;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+TEST(Chorus, LineHolds20Milliseconds) {
+    Chorus chorus;
+    EXPECT_EQ(chorus.getStages(), 882);
+    chorus.init(48000.0);
+    EXPECT_EQ(chorus.getStages(), 960);
+}
+
+TEST(Chorus, StepSweepsBetweenDelayAndDepthBounds) {
+    Chorus chorus;
+    chorus.delay = 0.5;
+    chorus.depth = 0.15;
+    chorus.setPeriod(3); // triangle -1, +1, -1
+    double low = 1.0, high = 0.0;
+    for (int n = 0; n < 6; ++n) {
+        chorus.update();
+        low = std::min(low, chorus.getStep());
+        high = std::max(high, chorus.getStep());
+    }
+    EXPECT_DOUBLE_EQ(low, 0.496875);
+    EXPECT_DOUBLE_EQ(high, 0.628125);
+}
+
+TEST(Chorus, DelayTimeIsStagesTimesStep) {
+    struct Case {
+        double delay;
+        double step;
+    };
+    for (const Case c : {Case{0.0, 0.125}, Case{1.0, 1.0}}) {
+        Chorus chorus;
+        chorus.delay = c.delay;
+        chorus.depth = 0.0;
+        chorus.update();
+        ASSERT_EQ(chorus.getStep(), c.step);
+        const int expected = static_cast<int>(882 * c.step);
+        const int measured = impulseDelay(chorus, 2000);
+        // The band-limiting filters add a few samples of group delay.
+        EXPECT_GE(measured, expected) << c.delay;
+        EXPECT_LE(measured, expected + 12) << c.delay;
+    }
+}
+
+TEST(Chorus, ClearSilencesTheWetSignal) {
+    Chorus chorus;
+    chorus.dryGain = 0.0;
+    chorus.wetGain = 1.0;
+    for (int n = 0; n < 3000; ++n) {
+        double l = std::sin(n * 0.05), r = l;
+        chorus.process(&l, &r);
+    }
+    chorus.clear();
+    for (int n = 0; n < 3000; ++n) {
+        double l = 0.0, r = 0.0;
+        chorus.process(&l, &r);
+        ASSERT_EQ(l, 0.0) << n;
+        ASSERT_EQ(r, 0.0) << n;
+    }
+}
+
+TEST(Chorus, FullFeedbackStaysBounded) {
+    for (const double feedback : {1.0, -1.0}) {
+        Chorus chorus;
+        chorus.feedback = feedback;
+        chorus.dryGain = 0.0;
+        chorus.wetGain = 1.0;
+        double peak = 0.0;
+        for (int n = 0; n < 5 * 44100; ++n) {
+            if (n % 44 == 0) chorus.update();
+            double l = 0.9 * std::sin(n * 0.01), r = l;
+            chorus.process(&l, &r);
+            ASSERT_TRUE(std::isfinite(l));
+            peak = std::max(peak, std::abs(l));
+        }
+        EXPECT_LT(peak, 10.0) << feedback;
+    }
+}
+
+TEST(Chorus, SettingsOutsideTheirRangeNeverStallTheLine) {
+    Chorus chorus;
+    chorus.delay = -4.0;
+    chorus.depth = std::nan("");
+    chorus.update();
+    EXPECT_EQ(chorus.getStep(), 0.125);
+    double l = 0.5, r = 0.5;
+    chorus.process(&l, &r);
+    EXPECT_TRUE(std::isfinite(l));
+}
+
+TEST(Chorus, WithoutALineTheSignalPassesUntouched) {
+    Chorus chorus;
+    chorus.init(10.0); // 0.2 stages
+    ASSERT_EQ(chorus.getStages(), 0);
+    double l = 0.25, r = -0.5;
+    chorus.process(&l, &r);
+    EXPECT_EQ(l, 0.25);
+    EXPECT_EQ(r, -0.5);
+}
