@@ -1,0 +1,308 @@
+#include "MipMap.h"
+#include "WaveSpectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::spectrumOfStoredWave;
+
+constexpr uint32_t N = MipMap::kWaveLength;
+
+class RecordedWave : public WaveSource {
+public:
+    explicit RecordedWave(std::vector<double> s) : samples(std::move(s)) {}
+    uint32_t getSize() const override { return static_cast<uint32_t>(samples.size()); }
+    void putInto(double* y) const override {
+        for (size_t i = 0; i < samples.size(); ++i) y[i] = samples[i];
+    }
+
+private:
+    std::vector<double> samples;
+};
+
+std::vector<double> sineWaves(uint32_t count, uint32_t extra = 0) {
+    std::vector<double> s(count * N + extra);
+    for (size_t i = 0; i < s.size(); ++i) s[i] = std::sin(2.0 * std::numbers::pi * ((i % N) + 1.0) / N);
+    return s;
+}
+
+double rollOff(int bin, int bins) {
+    const float ratio = static_cast<float>(bin) / static_cast<float>(bins);
+    return static_cast<float>(1.0 - static_cast<double>(ratio) * ratio);
+}
+
+class TempFolder {
+public:
+    TempFolder() : path(std::filesystem::temp_directory_path() / ("mipmap-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    std::string folder() const { return path.string() + "/"; }
+    void write(const std::string& name, const std::vector<unsigned char>& bytes) const {
+        std::FILE* f = std::fopen((path / name).string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+
+private:
+    std::filesystem::path path;
+};
+
+// Little-endian 16-bit samples: a rising ramp within each wave, so that every wave has content.
+std::vector<unsigned char> rampFile(size_t bytes) {
+    std::vector<unsigned char> data(bytes);
+    for (size_t i = 0; i + 1 < bytes; i += 2) {
+        const auto value = static_cast<int16_t>(static_cast<int>((i / 2) % N) * 16 - 16384);
+        data[i] = static_cast<unsigned char>(value & 0xFF);
+        data[i + 1] = static_cast<unsigned char>((value >> 8) & 0xFF);
+    }
+    return data;
+}
+
+} // namespace
+
+TEST(MipMap, ReadsSilenceUntilBuiltAndOutsideItsTable) {
+    MipMap table;
+    EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
+    table.createMipMap(eSaw);
+    EXPECT_GT(table.getSample(0, 0, 512), 0.4f);
+    EXPECT_EQ(table.getSample(0, 0, 2048), 0.0f);
+    EXPECT_EQ(table.getSample(0, 1, 0), 0.0f); // wave == number of waves
+    table.cleanup();
+    EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
+}
+
+TEST(MipMap, SampleIsStoredIntegerOverFullScale) {
+    MipMap table;
+    table.createMipMap(eSine);
+    for (uint32_t i : {0u, 100u, 512u, 1500u})
+        EXPECT_EQ(table.getSample(3, 1, i), table.getLevel(3)[N + i] / 32767.0f);
+}
+
+TEST(MipMap, EachLevelKeepsOnlyItsBinsWithTheRollOff) {
+    MipMap table;
+    table.createMipMap(eSaw);
+    for (uint32_t level = 0; level < MipMap::kLevels; ++level) {
+        const int bins = static_cast<int>(1024u >> level);
+        const auto spectrum = spectrumOfStoredWave(table.getLevel(level));
+        // The saw's partials fall as 1/h; after normalisation only their ratios are known.
+        const double fundamental = spectrum.magnitude(1) / rollOff(1, bins);
+        for (int h = 1; h < 1024; ++h) {
+            const double expected = h < bins ? fundamental * rollOff(h, bins) / h : 0.0;
+            EXPECT_NEAR(spectrum.magnitude(h), expected, 2e-4) << "level " << level << " harmonic " << h;
+        }
+    }
+}
+
+TEST(MipMap, LevelNineOfASawIsASineWithItsEdgeTerms) {
+    MipMap table;
+    table.createMipMap(eSaw);
+    const int16_t* wave = table.getLevel(9);
+    // The saw falls symmetrically about sample 1023.5, so its fundamental is a sine shifted by half a
+    // sample. Its Nyquist term survives on every level: a small alternation remains besides the sine.
+    const auto sine = [](uint32_t i) { return std::sin(2.0 * std::numbers::pi * (i + 0.5) / N); };
+    const double alternation = ((wave[0] / 32767.0 - sine(0)) - (wave[1] / 32767.0 - sine(1))) / 2.0;
+    EXPECT_NEAR(std::fabs(alternation), 1e-3, 2e-4);
+    // Normalisation puts the peak of the sum at full scale.
+    const double amplitude = 1.0 - std::fabs(alternation);
+    for (uint32_t i = 0; i < N; ++i) {
+        const double expected = amplitude * sine(i) + (i % 2 == 0 ? alternation : -alternation);
+        EXPECT_NEAR(wave[i] / 32767.0, expected, 1e-4) << i;
+    }
+}
+
+TEST(MipMap, EveryWaveOfEveryLevelReachesFullScale) {
+    MipMap table;
+    table.createMipMap(eSawTri);
+    for (uint32_t level = 0; level < MipMap::kLevels; ++level)
+        for (uint32_t w = 0; w < table.getNumberOfWaves(); ++w) {
+            int peak = 0;
+            for (uint32_t i = 0; i < N; ++i)
+                peak = std::max(peak, std::abs(table.getLevel(level)[w * N + i]));
+            EXPECT_GE(peak, 32766) << "level " << level << " wave " << w;
+            EXPECT_LE(peak, 32767);
+        }
+}
+
+TEST(MipMap, StoredValuesAreTruncatedTowardsZero) {
+    MipMap table;
+    const RecordedWave sine(sineWaves(1));
+    table.createMipMap(&sine);
+    const int16_t* wave = table.getLevel(0);
+    // One sample period of shift: the record's sine starts at i + 1.
+    int truncated = 0;
+    int rounded = 0;
+    for (uint32_t i = 0; i < N; ++i) {
+        const double exact =
+            32767.0 * std::sin(2.0 * std::numbers::pi * (i + 1.0) / N) / rollOff(1, 1024) * rollOff(1, 1024);
+        truncated += wave[i] == static_cast<int>(std::trunc(exact));
+        rounded += wave[i] == static_cast<int>(std::lround(exact));
+    }
+    EXPECT_GE(truncated, 2030);
+    EXPECT_LT(rounded, 1500);
+}
+
+TEST(MipMap, SilentWaveIsStoredAsZeros) {
+    MipMap table;
+    const RecordedWave silence(std::vector<double>(2 * N, 0.0));
+    table.createMipMap(&silence);
+    ASSERT_NE(table.getLevel(0), nullptr);
+    for (uint32_t i = 0; i < 2 * N; ++i) ASSERT_EQ(table.getLevel(0)[i], 0);
+}
+
+TEST(MipMap, WaveRecordGivesWholeWavesUpToSixtyFour) {
+    struct Case {
+        uint32_t waves;
+        uint32_t extra;
+        uint32_t expected;
+    };
+    for (const Case c : {Case{3, 100, 3}, Case{1, 0, 1}, Case{70, 0, 64}, Case{0, 100, 1}}) {
+        MipMap table;
+        const RecordedWave wave(sineWaves(c.waves, c.extra));
+        table.createMipMap(&wave);
+        EXPECT_EQ(table.getNumberOfWaves(), c.expected) << c.waves << "+" << c.extra;
+        EXPECT_EQ(table.getTotalSamples(), c.expected * N);
+        EXPECT_EQ(table.getTableId(), -1);
+        EXPECT_TRUE(table.isValid());
+    }
+}
+
+TEST(MipMap, WaveRecordShorterThanAWaveIsPaddedWithSilence) {
+    MipMap table;
+    std::vector<double> shortWave(1024, 0.0);
+    for (size_t i = 0; i < shortWave.size(); ++i)
+        shortWave[i] = std::sin(2.0 * std::numbers::pi * i / 1024.0);
+    const RecordedWave wave(shortWave);
+    table.createMipMap(&wave);
+    ASSERT_EQ(table.getNumberOfWaves(), 1u);
+    // A burst of two cycles and then silence: its strongest partial is harmonic 2.
+    const auto spectrum = spectrumOfStoredWave(table.getLevel(0));
+    for (int h = 1; h < 20; ++h)
+        if (h != 2) {
+            EXPECT_LT(spectrum.magnitude(h), spectrum.magnitude(2)) << h;
+        }
+}
+
+TEST(MipMap, UserSlotIdKeepsTheTableUntilTheWaveArrives) {
+    MipMap table;
+    table.createMipMap(eSaw);
+    const int16_t* before = table.getLevel(0);
+    table.createMipMap(65532);
+    EXPECT_EQ(table.getTableId(), 65532);
+    EXPECT_EQ(table.getLevel(0), before);
+    EXPECT_EQ(table.getNumberOfWaves(), 1u);
+    EXPECT_TRUE(table.isValid());
+}
+
+TEST(MipMap, IdsBeyondTheBuiltInTablesBuildNothing) {
+    MipMap table;
+    table.createFromROM(38);
+    EXPECT_EQ(table.getLevel(0), nullptr);
+    EXPECT_EQ(table.getNumberOfWaves(), 0u);
+}
+
+TEST(MipMap, ResourceFileNamesFollowTheirTables) {
+    struct Case {
+        eROMTable id;
+        const char* file;
+    };
+    constexpr Case cases[] = {
+        {eDW8000, "dw8000.bin"},
+        {eAcousticPiano, "apiano.bin"},
+        {ePianet, "pianet.bin"},
+        {eSlapLow, "slap_low.bin"},
+        {eSlapHigh, "slap_hi.bin"},
+        {eRePWM, "repwm.bin"},
+        {eResonance1, "resonance.bin"},
+        {eResonance2, "rectreso.bin"},
+        {eMP4CrossModulation, "fm_mp4.bin"},
+        {eFormantShift, "fmtshift.bin"},
+        {eAOE, "a_o_e.bin"},
+        {eGeesh, "geesh.bin"},
+        {eTDTeh, "td_teh.bin"},
+        {eTexture1, "texture1.bin"},
+        {eTexture2, "texture2.bin"},
+        {eLadiesAndGentlemen, "ladies.bin"},
+        {eDW6000, "dw6000.bin"},
+    };
+    const TempFolder folder;
+    uint32_t waves = 1;
+    for (const Case& c : cases) {
+        folder.write(c.file, rampFile(waves * 4096));
+        MipMap table;
+        table.setResourcePath(folder.folder().c_str());
+        table.createMipMap(c.id);
+        EXPECT_EQ(table.getNumberOfWaves(), waves) << c.file;
+        EXPECT_NE(table.getLevel(0), nullptr) << c.file;
+        EXPECT_EQ(table.getTableId(), static_cast<int>(c.id));
+        ++waves;
+    }
+}
+
+TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
+    const TempFolder folder;
+    folder.write("dw6000.bin", rampFile(4096 + 1000)); // a trailing partial wave is ignored
+    MipMap table;
+    table.setResourcePath(folder.folder().c_str());
+    const std::unique_ptr<double[]> samples = table.loadWaveFromResources("WAVE_DW6000", "WAV");
+    ASSERT_NE(samples, nullptr);
+    EXPECT_EQ(table.getNumberOfWaves(), 1u);
+    EXPECT_EQ(samples[0], -16384 / 32768.0);
+    EXPECT_EQ(samples[2047], (2047 * 16 - 16384) / 32768.0);
+}
+
+TEST(MipMap, ResourceFileOfManyWavesIsCappedAtSixtyFour) {
+    const TempFolder folder;
+    folder.write("ladies.bin", rampFile(300000));
+    MipMap table;
+    table.setResourcePath(folder.folder().c_str());
+    table.createMipMap(eLadiesAndGentlemen);
+    EXPECT_EQ(table.getNumberOfWaves(), 64u);
+}
+
+TEST(MipMap, ShortResourceFileReadsTheRestAsSilence) {
+    const TempFolder folder;
+    folder.write("geesh.bin", rampFile(1000));
+    MipMap table;
+    table.setResourcePath(folder.folder().c_str());
+    const std::unique_ptr<double[]> samples = table.loadWaveFromResources("WAVE_GEESH", "WAV");
+    ASSERT_NE(samples, nullptr);
+    EXPECT_EQ(table.getNumberOfWaves(), 1u);
+    EXPECT_EQ(samples[499], (499 * 16 - 16384) / 32768.0);
+    for (uint32_t i = 500; i < N; ++i) ASSERT_EQ(samples[i], 0.0) << i;
+}
+
+TEST(MipMap, MissingResourceFileLeavesTheTableAsItWas) {
+    const TempFolder folder;
+    MipMap table;
+    table.setResourcePath(folder.folder().c_str());
+    table.createMipMap(eDW6000);
+    EXPECT_EQ(table.getLevel(0), nullptr);
+    EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
+
+    table.createMipMap(eSawTri);
+    const int16_t* before = table.getLevel(0);
+    table.createMipMap(eTexture1);
+    EXPECT_EQ(table.getTableId(), eTexture1);
+    EXPECT_EQ(table.getLevel(0), before);
+    EXPECT_EQ(table.getNumberOfWaves(), 64u);
+}
+
+TEST(MipMap, UnknownResourceNamesAndOverlongPathsReadNothing) {
+    MipMap table;
+    EXPECT_EQ(table.loadWaveFromResources("WAVE_NONE", "WAV"), nullptr);
+    EXPECT_EQ(table.loadWaveFromResources(nullptr, "WAV"), nullptr);
+    const std::string longPath(5000, 'x');
+    table.setResourcePath(longPath.c_str());
+    EXPECT_EQ(std::string(table.getResourcePath()).size(), MipMap::kPathLength - 1);
+    EXPECT_EQ(table.loadWaveFromResources("WAVE_DW6000", "WAV"), nullptr);
+}
