@@ -1,0 +1,245 @@
+#include "Wave.h"
+
+#include "ByteChunk.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int16_t> samplesOf(const Wave& wave) {
+    return std::vector<int16_t>(wave.getSamples(), wave.getSamples() + wave.getSize());
+}
+
+void fill(Wave& wave, std::vector<double> values, const std::string& name) {
+    wave.putFrom(values.data(), static_cast<int>(values.size()), name);
+}
+
+} // namespace
+
+TEST(Wave, StartsEmptyAndNameless) {
+    const Wave wave;
+    EXPECT_FALSE(wave.isValid());
+    EXPECT_EQ(wave.getSize(), 0u);
+    EXPECT_STREQ(wave.getName(), "");
+}
+
+TEST(Wave, PutFromClampsAndTruncatesTowardsZero) {
+    struct Case {
+        double in;
+        int16_t stored;
+    };
+    const std::vector<Case> cases = {
+        {1.5, 32767},
+        {-1.0, -32767},
+        {0.5, 16383},
+        {-0.5, -16383},
+        {-7.0, -32767},
+        {0.99999, 32766},
+        {1e-6, 0},
+        {-1e-6, 0},
+        {std::numeric_limits<double>::infinity(), 32767},
+        {-std::numeric_limits<double>::infinity(), -32767},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const Case& c : cases) {
+        Wave wave;
+        fill(wave, {c.in}, "x");
+        ASSERT_TRUE(wave.isValid());
+        EXPECT_EQ(wave.getSamples()[0], c.stored) << c.in;
+    }
+}
+
+TEST(Wave, PutFromReplacesContentAndName) {
+    Wave wave;
+    fill(wave, {0.1, 0.2, 0.3}, "first");
+    fill(wave, {-0.25}, "second");
+    EXPECT_EQ(wave.getSize(), 1u);
+    EXPECT_EQ(samplesOf(wave), std::vector<int16_t>{-8191});
+    EXPECT_STREQ(wave.getName(), "second");
+}
+
+TEST(Wave, NameIsHiddenWhileTheRecordHoldsNoSamples) {
+    Wave wave;
+    wave.putFrom(nullptr, 0, "ghost");
+    EXPECT_FALSE(wave.isValid());
+    EXPECT_STREQ(wave.getName(), "");
+    const double one = 1.0;
+    wave.putFrom(&one, -3, "negative");
+    EXPECT_FALSE(wave.isValid());
+    EXPECT_EQ(wave.getSize(), 0u);
+}
+
+TEST(Wave, PutIntoScalesByFullScale) {
+    Wave wave;
+    fill(wave, {1.0, -0.5, 0.0}, "w");
+    std::vector<double> out(3, 9.0);
+    wave.putInto(out.data());
+    EXPECT_DOUBLE_EQ(out[0], 1.0);
+    EXPECT_DOUBLE_EQ(out[1], -16383 / 32767.0);
+    EXPECT_DOUBLE_EQ(out[2], 0.0);
+}
+
+TEST(Wave, ClearEmptiesRecord) {
+    Wave wave;
+    fill(wave, {0.5, 0.5}, "gone");
+    wave.clear();
+    EXPECT_FALSE(wave.isValid());
+    EXPECT_EQ(wave.getSize(), 0u);
+    EXPECT_EQ(wave.getSamples(), nullptr);
+    EXPECT_STREQ(wave.getName(), "");
+}
+
+TEST(Wave, SerializeWritesCountSamplesThenName) {
+    Wave wave;
+    fill(wave, {1.0, -1.0}, "ab");
+    ByteChunk chunk;
+    EXPECT_TRUE(wave.serialize(&chunk));
+    const std::vector<unsigned char> expected = {2, 0, 0, 0, 0xFF, 0x7F, 0x01, 0x80, 2, 0, 0, 0, 'a', 'b'};
+    ASSERT_EQ(chunk.Size(), static_cast<int>(expected.size()));
+    EXPECT_EQ(std::vector<unsigned char>(chunk.GetData(), chunk.GetData() + chunk.Size()), expected);
+}
+
+TEST(Wave, EmptyRecordIsWrittenAsCountZeroAndReadsBackInvalid) {
+    Wave empty;
+    empty.putFrom(nullptr, 0, "nameless");
+    ByteChunk chunk;
+    EXPECT_TRUE(empty.serialize(&chunk));
+    const std::vector<unsigned char> expected = {0,   0,   0,   0,   8,   0,   0,   0,
+                                                 'n', 'a', 'm', 'e', 'l', 'e', 's', 's'};
+    EXPECT_EQ(std::vector<unsigned char>(chunk.GetData(), chunk.GetData() + chunk.Size()), expected);
+
+    Wave read;
+    fill(read, {0.5}, "old");
+    EXPECT_EQ(read.unserialize(&chunk, 0), chunk.Size());
+    EXPECT_FALSE(read.isValid());
+    EXPECT_STREQ(read.getName(), "");
+}
+
+TEST(Wave, RoundTripsThroughAChunkAtAnOffset) {
+    std::vector<double> values(2 * 2048);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = std::sin(0.01 * static_cast<double>(i));
+    Wave original;
+    fill(original, values, "Vowels.wav");
+
+    ByteChunk chunk;
+    chunk.Put(int32_t{77});
+    original.serialize(&chunk);
+    chunk.Put(int32_t{4});
+
+    Wave copy;
+    const int end = copy.unserialize(&chunk, 4);
+    EXPECT_EQ(end, chunk.Size() - 4);
+    EXPECT_EQ(samplesOf(copy), samplesOf(original));
+    EXPECT_STREQ(copy.getName(), "Vowels.wav");
+}
+
+TEST(Wave, EmptyOrCutNameReadsAsEmptyAtTheStringPosition) {
+    ByteChunk chunk;
+    chunk.Put(int32_t{1});
+    chunk.PutBytes("\x10\x00", 2);
+    chunk.Put(int32_t{0});
+    Wave wave;
+    fill(wave, {0.1}, "previous");
+    EXPECT_EQ(wave.unserialize(&chunk, 0), chunk.Size());
+    EXPECT_TRUE(wave.isValid());
+    EXPECT_STREQ(wave.getName(), "");
+
+    ByteChunk cut;
+    cut.Put(int32_t{1});
+    cut.PutBytes("\x10\x00", 2);
+    cut.Put(int32_t{50});
+    cut.PutBytes("abc", 3);
+    // The position points past the end, so the next read of the caller fails.
+    EXPECT_EQ(wave.unserialize(&cut, 0), 10 + 50);
+    EXPECT_STREQ(wave.getName(), "");
+}
+
+TEST(Wave, UnreadableRecordsFailAndLeaveTheRecordEmpty) {
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> bytes;
+    };
+    const std::vector<Case> cases = {
+        {"no count", {1, 0}},
+        {"samples cut", {3, 0, 0, 0, 1, 0, 2, 0, 3}},
+        {"name length missing", {1, 0, 0, 0, 1, 0}},
+        {"negative count", {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}},
+        {"most negative count", {0, 0, 0, 0x80, 0, 0, 0, 0}},
+        {"huge count", {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0}},
+        {"count just past the bytes", {3, 0, 0, 0, 1, 0, 2, 0, 3, 0, 0}},
+        {"negative name length", {1, 0, 0, 0, 5, 0, 0xF8, 0xFF, 0xFF, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        ByteChunk chunk;
+        chunk.PutBytes(c.bytes.data(), static_cast<int>(c.bytes.size()));
+        Wave wave;
+        fill(wave, {0.5, 0.5}, "kept?");
+        EXPECT_EQ(wave.unserialize(&chunk, 0), -1) << c.what;
+        EXPECT_FALSE(wave.isValid()) << c.what;
+        EXPECT_EQ(wave.getSamples(), nullptr) << c.what;
+    }
+}
+
+TEST(Wave, ReadFromANegativeOrOutsidePositionFails) {
+    Wave source;
+    fill(source, {0.5}, "n");
+    ByteChunk chunk;
+    source.serialize(&chunk);
+    Wave wave;
+    EXPECT_EQ(wave.unserialize(&chunk, -1), -1);
+    EXPECT_EQ(wave.unserialize(&chunk, chunk.Size()), -1);
+    EXPECT_EQ(wave.unserialize(&chunk, 1 << 30), -1);
+}
+
+TEST(Wave, RandomChunksFailCleanlyOrReadBackStable) {
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    int complete = 0;
+    for (int round = 0; round < 4000; ++round) {
+        // Half the rounds are plausible records with one byte overwritten and the end cut at random,
+        // the others plain noise.
+        std::vector<unsigned char> bytes;
+        if (round & 1) {
+            const auto count = static_cast<int32_t>(next() % 8);
+            const auto nameLength = static_cast<int32_t>(next() % 12);
+            bytes.resize(4 + 2 * count + 4 + nameLength);
+            for (unsigned char& b : bytes) b = static_cast<unsigned char>(next());
+            std::memcpy(bytes.data(), &count, 4);
+            std::memcpy(bytes.data() + 4 + 2 * count, &nameLength, 4);
+            bytes[next() % bytes.size()] = static_cast<unsigned char>(next());
+            bytes.resize(bytes.size() - next() % 3);
+        } else {
+            bytes.resize(next() % 40);
+            for (unsigned char& b : bytes) b = static_cast<unsigned char>(next());
+        }
+        ByteChunk chunk;
+        chunk.PutBytes(bytes.data(), static_cast<int>(bytes.size()));
+        Wave wave;
+        const int end = wave.unserialize(&chunk, 0);
+        if (end < 0) {
+            EXPECT_EQ(end, -1);
+            EXPECT_FALSE(wave.isValid());
+            continue;
+        }
+        EXPECT_GE(end, 4 + 2 * static_cast<int>(wave.getSize()) + 4);
+        ++complete;
+        ByteChunk again;
+        wave.serialize(&again);
+        Wave copy;
+        EXPECT_EQ(copy.unserialize(&again, 0), again.Size());
+        EXPECT_EQ(samplesOf(copy), samplesOf(wave));
+        EXPECT_STREQ(copy.getName(), wave.getName());
+    }
+    EXPECT_GT(complete, 100);
+}
