@@ -1,0 +1,252 @@
+#include "MipMap.h"
+#include "WaveSpectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+using testsupport::spectrumOfStoredWave;
+using testsupport::WaveSpectrum;
+
+constexpr uint32_t N = MipMap::kWaveLength;
+// Below this a partial counts as absent: the 16-bit storage leaves noise far under it.
+constexpr double kAbsent = 2e-4;
+
+double rollOff(int bin, int bins) {
+    const float ratio = static_cast<float>(bin) / static_cast<float>(bins);
+    return static_cast<float>(1.0 - static_cast<double>(ratio) * ratio);
+}
+
+// The sampled saw and square fall as 1/sin(pi h / 2048) rather than 1/h; the triangle as its square.
+double falling(int h, int power) {
+    return std::pow(std::sin(std::numbers::pi / N) / std::sin(std::numbers::pi * h / N), power);
+}
+
+WaveSpectrum levelZero(const MipMap& table, uint32_t wave) {
+    return spectrumOfStoredWave(table.getLevel(0) + wave * N);
+}
+
+// Expects exactly the given sine partials (relative amplitudes, before the roll-off), nothing else.
+void expectPartials(const WaveSpectrum& s, const std::map<int, double>& partials, const std::string& what) {
+    double reference = 0.0;
+    int first = 0;
+    for (const auto& [h, a] : partials)
+        if (first == 0) {
+            first = h;
+            reference = -s.sine[h] / (a * rollOff(h, 1024));
+        }
+    for (int h = 1; h < 1024; ++h) {
+        const auto found = partials.find(h);
+        const double expected = found == partials.end() ? 0.0 : found->second * rollOff(h, 1024) * reference;
+        // The tables put every partial into the same (negative) sine part.
+        EXPECT_NEAR(-s.sine[h], expected, kAbsent) << what << " harmonic " << h;
+        EXPECT_NEAR(s.cosine[h], 0.0, kAbsent) << what << " harmonic " << h;
+    }
+}
+
+std::map<int, double> equalPartials(const std::vector<int>& harmonics) {
+    std::map<int, double> partials;
+    for (int h : harmonics) partials[h] = 1.0;
+    return partials;
+}
+
+} // namespace
+
+TEST(RomTables, WaveCountsOfTheComputedTables) {
+    const std::map<eROMTable, uint32_t> counts{
+        {eSaw, 1},        {ePulse, 1},        {eFullPWM, 1},
+        {eTri, 2},        {eSine, 2},         {eSineTriSquareSaw, 4},
+        {eSawSquare, 2},  {eSawSine, 2},      {eSawTri, 64},
+        {eSquareTri, 64}, {eSquareSine, 2},   {eDiracMeltdown, 64},
+        {eOdd, 16},       {eEven, 16},        {eEvenToOdd, 9},
+        {ePrimes, 12},    {eOctaves, 8},      {eFrequencyUp, 16},
+        {ePhasedSaw, 64}, {eDrawbarFull, 16}, {eDrawbarMixed, 16},
+    };
+    for (const auto& [id, waves] : counts) {
+        MipMap table;
+        table.createMipMap(id);
+        EXPECT_EQ(table.getNumberOfWaves(), waves) << "table " << id;
+        EXPECT_EQ(table.getTotalSamples(), waves * N);
+        for (uint32_t level = 0; level < MipMap::kLevels; ++level) EXPECT_NE(table.getLevel(level), nullptr);
+    }
+}
+
+TEST(RomTables, TablesFromFilesStaySilentWithoutTheirFiles) {
+    for (uint32_t id : {11u, 22u, 29u, 37u}) {
+        MipMap table;
+        table.setResourcePath("/nonexistent/");
+        table.createMipMap(id);
+        EXPECT_EQ(table.getLevel(0), nullptr) << id;
+        EXPECT_EQ(table.getSample(0, 0, 100), 0.0f) << id;
+    }
+}
+
+TEST(RomTables, DiracMeltdownLosesOneHarmonicPerWave) {
+    MipMap table;
+    table.createMipMap(eDiracMeltdown);
+    for (uint32_t w : {0u, 1u, 31u, 62u, 63u}) {
+        std::vector<int> harmonics;
+        for (int h = 1; h <= static_cast<int>(64 - w); ++h) harmonics.push_back(h);
+        expectPartials(levelZero(table, w), equalPartials(harmonics), "wave " + std::to_string(w));
+    }
+}
+
+TEST(RomTables, OddAddsOddHarmonicsToTheFundamental) {
+    MipMap table;
+    table.createMipMap(eOdd);
+    expectPartials(levelZero(table, 0), equalPartials({1}), "wave 0");
+    expectPartials(levelZero(table, 1), equalPartials({1}), "wave 1");
+    expectPartials(levelZero(table, 2), equalPartials({1, 3}), "wave 2");
+    expectPartials(levelZero(table, 15),
+                   equalPartials({1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29}), "wave 15");
+}
+
+TEST(RomTables, EvenAddsEvenHarmonicsToTheFundamental) {
+    MipMap table;
+    table.createMipMap(eEven);
+    expectPartials(levelZero(table, 0), equalPartials({1}), "wave 0");
+    expectPartials(levelZero(table, 1), equalPartials({1, 2}), "wave 1");
+    expectPartials(levelZero(table, 15),
+                   equalPartials({1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30}), "wave 15");
+}
+
+TEST(RomTables, EvenToOddMovesFromEvenToOddPartials) {
+    const std::vector<std::vector<int>> rows{
+        {1, 2, 4, 6, 8, 10, 12, 14, 16},     {1, 2, 4, 6, 8, 10, 12, 14, 15, 17},
+        {1, 2, 4, 6, 8, 10, 12, 13, 15, 17}, {1, 2, 4, 6, 8, 10, 11, 13, 15, 17},
+        {1, 2, 4, 6, 8, 9, 11, 13, 15, 17},  {1, 2, 4, 6, 7, 9, 11, 13, 15, 17},
+        {1, 2, 4, 5, 7, 9, 11, 13, 15, 17},  {1, 2, 3, 5, 7, 9, 11, 13, 15, 17},
+        {1, 3, 5, 7, 9, 11, 13, 15, 17},
+    };
+    MipMap table;
+    table.createMipMap(eEvenToOdd);
+    for (uint32_t w = 0; w < rows.size(); ++w)
+        expectPartials(levelZero(table, w), equalPartials(rows[w]), "wave " + std::to_string(w));
+}
+
+TEST(RomTables, PrimesAndOctaves) {
+    MipMap primes;
+    primes.createMipMap(ePrimes);
+    expectPartials(levelZero(primes, 0), equalPartials({1}), "primes 0");
+    expectPartials(levelZero(primes, 4), equalPartials({1, 2, 3, 5, 7}), "primes 4");
+    expectPartials(levelZero(primes, 11), equalPartials({1, 2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31}),
+                   "primes 11");
+    MipMap octaves;
+    octaves.createMipMap(eOctaves);
+    expectPartials(levelZero(octaves, 0), equalPartials({1}), "octaves 0");
+    expectPartials(levelZero(octaves, 7), equalPartials({1, 2, 4, 8, 16, 32, 64, 128}), "octaves 7");
+}
+
+TEST(RomTables, DrawbarsSetTheirHarmonicsAtFullOrSecondLevel) {
+    struct Case {
+        eROMTable id;
+        uint32_t wave;
+        std::map<int, double> partials;
+    };
+    const std::vector<Case> cases{
+        {eDrawbarFull, 0, {{1, 1.0}}},
+        {eDrawbarFull, 2, {{1, 1.0}, {2, 1.0}, {4, 1.0}}},
+        {eDrawbarMixed, 2, {{1, 1.0}, {2, 1.0}, {4, 0.5}}},
+        {eDrawbarMixed, 11, {{1, 1.0}, {2, 1.0}, {3, 0.5}, {10, 0.5}, {12, 0.5}, {16, 0.5}}},
+        {eDrawbarMixed, 15, {{1, 1.0}, {16, 0.5}}},
+        {eDrawbarFull, 13, {{1, 1.0}, {10, 1.0}, {12, 1.0}, {16, 1.0}}},
+    };
+    for (const Case& c : cases) {
+        MipMap table;
+        table.createMipMap(c.id);
+        expectPartials(levelZero(table, c.wave), c.partials,
+                       "table " + std::to_string(c.id) + " wave " + std::to_string(c.wave));
+    }
+}
+
+TEST(RomTables, FrequencyUpWaveIsOneHarmonic) {
+    MipMap table;
+    table.createMipMap(eFrequencyUp);
+    for (uint32_t w : {0u, 5u, 15u})
+        expectPartials(levelZero(table, w), equalPartials({static_cast<int>(w) + 1}),
+                       "wave " + std::to_string(w));
+}
+
+TEST(RomTables, SineTableHoldsASineAndItsOctave) {
+    MipMap table;
+    table.createMipMap(eSine);
+    expectPartials(levelZero(table, 0), equalPartials({1}), "wave 0");
+    expectPartials(levelZero(table, 1), equalPartials({2}), "wave 1");
+}
+
+TEST(RomTables, PhasedSawKeepsItsPartialsAndTurnsTheirPhases) {
+    MipMap table;
+    table.createMipMap(ePhasedSaw);
+    for (uint32_t w : {0u, 32u, 63u}) {
+        const WaveSpectrum s = levelZero(table, w);
+        const double reference = s.magnitude(1) / rollOff(1, 1024);
+        for (int k = 1; k < 100; ++k) {
+            const double expected = k <= 32 ? reference * rollOff(k, 1024) / k : 0.0;
+            EXPECT_NEAR(s.magnitude(k), expected, kAbsent) << "wave " << w << " harmonic " << k;
+        }
+        // Partial k is shifted by (k - 1) * w * pi / 64 against the fundamental.
+        const double shift = std::atan2(s.cosine[2], -s.sine[2]) - std::atan2(s.cosine[1], -s.sine[1]);
+        EXPECT_NEAR(std::remainder(shift - w * std::numbers::pi / 64.0, 2.0 * std::numbers::pi), 0.0, 1e-3)
+            << w;
+    }
+}
+
+TEST(RomTables, TriangleAndSquareHoldOnlyOddHarmonics) {
+    struct Case {
+        eROMTable id;
+        uint32_t wave;
+        int power; // partial h falls as 1/h^power
+    };
+    for (const Case c : {Case{eTri, 0, 2}, Case{eSquareSine, 0, 1}, Case{eSquareTri, 0, 1},
+                         Case{eSquareTri, 63, 2}, Case{eSineTriSquareSaw, 2, 1}}) {
+        MipMap table;
+        table.createMipMap(c.id);
+        const WaveSpectrum s = levelZero(table, c.wave);
+        const double fundamental = s.magnitude(1) / rollOff(1, 1024);
+        for (int h = 2; h < 200; ++h) {
+            const double expected = h % 2 == 1 ? fundamental * rollOff(h, 1024) * falling(h, c.power) : 0.0;
+            EXPECT_NEAR(s.magnitude(h), expected, 1e-2 * expected + kAbsent)
+                << "table " << c.id << " wave " << c.wave << " harmonic " << h;
+        }
+    }
+}
+
+TEST(RomTables, SawsHoldEveryHarmonicFallingAsOneOverH) {
+    for (const auto& [id, wave] : std::vector<std::pair<eROMTable, uint32_t>>{
+             {eSaw, 0}, {eSawSquare, 0}, {eSawTri, 0}, {eSineTriSquareSaw, 3}}) {
+        MipMap table;
+        table.createMipMap(id);
+        const WaveSpectrum s = levelZero(table, wave);
+        const double fundamental = s.magnitude(1) / rollOff(1, 1024);
+        for (int h = 2; h < 1024; h += 7)
+            EXPECT_NEAR(s.magnitude(h), fundamental * rollOff(h, 1024) * falling(h, 1),
+                        1e-2 * fundamental / h)
+                << "table " << id << " harmonic " << h;
+    }
+}
+
+TEST(RomTables, BasicWaves) {
+    std::vector<double> y(N);
+    MipMap::createSaw(y.data());
+    EXPECT_EQ(y[0], 1.0);
+    EXPECT_NEAR(y[0] - y[1], 0.0009770395701025891, 1e-15);
+    EXPECT_NEAR(y[2047], -1.0, 1e-12);
+    MipMap::createTri(y.data());
+    EXPECT_EQ(y[0], 0.0);
+    EXPECT_EQ(y[511], 511.0 / 512.0);
+    EXPECT_EQ(y[512], 511.0 / 512.0);
+    EXPECT_EQ(y[1024], -0.0);
+    EXPECT_EQ(y[1535], -511.0 / 512.0);
+    MipMap::createRect(y.data());
+    EXPECT_EQ(y[1023], 1.0);
+    EXPECT_EQ(y[1024], -1.0);
+    MipMap::createSine(y.data());
+    EXPECT_NEAR(y[512], 1.0, 1e-15);
+    MipMap::createCosine(y.data());
+    EXPECT_NEAR(y[1024], -1.0, 1e-15);
+}
