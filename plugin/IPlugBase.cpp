@@ -489,11 +489,13 @@ int IPlugBase::UnserializePresets(ByteChunk* chunk, int pos) {
     std::string name;
     for (int i = 0; i < NPresets() && pos >= 0; ++i) {
         IPreset& preset = presets[i];
+        bool initialized = preset.initialized;
         pos = chunk->GetStr(&name, pos);
+        pos = chunk->Get(&initialized, pos);
         if (pos < 0) break; // a record cut short applies nothing of itself
         copyName(preset.name, name.c_str());
-        pos = chunk->Get(&preset.initialized, pos);
-        if (pos < 0 || !preset.initialized) continue;
+        preset.initialized = initialized;
+        if (!initialized) continue;
         pos = UnserializeState(chunk, pos);
         // Store the state in the instrument's current format.
         if (pos > 0) {
