@@ -1,0 +1,12 @@
+#pragma once
+
+// Where a voice draws its white noise: one sequence shared by all voices of the instrument, drawn in
+// the order in which they render. The instrument implements it.
+class NoiseSource {
+public:
+    // The next noise sample, about −1..1.
+    virtual double getNoise() = 0;
+
+protected:
+    ~NoiseSource() = default;
+};

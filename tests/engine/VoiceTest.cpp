@@ -1,0 +1,386 @@
+#include "Voice.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+class ScaledPitch : public PitchSource {
+public:
+    int getFrequency(int note) override { return note * 128 + shift; }
+    int shift = 0;
+};
+
+class Noise : public NoiseSource {
+public:
+    double getNoise() override {
+        ++draws;
+        return (draws % 2) != 0 ? 0.5 : -0.5;
+    }
+    int draws = 0;
+};
+
+const MipMap& sawTable() {
+    static MipMap* table = [] {
+        auto* m = new MipMap;
+        m->createMipMap(eSaw);
+        return m;
+    }();
+    return *table;
+}
+
+// A voice at 48 kHz with oscillator 1 playing "Saw" through an open low-pass, amp envelope only.
+struct Rig {
+    ScaledPitch pitch;
+    Noise noise;
+    double mg1 = 0.0, mg2 = 0.0, vibrato = 0.0, wheel = 0.0, bend = 0.0, pressure = 0.0;
+    Voice voice;
+
+    Rig() {
+        voice.setSharedSources(&mg1, &mg2, &vibrato, &wheel, &bend, &pressure);
+        voice.setPitchSource(&pitch);
+        voice.setNoiseSource(&noise);
+        voice.setSampleRate(48000.0);
+        for (int k = 0; k < 3; ++k) voice.setMipMap(k, const_cast<MipMap*>(&sawTable()));
+        set(10, 1.0, 1.0);     // oscillator 1 on
+        set(69, 1.0, 0.5);     // level 1
+        set(73, 0.0, 0.5);     // pan 1 centre
+        set(77, 0.0, 0.0);     // "Lowpass 24"
+        set(78, 17280.0, 1.0); // cutoff fully open
+        set(79, 0.0, 0.0);
+        set(101, 1.0, 1.0); // amp EG mod amount
+        set(102, 1.0, 0.0); // amp EG mod source "ON"
+        set(103, 0.0, 0.0); // attack
+        set(104, 0.5, 0.5); // decay
+        set(105, 1.0, 1.0); // sustain
+        set(106, 0.0, 0.0); // release
+    }
+    void set(int id, double v, double n) { voice.setParam(id, v, n); }
+
+    // Renders samples in control ticks of 48 samples; returns the left channel.
+    std::vector<double> render(int samples, std::vector<double>* right = nullptr) {
+        std::vector<double> left;
+        for (int n = 0; n < samples; ++n) {
+            if (n % 48 == 0) voice.update(false);
+            double l = 0.0, r = 0.0;
+            voice.process(&l, &r);
+            left.push_back(l);
+            if (right != nullptr) right->push_back(r);
+        }
+        return left;
+    }
+};
+
+double rms(const std::vector<double>& x) {
+    double sum = 0.0;
+    for (const double v : x) sum += v * v;
+    return x.empty() ? 0.0 : std::sqrt(sum / x.size());
+}
+
+} // namespace
+
+TEST(Voice, NoteSoundsThroughReleaseToSilence) {
+    Rig rig;
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_TRUE(rig.voice.isActive());
+    EXPECT_GT(rms(rig.render(4800)), 0.05);
+    rig.voice.setNoteOff(false);
+    int samples = 0;
+    while (rig.voice.isActive() && samples < 48000) {
+        rig.render(48);
+        samples += 48;
+    }
+    EXPECT_FALSE(rig.voice.isActive());
+    EXPECT_LT(samples, 1000); // the fastest release is about 5 ms
+    double l = 0.25, r = 0.25;
+    rig.voice.process(&l, &r);
+    EXPECT_EQ(l, 0.25);
+    EXPECT_EQ(r, 0.25);
+}
+
+TEST(Voice, SustainPedalHoldsTheNoteUntilReleased) {
+    Rig rig;
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    rig.voice.setSustain(true);
+    rig.voice.setNoteOff(false);
+    rig.render(4800);
+    EXPECT_TRUE(rig.voice.isActive());
+    EXPECT_FALSE(rig.voice.isGateOn());
+    rig.voice.setSustain(false);
+    rig.render(4800);
+    EXPECT_FALSE(rig.voice.isActive());
+}
+
+TEST(Voice, WithoutLinksOrSourcesNothingIsDereferenced) {
+    Voice voice;
+    voice.setSampleRate(44100.0);
+    for (int id = -5; id < 160; ++id) voice.setParam(id, 1.0, 1.0);
+    voice.setNoteOn(60, 127, 1, 7);
+    for (int n = 0; n < 2000; ++n) {
+        if (n % 44 == 0) voice.update(false);
+        double l = 0.0, r = 0.0;
+        voice.process(&l, &r);
+        ASSERT_TRUE(std::isfinite(l) && std::isfinite(r));
+    }
+    voice.setNoteOff(true);
+    voice.setSoundOff();
+    EXPECT_FALSE(voice.isActive());
+}
+
+TEST(Voice, EverySourceDrivesEveryDestination) {
+    const int sourceIds[] = {15, 34, 54, 21, 26,  46,  66,  28,  48,  68, 41,
+                             61, 83, 86, 95, 102, 109, 116, 126, 132, 137};
+    for (int source = 0; source <= Properties::eNumModSources + 1; ++source) {
+        Rig rig;
+        rig.mg1 = 0.3;
+        rig.mg2 = -0.4;
+        rig.vibrato = 0.2;
+        rig.wheel = 0.6;
+        rig.bend = -0.5;
+        rig.pressure = 0.7;
+        rig.voice.polyAfterTouch = 0.4;
+        for (int id = 10; id <= 137; ++id) {
+            if (id != 77 && id != 78 && id != 37 && id != 57) rig.set(id, 0.5, 0.6);
+        }
+        rig.set(37, 1.0, 0.5); // oscillator 2 synced to 1
+        rig.set(57, 2.0, 1.0); // oscillator 3 synced to 2
+        rig.set(20, -0.5, 0.25);
+        for (const int id : sourceIds) rig.set(id, source, source / 20.0);
+        rig.voice.setNoteOn(64, 90, 1, 0);
+        const std::vector<double> out = rig.render(4800);
+        for (const double v : out) ASSERT_TRUE(std::isfinite(v)) << source;
+        rig.voice.setNoteOff(false);
+        rig.render(48000);
+        EXPECT_FALSE(rig.voice.isActive()) << source;
+    }
+}
+
+TEST(Voice, SourceTableBindsEachSource) {
+    Rig rig;
+    rig.wheel = 0.75;
+    rig.bend = -0.5;
+    rig.pressure = 0.3;
+    rig.voice.polyAfterTouch = 0.9;
+    rig.voice.setNoteOn(127, 127, 1, 0);
+    const Voice& v = rig.voice;
+    EXPECT_EQ(v.getModSource(Properties::eModOff), nullptr);
+    EXPECT_EQ(v.getModSource(21), nullptr);
+    EXPECT_EQ(v.getModSource(-1), nullptr);
+    struct Case {
+        int source;
+        double value;
+    };
+    for (const Case c : {Case{1, 1.0}, Case{2, 0.5}, Case{3, -0.5}, Case{4, 1.0}, Case{8, 0.75},
+                         Case{9, 0.25}, Case{10, 1.0}, Case{11, 1.0}, Case{12, 0.9}, Case{13, 0.3}}) {
+        ASSERT_NE(v.getModSource(c.source), nullptr) << c.source;
+        EXPECT_NEAR(*v.getModSource(c.source), c.value, 1e-12) << c.source;
+    }
+    // Controller sources bound before the instrument hands over its values still follow them.
+    Voice early;
+    early.setParam(86, Properties::eModWheelPositive, 0.0);
+    early.setParam(85, 1.0, 1.0);
+    early.setParam(101, 1.0, 1.0);
+    early.setParam(102, 1.0, 0.0);
+    double wheel = 0.25;
+    early.setSharedSources(nullptr, nullptr, nullptr, &wheel, nullptr, nullptr);
+    early.setNoteOn(60, 127, 1, 0);
+    EXPECT_DOUBLE_EQ(early.getAmpFactor(), 0.25);
+}
+
+TEST(Voice, ScalingRuleOnTheAmplifier) {
+    // Source "Velo" with velocity 64: s = 64/127.
+    const double s = 64.0 / 127.0;
+    struct Case {
+        double amount, factor;
+    };
+    for (const Case c : {Case{0.0, 1.0}, Case{1.0, s}, Case{-1.0, 1.0 - s}, Case{0.5, 1.0 - 0.5 * (1.0 - s)},
+                         Case{-0.5, 1.0 - 0.5 * s}}) {
+        Rig rig;
+        rig.set(85, c.amount, 0.0);
+        rig.set(86, Properties::eModVelocity, 0.0);
+        rig.voice.setNoteOn(60, 64, 1, 0);
+        EXPECT_DOUBLE_EQ(rig.voice.getAmpFactor(), c.factor) << c.amount;
+    }
+    Rig velocity;
+    velocity.set(84, 0.5, 0.5);
+    velocity.voice.setNoteOn(60, 64, 1, 0);
+    EXPECT_DOUBLE_EQ(velocity.voice.getAmpFactor(), 1.0 + (s - 1.0) * 0.5);
+}
+
+TEST(Voice, GatedRuleOnTheGenerators) {
+    const double s = 64.0 / 127.0;
+    struct Case {
+        double amount;
+        int source;
+        double value, positive;
+    };
+    for (const Case c :
+         {Case{0.5, 11, 0.5 * s * 0.8, 0.5 * 0.5 * s * 0.8 + 0.5},
+          Case{-0.5, 11, 0.5 * (1.0 - s) * 0.8, 0.5 * 0.5 * (1.0 - s) * 0.8 + 0.5}, Case{1.0, 0, 0.0, 0.0}}) {
+        Rig rig;
+        rig.mg1 = 0.8;
+        rig.set(125, c.amount, 0.0);
+        rig.set(126, c.source, 0.0);
+        rig.voice.setNoteOn(60, 64, 1, 0);
+        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1), c.value) << c.amount;
+        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1Positive), c.positive) << c.amount;
+    }
+}
+
+TEST(Voice, AmpEnvelopeModulation) {
+    Rig off;
+    off.set(102, 0.0, 0.0);
+    off.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_EQ(rms(off.render(2000)), 0.0);
+    EXPECT_TRUE(off.voice.isActive());
+
+    Rig inverted;
+    inverted.set(101, -1.0, 0.0);
+    inverted.voice.setNoteOn(60, 100, 1, 0);
+    inverted.render(100);
+    const double level = inverted.voice.getEnvelope(Voice::eAmpEG).getLevel();
+    EXPECT_GT(level, 0.0);
+    EXPECT_DOUBLE_EQ(inverted.voice.getEnvelopeOutput(Voice::eAmpEG), 1.0 - level);
+}
+
+TEST(Voice, PanGains) {
+    Voice voice;
+    struct Case {
+        double p, left, right;
+    };
+    for (const Case c : {Case{0.0, 1.0, 1.0}, Case{0.5, std::sqrt(0.5), 1.0}, Case{-0.75, 1.0, 0.5},
+                         Case{1.0, 0.0, 1.0}, Case{3.0, 0.0, 1.0}, Case{-2.0, 1.0, 0.0}}) {
+        voice.setPan(c.p);
+        EXPECT_DOUBLE_EQ(voice.getPanLeft(), c.left) << c.p;
+        EXPECT_DOUBLE_EQ(voice.getPanRight(), c.right) << c.p;
+    }
+}
+
+TEST(Voice, MixerPanSplitsTheChannels) {
+    struct Case {
+        double n, ratio; // right / left
+    };
+    for (const Case c : {Case{0.25, 0.5}, Case{0.75, 2.0}}) {
+        Rig rig;
+        rig.set(73, 0.0, c.n);
+        rig.voice.setNoteOn(60, 100, 1, 0);
+        std::vector<double> right;
+        const std::vector<double> left = rig.render(2000, &right);
+        EXPECT_NEAR(rms(right) / rms(left), c.ratio, 1e-6) << c.n;
+    }
+}
+
+TEST(Voice, GlideOf500TicksEndsExactlyOnTheTarget) {
+    Rig rig;
+    rig.set(8, 0.5, 0.5); // portamento 0.5 s
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_EQ(rig.voice.getCurrentPitch(), 6144.0); // the note-on tick does not advance
+    rig.voice.update(false);
+    EXPECT_DOUBLE_EQ(rig.voice.getCurrentPitch(), 6144.0 + 3.072);
+    for (int tick = 1; tick < 499; ++tick) rig.voice.update(false);
+    EXPECT_NE(rig.voice.getCurrentPitch(), 7680.0);
+    rig.voice.update(false);
+    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
+    rig.voice.update(false);
+    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
+}
+
+TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
+    Rig rig;
+    rig.set(8, 0.2, 0.2);
+    rig.set(9, 1.0, 1.0);   // legato
+    rig.set(16, 0.0, 0.25); // start phase 90 degrees
+    rig.set(17, 1.0, 1.0);  // restarting
+    // No key held: the note jumps to its pitch and restarts its oscillator.
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
+    EXPECT_EQ(rig.voice.getOscillator(0).getPhase(), 33554432);
+    rig.render(480);
+    // Key still held: the next note glides and the oscillator runs on.
+    const int32_t phase = rig.voice.getOscillator(0).getPhase();
+    rig.voice.setNoteOn(72, 100, 2, 0);
+    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
+    EXPECT_EQ(rig.voice.getOscillator(0).getPhase(), phase);
+    rig.voice.update(false);
+    EXPECT_GT(rig.voice.getCurrentPitch(), 7680.0);
+}
+
+TEST(Voice, PitchComesFromTheTuningAndTheBend) {
+    Rig rig;
+    rig.pitch.shift = 37;
+    rig.set(7, 2.0, 0.5); // two semitones
+    rig.bend = 0.5;
+    rig.voice.detune = 5.0;
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_EQ(rig.voice.getOscillator(0).getPitchIndex(), 7680 + 37 + 5 + 128);
+}
+
+TEST(Voice, KeyboardTrackOpensOneOctavePerOctave) {
+    Rig rig;
+    rig.set(80, 128.0, 1.0);
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_EQ(rig.voice.getKeyTrackOffset(), 1536.0);
+    rig.voice.setNoteOn(36, 100, 2, 0);
+    EXPECT_EQ(rig.voice.getKeyTrackOffset(), -1536.0);
+}
+
+TEST(Voice, CutoffKnobSlidesOnlyWhileTheNoteSounds) {
+    Rig rig;
+    rig.set(78, 9000.0, 0.5);
+    EXPECT_EQ(rig.voice.getFilter().getCurrentCutoff(), 9000);
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    rig.set(78, 9100.0, 0.5);
+    rig.render(50);
+    EXPECT_EQ(rig.voice.getFilter().getCurrentCutoff(), 9050);
+}
+
+TEST(Voice, XModeMixesOnlyTheChosenOscillator) {
+    const auto configure = [](Rig& rig, bool xMode) {
+        for (const int id : {10, 29, 49}) rig.set(id, 1.0, 1.0);
+        rig.set(31, 0.0, 0.0);
+        rig.set(43, 7.0, 0.0); // oscillator 2 a fifth up
+        rig.set(69, 1.0, xMode ? 0.5 : 0.0);
+        rig.set(70, 1.0, 0.5);
+        rig.set(71, 1.0, xMode ? 0.5 : 0.0);
+        rig.set(72, 1.0, 0.3); // noise
+        for (const int id : {74, 75, 76}) rig.set(id, 0.0, 0.5);
+        rig.set(6, 0.0, xMode ? 1.0 : 0.0);
+    };
+    Rig x, plain;
+    configure(x, true);
+    configure(plain, false);
+    x.voice.setNoteOn(60, 100, 1, 1);
+    plain.voice.setNoteOn(60, 100, 1, 1);
+    const std::vector<double> a = x.render(2000);
+    const std::vector<double> b = plain.render(2000);
+    EXPECT_GT(rms(a), 0.05);
+    for (size_t n = 0; n < a.size(); ++n) ASSERT_EQ(a[n], b[n]) << n;
+    EXPECT_NE(x.voice.getOscillator(0).getPhase(), 0); // oscillator 1 still runs
+    EXPECT_EQ(x.noise.draws, 2000);
+}
+
+TEST(Voice, HardSyncBindsTheChosenSource) {
+    Rig rig;
+    rig.voice.setMipMap(0, nullptr); // oscillator 1 without a table stays muted
+    rig.set(29, 1.0, 1.0);
+    rig.set(37, 1.0, 0.5);
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    EXPECT_TRUE(rig.voice.getOscillator(1).isMuted()); // follows its muted source
+    rig.set(37, 0.0, 0.0);
+    rig.voice.update(false);
+    EXPECT_FALSE(rig.voice.getOscillator(1).isMuted());
+}
+
+TEST(Voice, NonNumberParametersNeverReachTheSound) {
+    Rig rig;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int id = 0; id < 140; ++id) {
+        if (id != 102 && id != 101 && id != 10 && id != 69) rig.set(id, nan, nan);
+    }
+    rig.voice.setPan(nan);
+    rig.voice.setNoteOn(60, 100, 1, 0);
+    for (const double v : rig.render(4800)) ASSERT_TRUE(std::isfinite(v));
+}
