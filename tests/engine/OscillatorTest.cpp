@@ -1,0 +1,402 @@
+#include "Oscillator.h"
+#include "MipMap.h"
+#include "Spectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kPitchC4 = 60 * 128;
+
+// Tables are built once per process and shared; building them per test would only cost time.
+const MipMap& table(eROMTable id) {
+    static std::vector<std::unique_ptr<MipMap>> built(eNumROMTables);
+    if (!built[id]) {
+        built[id] = std::make_unique<MipMap>();
+        built[id]->createMipMap(id);
+    }
+    return *built[id];
+}
+
+void play(Oscillator& osc, eROMTable id, int pitch = kPitchC4, double shape = 0.0) {
+    osc.setMipMap(const_cast<MipMap*>(&table(id)));
+    osc.setOctave(1);
+    osc.setWaveShape(shape);
+    osc.update(pitch, 0.0);
+}
+
+std::vector<double> render(Oscillator& osc, int samples, double fm = 0.0) {
+    std::vector<double> out(samples);
+    for (double& s : out) s = osc.process(fm);
+    return out;
+}
+
+} // namespace
+
+TEST(Oscillator, SharedTablesAt44100) {
+    const Oscillator::Tables& t = Oscillator::tablesFor(44100.0);
+    EXPECT_EQ(t.freq2PhInc[17280], 60602277);
+    EXPECT_EQ(t.freq2PhInc[17280] >> 16, 924);
+    EXPECT_EQ(t.freq2map[17280], 9);
+    EXPECT_EQ(t.freq2PhInc[0], static_cast<int32_t>(8.176 * 134217728.0 / 44100.0));
+    EXPECT_EQ(t.freq2map[0], 0);
+}
+
+TEST(Oscillator, LevelFollowsTheWholeTableSamplesPerStep) {
+    const std::vector<std::pair<int, int>> stepToLevel{
+        {0, 0},  {1, 0},  {2, 1},   {3, 2},   {4, 2},   {5, 3},    {8, 3},    {9, 4},
+        {16, 4}, {17, 5}, {256, 8}, {257, 9}, {924, 9}, {2047, 9}, {2048, 0}, {4000, 0}};
+    for (const auto& [step, level] : stepToLevel) {
+        EXPECT_EQ(Oscillator::levelFor(step << 16), level) << "step " << step;
+        EXPECT_EQ(Oscillator::levelFor((step << 16) + 65535), level) << "step " << step << " and a fraction";
+    }
+}
+
+TEST(Oscillator, EachSampleRateKeepsItsOwnTables) {
+    const Oscillator::Tables& at44 = Oscillator::tablesFor(44100.0);
+    const Oscillator::Tables& at48 = Oscillator::tablesFor(48000.0);
+    EXPECT_NE(&at44, &at48);
+    EXPECT_EQ(&Oscillator::tablesFor(44100.0), &at44);
+    EXPECT_EQ(at44.freq2PhInc[17280], 60602277);
+    EXPECT_EQ(at48.freq2PhInc[17280], static_cast<int32_t>(19912.127 * 134217728.0 / 48000.0));
+    EXPECT_EQ(&Oscillator::tablesFor(std::numeric_limits<double>::quiet_NaN()), &at44);
+    EXPECT_EQ(&Oscillator::tablesFor(0.0), &at44);
+}
+
+TEST(Oscillator, TablesForNewRatesCanBeBuiltFromSeveralThreads) {
+    std::vector<const Oscillator::Tables*> found(4);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < found.size(); ++i)
+        threads.emplace_back([&found, i] { found[i] = &Oscillator::tablesFor(96000.0 + (i % 2)); });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(found[0], found[2]);
+    EXPECT_EQ(found[1], found[3]);
+    EXPECT_NE(found[0], found[1]);
+    EXPECT_EQ(found[0]->sampleRate, 96000.0);
+}
+
+TEST(Oscillator, AbsurdlyLowRatesCannotOverflowThePhase) {
+    const Oscillator::Tables& t = Oscillator::tablesFor(1.0);
+    EXPECT_EQ(t.freq2PhInc[17280], 1 << 30);
+    EXPECT_EQ(t.freq2map[17280], 0);
+}
+
+TEST(Oscillator, WaveSelectionAcrossATable) {
+    struct Case {
+        eROMTable id;
+        double shape;
+        bool interpolate;
+        uint32_t a, b;
+        double weightA, fraction;
+    };
+    const Case cases[] = {
+        {eSineTriSquareSaw, 0.5, true, 1, 2, 0.5, 0.5}, {eSineTriSquareSaw, 0.5, false, 2, 3, 0.5, 0.5},
+        {eSineTriSquareSaw, 0.0, true, 0, 1, 1.0, 0.0}, {eSawTri, 1.0, true, 63, 63, 1.0, 0.0},
+        {eSawTri, 1.0, false, 63, 63, 1.0, 0.0},        {eSawTri, 0.25, true, 15, 16, 0.25, 0.75},
+        {eSawTri, 2.0, true, 63, 63, 1.0, 0.0},         {eSawTri, -1.0, true, 0, 1, 1.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        Oscillator osc;
+        osc.interpolate = c.interpolate;
+        play(osc, c.id, kPitchC4, c.shape);
+        EXPECT_EQ(osc.getWaveA(), c.a) << c.id << " shape " << c.shape;
+        EXPECT_EQ(osc.getWaveB(), c.b) << c.id << " shape " << c.shape;
+        EXPECT_DOUBLE_EQ(osc.getWeightA(), c.weightA) << c.id << " shape " << c.shape;
+        EXPECT_DOUBLE_EQ(osc.getFraction(), c.fraction) << c.id << " shape " << c.shape;
+    }
+}
+
+TEST(Oscillator, InterpolatingBlendsTheTwoWaves) {
+    Oscillator osc;
+    osc.interpolate = true;
+    play(osc, eSineTriSquareSaw, kPitchC4, 0.5);
+    const MipMap& t = table(eSineTriSquareSaw);
+    osc.restart();
+    const uint32_t level = osc.getLevel();
+    EXPECT_DOUBLE_EQ(osc.process(0.0), 0.5 * t.getSample(level, 1, 0) + 0.5 * t.getSample(level, 2, 0));
+}
+
+TEST(Oscillator, WaveSelectionFollowsAChangedWaveCountWithoutDirty) {
+    MipMap changing;
+    changing.createMipMap(eSineTriSquareSaw);
+    Oscillator osc;
+    osc.interpolate = true;
+    osc.setMipMap(&changing);
+    osc.setWaveShape(1.0);
+    osc.update(kPitchC4, 0.0);
+    EXPECT_EQ(osc.getWaveA(), 3u);
+    changing.createMipMap(eSawTri);
+    osc.update(kPitchC4, 0.0);
+    EXPECT_EQ(osc.getWaveA(), 63u);
+}
+
+TEST(Oscillator, PitchOffsetFromOctavePitchAndTune) {
+    struct Case {
+        int octave, pitch;
+        double tune;
+        int offset;
+    };
+    for (const Case c :
+         {Case{1, 0, 0.0, 0}, Case{0, 0, 0.0, -1536}, Case{3, 0, 0.0, 3072}, Case{1, 1, 0.0, 128},
+          Case{1, 0, 1.0, 64}, Case{1, 0, -1.0, -64}, Case{1, 0, 0.5078125, 33}, Case{1, 0, -0.5078125, -33},
+          Case{2, -7, 0.25, 1536 - 896 + 16}}) {
+        Oscillator osc;
+        osc.setOctave(c.octave);
+        osc.setPitch(c.pitch);
+        osc.setTune(c.tune);
+        EXPECT_EQ(osc.getPitchOffset(), c.offset) << c.octave << " " << c.pitch << " " << c.tune;
+    }
+}
+
+TEST(Oscillator, PitchIndexAddsOffsetAndModulation) {
+    Oscillator osc;
+    play(osc, eSaw);
+    osc.setPitch(2);
+    osc.update(6000.0, 10.75);
+    EXPECT_EQ(osc.getPitchIndex(), 6266);
+    EXPECT_EQ(osc.getIncrement(), Oscillator::tablesFor(44100.0).freq2PhInc[6266]);
+    EXPECT_FALSE(osc.isMuted());
+}
+
+TEST(Oscillator, PitchesOutsideTheRangeMuteForThatTick) {
+    struct Case {
+        double pitch;
+        int index;
+        bool muted;
+    };
+    for (const Case c : {Case{-0.5, 0, false}, Case{-1.0, 0, true}, Case{-500.0, 0, true},
+                         Case{17280.9, 17280, false}, Case{17281.0, 17280, true}, Case{1e12, 17280, true},
+                         Case{std::numeric_limits<double>::quiet_NaN(), 0, true}}) {
+        Oscillator osc;
+        play(osc, eSaw);
+        osc.update(c.pitch, 0.0);
+        EXPECT_EQ(osc.getPitchIndex(), c.index) << c.pitch;
+        EXPECT_EQ(osc.isMuted(), c.muted) << c.pitch;
+    }
+}
+
+TEST(Oscillator, MutedOscillatorIsSilentButKeepsRunning) {
+    Oscillator osc;
+    play(osc, eSaw, kPitchC4);
+    osc.update(-1000.0, 0.0);
+    ASSERT_TRUE(osc.isMuted());
+    const int32_t increment = osc.getIncrement();
+    ASSERT_GT(increment, 0);
+    bool wrapped = false;
+    int32_t expected = 0;
+    for (int i = 0; i < 20000; ++i) {
+        EXPECT_EQ(osc.process(0.5), 0.0);
+        expected = (expected + increment) & (Oscillator::kCycle - 1);
+        wrapped = wrapped || osc.hasWrapped();
+    }
+    EXPECT_EQ(osc.getPhase(), expected);
+    EXPECT_TRUE(wrapped);
+}
+
+TEST(Oscillator, SilentUntilItHasATable) {
+    Oscillator osc;
+    osc.update(kPitchC4, 0.0);
+    EXPECT_TRUE(osc.isMuted());
+    EXPECT_EQ(osc.process(0.0), 0.0);
+}
+
+TEST(Oscillator, StartPhaseQuarterReadsTableSample512First) {
+    Oscillator osc;
+    play(osc, eSineTriSquareSaw);
+    osc.startPhase = 0.25;
+    osc.restart();
+    EXPECT_EQ(osc.getPhase(), 33554432);
+    EXPECT_EQ(osc.process(0.0), table(eSineTriSquareSaw).getSample(osc.getLevel(), 0, 512));
+}
+
+TEST(Oscillator, PhaseWrapsAtACycle) {
+    Oscillator osc;
+    play(osc, eSaw, 17280);
+    osc.startPhase = 1.0;
+    osc.restart();
+    EXPECT_EQ(osc.getPhase(), Oscillator::kCycle);
+    osc.process(0.0);
+    EXPECT_TRUE(osc.hasWrapped());
+    EXPECT_EQ(osc.getPhase(), 60602277);
+    osc.process(0.0);
+    EXPECT_FALSE(osc.hasWrapped());
+}
+
+TEST(Oscillator, SetMipMapStopsItUntilTheNextUpdate) {
+    Oscillator osc;
+    play(osc, eSaw);
+    render(osc, 100);
+    osc.setMipMap(const_cast<MipMap*>(&table(eTri)));
+    EXPECT_EQ(osc.getPhase(), 0);
+    EXPECT_EQ(osc.getIncrement(), 0);
+    osc.init(48000.0);
+    EXPECT_EQ(osc.getIncrement(), 0);
+}
+
+TEST(Oscillator, SyncedPhasePlacesTheRestartWithinTheSample) {
+    EXPECT_EQ(Oscillator::syncedPhase(0.0, 2000, 1000, 4000), 500);
+    EXPECT_EQ(Oscillator::syncedPhase(0.25, 2000, 1000, 4000), 33554432 + 500);
+    EXPECT_EQ(Oscillator::syncedPhase(0.0, 3000, 1, 3), 1000);
+}
+
+TEST(Oscillator, SyncSourceWithoutIncrementRestartsAtTheStartPhase) {
+    // A source restarted at the very end of its cycle wraps on its next sample even when it does not move.
+    EXPECT_EQ(Oscillator::syncedPhase(0.5, 2000, 0, 0), 67108864);
+    Oscillator source;
+    play(source, eSaw);
+    source.setMipMap(const_cast<MipMap*>(&table(eSaw))); // sounding, but stopped until its next update
+    source.startPhase = 1.0;
+    source.restart();
+    Oscillator synced;
+    play(synced, eSaw);
+    synced.syncSource = &source;
+    synced.startPhase = 0.5;
+    synced.update(kPitchC4, 0.0);
+    source.process(0.0);
+    ASSERT_TRUE(source.hasWrapped());
+    ASSERT_EQ(source.getIncrement(), 0);
+    synced.process(0.0);
+    EXPECT_EQ(synced.getPhase(), 67108864 + synced.getIncrement());
+}
+
+TEST(Oscillator, HardSyncRestartsWithinTheSample) {
+    Oscillator source;
+    play(source, eSaw, 6144);
+    Oscillator synced;
+    play(synced, eSaw, 7000);
+    synced.syncSource = &source;
+    synced.update(7000, 0.0);
+    int restarts = 0;
+    for (int i = 0; i < 10000; ++i) {
+        source.process(0.0);
+        const int32_t before = synced.getPhase();
+        synced.process(0.0);
+        if (source.hasWrapped()) {
+            const auto passed = static_cast<int32_t>(
+                std::lround(synced.getIncrement() * (double(source.getPhase()) / source.getIncrement())));
+            EXPECT_EQ(synced.getPhase(), passed + synced.getIncrement());
+            ++restarts;
+        } else {
+            EXPECT_EQ(synced.getPhase(), (before + synced.getIncrement()) & (Oscillator::kCycle - 1));
+        }
+    }
+    EXPECT_GE(restarts, 20);
+}
+
+TEST(Oscillator, SyncedOscillatorFollowsTheMuteOfItsSource) {
+    Oscillator source;
+    play(source, eSaw);
+    Oscillator synced;
+    play(synced, eSaw);
+    synced.syncSource = &source;
+    source.update(-2000.0, 0.0);
+    synced.update(kPitchC4, 0.0);
+    EXPECT_TRUE(synced.isMuted());
+}
+
+TEST(Oscillator, SyncScalerIsPhaseOverIncrement) {
+    Oscillator osc;
+    play(osc, eSaw);
+    osc.startPhase = 0.5;
+    osc.restart();
+    EXPECT_DOUBLE_EQ(osc.getSyncScaler(), 67108864.0 / osc.getIncrement());
+    osc.setMipMap(nullptr);
+    EXPECT_EQ(osc.getSyncScaler(), 0.0);
+}
+
+TEST(Oscillator, PhaseModulationShiftsTheReadPosition) {
+    Oscillator plain;
+    play(plain, eSineTriSquareSaw);
+    Oscillator modulated;
+    play(modulated, eSineTriSquareSaw);
+    plain.startPhase = 0.25;
+    plain.restart();
+    // The 2 kHz smoothing passes a steady input at unity gain once it has settled.
+    const std::vector<double> a = render(plain, 20000);
+    const std::vector<double> b = render(modulated, 20000, 0.25);
+    for (int i = 19000; i < 20000; ++i) EXPECT_EQ(a[i], b[i]) << i;
+}
+
+TEST(Oscillator, SawReadingsMakeADoubleSawAndPulses) {
+    struct Case {
+        eROMTable id;
+        double shape;
+        int32_t offset;
+    };
+    for (const Case c : {Case{eSaw, 0.0, 0}, Case{eSaw, 0.5, 512}, Case{eSaw, 1.0, 1024},
+                         Case{ePulse, 0.0, 1024}, Case{ePulse, 1.0, 0}, Case{ePulse, 0.3, 716},
+                         Case{eFullPWM, 0.0, 1024}, Case{eFullPWM, 0.5, 2048}, Case{eFullPWM, 0.75, 2560}}) {
+        Oscillator osc;
+        play(osc, c.id, kPitchC4, c.shape);
+        EXPECT_EQ(osc.getReadOffset(), c.offset) << c.id << " shape " << c.shape;
+    }
+}
+
+// The second reading lies shape * 1024 table samples on: at shape 1 half a cycle, which leaves a saw an
+// octave up.
+TEST(Oscillator, SawShapeOneCancelsTheOddHarmonics) {
+    Oscillator osc;
+    play(osc, eSaw, 3 * 1536, 1.0); // 3 octaves above note 0: the table step stays below 1
+    const std::vector<double> out = render(osc, 1 << 15);
+    const double fundamental = osc.getIncrement() / double(Oscillator::kCycle) * out.size();
+    const std::vector<double> mag = testsupport::magnitudeSpectrum(out);
+    const auto at = [&](int h) { return mag[std::lround(h * fundamental)]; };
+    EXPECT_LT(at(1), 1e-3 * at(2));
+    EXPECT_LT(at(3), 1e-3 * at(2));
+    EXPECT_GT(at(4), 0.3 * at(2));
+}
+
+TEST(Oscillator, PulseAtFullShapeAndFullPWMAtHalfAreSilent) {
+    for (const auto& [id, shape] :
+         std::vector<std::pair<eROMTable, double>>{{ePulse, 1.0}, {eFullPWM, 0.5}}) {
+        Oscillator osc;
+        play(osc, id, kPitchC4, shape);
+        for (double s : render(osc, 2000)) ASSERT_EQ(s, 0.0);
+    }
+}
+
+TEST(Oscillator, SquareFromPulseHasEqualHalves) {
+    Oscillator osc;
+    play(osc, ePulse, 3 * 1536, 0.0);
+    const std::vector<double> out = render(osc, 1 << 15);
+    const double fundamental = osc.getIncrement() / double(Oscillator::kCycle) * out.size();
+    const std::vector<double> mag = testsupport::magnitudeSpectrum(out);
+    EXPECT_LT(mag[std::lround(2 * fundamental)], 1e-3 * mag[std::lround(fundamental)]);
+}
+
+TEST(Oscillator, NotANumberShapeReadsAsZero) {
+    Oscillator osc;
+    osc.interpolate = true;
+    play(osc, eSawTri, kPitchC4, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(osc.getShape(), 0.0);
+    EXPECT_EQ(osc.getWaveA(), 0u);
+    osc.setTune(std::numeric_limits<double>::infinity());
+    EXPECT_EQ(osc.getPitchOffset(), 0);
+}
+
+TEST(Oscillator, RunawayModulationInputReadsAsNoShift) {
+    Oscillator plain;
+    play(plain, eSineTriSquareSaw);
+    Oscillator modulated;
+    play(modulated, eSineTriSquareSaw);
+    const std::vector<double> a = render(plain, 10);
+    const std::vector<double> b = render(modulated, 10, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(a, b);
+}
+
+TEST(Oscillator, EmptyTableReadsSilence) {
+    MipMap empty;
+    Oscillator osc;
+    osc.interpolate = true;
+    osc.setMipMap(&empty);
+    osc.setWaveShape(1.0);
+    osc.update(kPitchC4, 0.0);
+    EXPECT_EQ(osc.getWaveA(), 0u);
+    EXPECT_EQ(osc.getWaveB(), 0u);
+    for (double s : render(osc, 100)) ASSERT_EQ(s, 0.0);
+}
