@@ -1,0 +1,154 @@
+#include "MTSClient.h"
+#include "TuningEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <dlfcn.h>
+
+namespace {
+
+using SetMasterFn = void (*)(bool);
+using CountFn = int (*)();
+
+// The stand-in library built for these tests: a master publishing quarter tones around A4 that drops
+// every F# and calls its scale "Quarter tones".
+class MTSStandIn : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.bind({"/nonexistent/libMTS.so", KORVANTA_MTS_STANDIN}))
+            << "stand-in library not loadable: " << KORVANTA_MTS_STANDIN;
+        control = dlopen(KORVANTA_MTS_STANDIN, RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(control, nullptr);
+        setMaster = reinterpret_cast<SetMasterFn>(dlsym(control, "MTSStandin_SetMaster"));
+        registeredClients = reinterpret_cast<CountFn>(dlsym(control, "MTSStandin_RegisteredClients"));
+        ASSERT_NE(setMaster, nullptr);
+        ASSERT_NE(registeredClients, nullptr);
+        setMaster(false);
+    }
+    void TearDown() override {
+        if (setMaster != nullptr) setMaster(false);
+        if (control != nullptr) dlclose(control);
+    }
+
+    static double quarterTone(int note) { return 440.0 * std::pow(2.0, (note - 69) / 24.0); }
+
+    MTSLibrary library;
+    void* control = nullptr;
+    SetMasterFn setMaster = nullptr;
+    CountFn registeredClients = nullptr;
+};
+
+} // namespace
+
+TEST_F(MTSStandIn, BindsAllNineFunctionsAndTheTables) {
+    EXPECT_TRUE(library.isLoaded());
+    EXPECT_NE(library.registerClient, nullptr);
+    EXPECT_NE(library.deregisterClient, nullptr);
+    EXPECT_NE(library.hasMaster, nullptr);
+    EXPECT_NE(library.shouldFilterNote, nullptr);
+    EXPECT_NE(library.shouldFilterNoteMultiChannel, nullptr);
+    EXPECT_NE(library.getTuningTable, nullptr);
+    EXPECT_NE(library.getMultiChannelTuningTable, nullptr);
+    EXPECT_NE(library.useMultiChannelTuning, nullptr);
+    EXPECT_NE(library.getScaleName, nullptr);
+    EXPECT_NE(library.masterTable, nullptr);
+    for (const double* table : library.channelTables) EXPECT_NE(table, nullptr);
+}
+
+TEST_F(MTSStandIn, EnginesRegisterAndDeregister) {
+    const int before = registeredClients();
+    {
+        TuningEngine first(library);
+        TuningEngine second(library);
+        EXPECT_EQ(registeredClients(), before + 2);
+    }
+    EXPECT_EQ(registeredClients(), before);
+}
+
+TEST_F(MTSStandIn, WithoutAMasterTheEngineKeepsItsOwnTuning) {
+    TuningEngine engine(library);
+    engine.setTuning(eJust);
+    EXPECT_FALSE(engine.hasMTSMaster());
+    EXPECT_EQ(engine.getFrequency(70), engine.tuningTable[70]);
+    EXPECT_EQ(engine.getFrequency(128), 0);
+    EXPECT_FALSE(engine.noteShouldBeSkipped(66));
+    EXPECT_STREQ(engine.getTuningName(-1), "Just");
+    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(engine.mtsClient, 81, -1), 880.0);
+    EXPECT_STREQ(MTS_GetScaleName(engine.mtsClient), "12-TET");
+}
+
+TEST_F(MTSStandIn, AMasterTakesOverPitchFilteringAndName) {
+    TuningEngine engine(library);
+    engine.setTuning(eJust);
+    setMaster(true);
+    ASSERT_TRUE(engine.hasMTSMaster());
+    EXPECT_EQ(engine.getFrequency(69), 8832);
+    for (int note = 0; note < 128; ++note) {
+        const int pitch = engine.getFrequency(note);
+        const double f = quarterTone(note);
+        ASSERT_GE(pitch, 4);
+        ASSERT_LE(pitch, 17276);
+        // The halved steps 135, 67, 33 drop a step each, so the search ends within four steps of the
+        // master's frequency rather than one.
+        EXPECT_LE(TuningEngine::convert2Hz(pitch - 4), f) << note;
+        EXPECT_GE(TuningEngine::convert2Hz(pitch + 4), f) << note;
+    }
+    EXPECT_NEAR(engine.getFrequency(71), 8832 + 128, 1);
+    // The note travels as a MIDI byte: 128 + 69 reads note 69.
+    EXPECT_EQ(engine.getFrequency(128 + 69), 8832);
+    EXPECT_TRUE(engine.noteShouldBeSkipped(66));
+    EXPECT_TRUE(engine.noteShouldBeSkipped(78));
+    EXPECT_FALSE(engine.noteShouldBeSkipped(67));
+    for (int index : {-1, 0, 14, 99}) EXPECT_STREQ(engine.getTuningName(index), "Quarter tones");
+
+    setMaster(false);
+    EXPECT_EQ(engine.getFrequency(71), engine.tuningTable[71]);
+    EXPECT_FALSE(engine.noteShouldBeSkipped(66));
+    EXPECT_STREQ(engine.getTuningName(-1), "Just");
+}
+
+TEST_F(MTSStandIn, ChannelMinusOneNeverSelectsAChannelTable) {
+    MTSClient* client = MTS_RegisterClient(library);
+    setMaster(true);
+    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(client, 5, -1), quarterTone(5));
+    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(client, 5, 2), quarterTone(5));
+    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(client, 5, 3), 1005.0);
+    EXPECT_FALSE(MTS_ShouldFilterNote(client, 5, -1));
+    EXPECT_TRUE(MTS_ShouldFilterNote(client, 5, 3));
+    EXPECT_TRUE(client->frequencyRequested);
+    MTS_DeregisterClient(client);
+}
+
+TEST(MTSClient, WithoutTheLibraryEverythingFallsBack) {
+    MTSLibrary missing;
+    EXPECT_FALSE(missing.bind({"/nonexistent/a/libMTS.so", "/nonexistent/b/libMTS.so"}));
+    EXPECT_FALSE(missing.isLoaded());
+    TuningEngine engine(missing);
+    engine.setTuning(eMeantoneQuarterComma);
+    EXPECT_FALSE(engine.hasMTSMaster());
+    EXPECT_FALSE(engine.noteShouldBeSkipped(66));
+    EXPECT_EQ(engine.getFrequency(60), engine.tuningTable[60]);
+    EXPECT_STREQ(engine.getTuningName(-1), "Meantone 1/4 comma");
+    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(engine.mtsClient, 69, -1), 440.0);
+    EXPECT_STREQ(MTS_GetScaleName(engine.mtsClient), "12-TET");
+}
+
+TEST(MTSClient, NoClientMeansNoMaster) {
+    EXPECT_FALSE(MTS_HasMaster(nullptr));
+    EXPECT_FALSE(MTS_ShouldFilterNote(nullptr, 60, -1));
+    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(nullptr, 69, -1), 440.0);
+    EXPECT_STREQ(MTS_GetScaleName(nullptr), "12-TET");
+    MTS_DeregisterClient(nullptr);
+}
+
+TEST(MTSClient, TheProcessRecordUsesOnlyTheInstalledPaths) {
+    // The machine has no MTS-ESP installation; the record then stays empty rather than failing.
+    const MTSLibrary& process = MTSLibrary::process();
+    EXPECT_EQ(&process, &MTSLibrary::process());
+    EXPECT_STREQ(kMTSLibraryMacPath, "/Library/Application Support/MTS-ESP/libMTS.dylib");
+    EXPECT_STREQ(kMTSLibraryLinuxPath, "/usr/local/lib/libMTS.so");
+    TuningEngine engine;
+    EXPECT_EQ(engine.hasMTSMaster(), process.isLoaded() && engine.hasMTSMaster());
+    EXPECT_EQ(engine.getFrequency(60), 60 * 128);
+}

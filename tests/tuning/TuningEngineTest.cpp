@@ -1,0 +1,381 @@
+#include "TuningEngine.h"
+#include "TuningTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Nobody offers an MTS-ESP master here: the engine plays its own tables.
+const MTSLibrary& noLibrary() {
+    static MTSLibrary library;
+    return library;
+}
+
+struct BuiltIn {
+    const char* label;
+    std::array<double, 11> degrees; // degrees 1..11; the octave is not used by the default mapping
+};
+
+const std::array<BuiltIn, 13> kBuiltIns{{
+    {"Just",
+     {111.7313, 203.9100, 315.6414, 386.3139, 498.0452, 582.5125, 701.9553, 813.6866, 884.3591, 1015.96,
+      1088.269}},
+    {"Kirnberger",
+     {90.225, 193.849, 294.135, 386.314, 498.045, 590.224, 696.663, 792.180, 889.650, 996.091, 1088.269}},
+    {"Pythagorean",
+     {113.685, 203.91, 294.1351, 407.8201, 498.0452, 611.7302, 701.9553, 815.6403, 905.8654, 996.0905,
+      1109.775}},
+    {"Valotti + Young",
+     {94.135, 196.090, 298.045, 392.180, 501.955, 592.180, 698.045, 796.090, 894.135, 1000.0, 1090.225}},
+    {"Werckmeister III",
+     {90.225, 192.180, 294.135, 390.225, 498.045, 588.270, 696.090, 792.180, 888.270, 996.09, 1092.180}},
+    {"Meantone 1/4 comma",
+     {85.720, 194.940, 305.672, 390.837, 502.067, 587.593, 696.578, 782.559, 892.091, 1003.122, 1088.503}},
+    {"Meantone 1/5 comma",
+     {83.576, 195.307, 307.039, 390.615, 502.346, 585.922, 697.654, 781.230, 892.961, 1004.693, 1088.269}},
+    {"Bagpipe",
+     {29.850, 187.682, 256.597, 343.091, 493.957, 548.649, 684.729, 729.879, 871.949, 985.799, 1049.363}},
+    {"Chinese Lu",
+     {98.955, 203.910, 315.641, 394.347, 498.045, 608.352, 701.955, 800.910, 905.865, 1017.596, 1106.397}},
+    {"W. Carlos Super Just",
+     {104.9554, 203.9100, 315.6414, 386.3139, 498.0452, 551.3181, 701.9553, 840.5280, 884.3591, 968.8264,
+      1088.269}},
+    {"W. Carlos Harmonic",
+     {104.9554, 203.9100, 297.5131, 386.3139, 470.7811, 551.3181, 701.9553, 840.5280, 905.8654, 968.8264,
+      1088.269}},
+    {"Pentatonic", {0.0, 200.0, 200.0, 500.0, 500.0, 500.0, 700.0, 700.0, 900.0, 900.0, 1200.0}},
+    {"Heptatonic", {129.0, 129.0, 300.0, 300.0, 472.0, 643.0, 643.0, 814.0, 814.0, 986.0, 1157.0}},
+}};
+
+double centsOf(const BuiltIn& scale, int note) {
+    const int degree = note % 12;
+    return 1200.0 * (note / 12) + (degree == 0 ? 0.0 : scale.degrees[degree - 1]);
+}
+
+// The pitch step for frequency f, searched outward from the note's equal-tempered pitch.
+int nearestStepFromEqual(int note, double f) {
+    f = std::clamp(f, 8.176, 19912.127);
+    const double equal = Pitch::MIDI2Hz()[note];
+    int p = 128 * note;
+    if (equal > f) {
+        for (--p; Pitch::convert2Hz(p) > f;) --p;
+        return f - Pitch::convert2Hz(p) > equal - f ? p + 1 : p;
+    }
+    for (++p; f > Pitch::convert2Hz(p);) ++p;
+    return Pitch::convert2Hz(p) - f > f - equal ? p - 1 : p;
+}
+
+std::array<int, 128> expectedTable(const BuiltIn& scale) {
+    std::array<int, 128> table{};
+    for (int n = 0; n < 128; ++n)
+        table[n] =
+            nearestStepFromEqual(n, 440.0 * std::pow(2.0, (centsOf(scale, n) - centsOf(scale, 69)) / 1200.0));
+    return table;
+}
+
+std::array<int, 128> equalTable() {
+    std::array<int, 128> table{};
+    for (int n = 0; n < 128; ++n) table[n] = 128 * n;
+    return table;
+}
+
+class TuningEngineTest : public ::testing::Test {
+protected:
+    TuningEngine engine{noLibrary()};
+    TuningTestFiles files;
+};
+
+} // namespace
+
+TEST_F(TuningEngineTest, StartsInEqualTemperamentWithAnEqualUserTuning) {
+    EXPECT_EQ(engine.microTuning, eEqual);
+    EXPECT_EQ(engine.tuningTable, equalTable());
+    EXPECT_EQ(engine.customTuningTable, equalTable());
+    EXPECT_STREQ(engine.customTuningName, "");
+    EXPECT_FALSE(engine.hasMTSMaster());
+    EXPECT_DOUBLE_EQ(TuningEngine::convert2Hz(64), 8.419);
+    EXPECT_DOUBLE_EQ(TuningEngine::convert2Hz(-17280), 0.0033570162);
+}
+
+TEST_F(TuningEngineTest, EveryBuiltInScaleGivesItsCentsRuleTable) {
+    for (int t = 1; t <= 13; ++t) {
+        engine.setTuning(static_cast<MicroTuning>(t));
+        const BuiltIn& scale = kBuiltIns[t - 1];
+        EXPECT_STREQ(engine.getTuningName(t), scale.label);
+        EXPECT_EQ(engine.tuningTable, expectedTable(scale)) << scale.label;
+        EXPECT_EQ(engine.tuningTable[69], 8832) << scale.label;
+        EXPECT_EQ(engine.getFrequency(69), 8832) << scale.label;
+        EXPECT_EQ(engine.sclImport.GetScaleDescription(), scale.label);
+    }
+}
+
+TEST_F(TuningEngineTest, PentatonicBSoundsLikeC) {
+    engine.setTuning(ePentatonic);
+    EXPECT_EQ(engine.getFrequency(71), 9217);
+    EXPECT_EQ(engine.getFrequency(72), 9216);
+}
+
+TEST_F(TuningEngineTest, EqualIsExactlyOneHundredTwentyEightStepsANote) {
+    engine.setTuning(eJust);
+    engine.setTuning(eEqual);
+    EXPECT_EQ(engine.tuningTable, equalTable());
+    EXPECT_EQ(engine.sclImport.GetScaleSize(), 128);
+}
+
+TEST_F(TuningEngineTest, NotesOutsideTheKeyboardHaveNoPitch) {
+    engine.setTuning(eKirnberger);
+    EXPECT_EQ(engine.getFrequency(128), 0);
+    EXPECT_EQ(engine.getFrequency(-1), 0);
+    EXPECT_EQ(engine.getFrequency(1 << 30), 0);
+    EXPECT_FALSE(engine.noteShouldBeSkipped(60));
+}
+
+TEST_F(TuningEngineTest, ValuesOutsideTheSelectorSelectEqual) {
+    for (int value : {15, 1000, -1, -2147483647 - 1}) {
+        engine.setTuning(eBagpipe);
+        engine.setTuning(static_cast<MicroTuning>(value));
+        EXPECT_EQ(engine.microTuning, eEqual) << value;
+        EXPECT_EQ(engine.tuningTable, equalTable()) << value;
+        EXPECT_STREQ(engine.getTuningName(-1), "Equal");
+    }
+}
+
+TEST_F(TuningEngineTest, NamesTheTunings) {
+    EXPECT_STREQ(engine.getTuningName(0), "Equal");
+    EXPECT_STREQ(engine.getTuningName(14), "");
+    engine.setCustomTuningName("Mine");
+    EXPECT_STREQ(engine.getTuningName(14), "Mine");
+    engine.setTuning(eChineseLu);
+    EXPECT_STREQ(engine.getTuningName(-1), "Chinese Lu");
+    EXPECT_STREQ(engine.getTuningName(15), "Chinese Lu");
+    EXPECT_STREQ(engine.getTuningName(2), "Kirnberger");
+    engine.setTuning(eUserTuning);
+    EXPECT_STREQ(engine.getTuningName(-1), "Mine");
+    EXPECT_STREQ(TuningEngine::labelMicroTuning[14], "[User]");
+}
+
+TEST_F(TuningEngineTest, CutsLongNamesToTheField) {
+    const std::string longName(300, 'n');
+    engine.setCustomTuningName(longName.c_str());
+    EXPECT_EQ(std::string(engine.customTuningName), longName.substr(0, 255));
+    engine.setCustomTuningName(nullptr);
+    EXPECT_STREQ(engine.customTuningName, "");
+}
+
+TEST_F(TuningEngineTest, LoadsAnSclFileIntoTheUserTuningWithoutSelectingIt) {
+    engine.setTuning(eWerckmeisterIII);
+    const std::array<int, 128> before = engine.tuningTable;
+    const std::string path =
+        files.write("mine.SCL", "!\nMy Pentatonic\n12\n0.0\n200.0\n200.0\n500.0\n500.0\n500.0\n"
+                                "700.0\n700.0\n900.0\n900.0\n1200.0\n1200.0\n");
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_STREQ(engine.customTuningName, "My Pentatonic");
+    EXPECT_EQ(engine.microTuning, eWerckmeisterIII);
+    EXPECT_EQ(engine.tuningTable, before);
+    EXPECT_EQ(engine.customTuningTable, expectedTable(kBuiltIns[ePentatonic - 1]));
+    engine.setTuning(eUserTuning);
+    EXPECT_EQ(engine.getFrequency(71), 9217);
+    EXPECT_STREQ(engine.getTuningName(-1), "My Pentatonic");
+}
+
+TEST_F(TuningEngineTest, AnSclFileWithoutDescriptionIsNamedAfterTheFile) {
+    const std::string path = files.write("octave-only.scl", "1\n2/1\n");
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_STREQ(engine.customTuningName, "octave-only.scl");
+}
+
+TEST_F(TuningEngineTest, AKbmFileRemapsTheScaleHeldAndKeepsTheName) {
+    const std::string kbm =
+        files.write("a415.KBM", "12\n0\n127\n60\n69\n415.0\n12\n0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n");
+    engine.setCustomTuningName("kept");
+    // After "Equal" the importer holds 128 degrees of 100 cents: plain equal temperament at A = 415 Hz.
+    ASSERT_EQ(engine.loadTuning(kbm.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_STREQ(engine.customTuningName, "kept");
+    for (int n = 0; n < 128; ++n)
+        EXPECT_EQ(engine.customTuningTable[n],
+                  nearestStepFromEqual(n, 415.0 * std::pow(2.0, (n - 69) / 12.0)))
+            << n;
+
+    // After a built-in scale the importer holds that scale's text.
+    engine.setTuning(eJust);
+    ASSERT_EQ(engine.loadTuning(kbm.c_str(), false), TuningEngine::kLoadDone);
+    const BuiltIn& just = kBuiltIns[eJust - 1];
+    for (int n = 0; n < 128; ++n) {
+        const double cents = centsOf(just, n) - centsOf(just, 69);
+        EXPECT_EQ(engine.customTuningTable[n], nearestStepFromEqual(n, 415.0 * std::pow(2.0, cents / 1200.0)))
+            << n;
+    }
+}
+
+TEST_F(TuningEngineTest, LoadsATunFileWithItsDescription) {
+    const std::string text = "[Scale Begin]\nFormat = \"AnaMark-TUN\"\nFormatVersion = 200\n"
+                             "[Info]\nDescription = \"Quarter-comma test\"\n"
+                             "[Functional Tuning]\nNote 69 = \"#440\"\nNote 70 = \"#450\"\n"
+                             "[Exact Tuning]\nNote 70 = 7050.0\n[Scale End]\n";
+    const std::string path = files.write("test.tun", text);
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_STREQ(engine.customTuningName, "Quarter-comma test");
+    EXPECT_EQ(engine.customTuningTable[70], nearestStepFromEqual(70, 450.0));
+    // With the exact-tuning preference the [Exact Tuning] data decide.
+    ASSERT_EQ(engine.loadTuning(path.c_str(), true), TuningEngine::kLoadDone);
+    EXPECT_EQ(engine.customTuningTable[70],
+              nearestStepFromEqual(70, 8.17579891564371 * std::pow(2.0, 70.5 / 12.0)));
+    EXPECT_EQ(engine.customTuningTable[70] - engine.customTuningTable[69] >= 64 + 127, true);
+}
+
+TEST_F(TuningEngineTest, ATunFileWithoutInfoHasNoName) {
+    engine.setCustomTuningName("old");
+    const std::string path = files.write("plain.tun", "[Tuning]\nNote 69 = 6950\n");
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_STREQ(engine.customTuningName, "");
+    EXPECT_EQ(engine.customTuningTable[69], 8832 + 64);
+}
+
+TEST_F(TuningEngineTest, AFailedLoadChangesNothingThatPlays) {
+    const std::string good = files.write("good.scl", "Good\n1\n1300.0\n");
+    ASSERT_EQ(engine.loadTuning(good.c_str(), false), TuningEngine::kLoadDone);
+    engine.setTuning(eUserTuning);
+    const std::array<int, 128> user = engine.customTuningTable;
+    for (const auto& [name, content] :
+         {std::pair{"bad.scl", "Bad\n3\n100.0\n"}, std::pair{"bad.kbm", "12\n0\n"},
+          std::pair{"bad.tun", "[Tuning]\nNote 1 = x\n"}, std::pair{"empty.tun", ""}}) {
+        const std::string path = files.write(name, content);
+        EXPECT_EQ(engine.loadTuning(path.c_str(), true), TuningEngine::kLoadFailed) << name;
+        EXPECT_EQ(engine.microTuning, eUserTuning) << name;
+        EXPECT_EQ(engine.tuningTable, user) << name;
+        EXPECT_EQ(engine.customTuningTable, user) << name;
+        EXPECT_STREQ(engine.customTuningName, "Good") << name;
+    }
+    EXPECT_EQ(engine.loadTuning("/nonexistent/file.tun", false), TuningEngine::kLoadFailed);
+    EXPECT_EQ(engine.loadTuning(nullptr, false), TuningEngine::kLoadFailed);
+    EXPECT_EQ(engine.loadTuning("", false), TuningEngine::kLoadFailed);
+}
+
+TEST_F(TuningEngineTest, LoadedPitchesStayInsideThePitchRange) {
+    const std::string path =
+        files.write("wild.tun", "[Scale Begin]\nFormat = \"AnaMark-TUN\"\nFormatVersion = 200\n"
+                                "[Functional Tuning]\nNote 0 = \"#0.001\"\nNote 1 = \"#1e300\"\n"
+                                "Note 2 = \"#-5\"\nNote 3 = \"/0\"\nNote 4 = \"#0 /0\"\n"
+                                "[Mapping]\nKeyboard 5 = 1000\nKeyboard 6 = -1000\n[Scale End]\n");
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_EQ(engine.customTuningTable[0], 0);
+    EXPECT_EQ(engine.customTuningTable[1], 17280);
+    EXPECT_EQ(engine.customTuningTable[2], 0);
+    EXPECT_EQ(engine.customTuningTable[3], 17280);
+    EXPECT_EQ(engine.customTuningTable[4], 0);
+    // Mapping values outside the keyboard are clamped to it.
+    EXPECT_NEAR(engine.customTuningTable[5], engine.customTuningTable[127], 1);
+    EXPECT_EQ(engine.customTuningTable[6], 0);
+    for (int pitch : engine.customTuningTable) EXPECT_TRUE(pitch >= 0 && pitch <= 17280);
+}
+
+TEST_F(TuningEngineTest, LongFileNamesAreCutToTheField) {
+    const std::string description(400, 'd');
+    const std::string path =
+        files.write("long.tun", "[Scale Begin]\nFormat = \"AnaMark-TUN\"\nFormatVersion = 200\n"
+                                "[Info]\nDescription = \"" +
+                                    description + "\"\n[Tuning]\n[Scale End]\n");
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_EQ(std::string(engine.customTuningName), description.substr(0, 255));
+    const std::string scl = files.write("long.scl", description + "\n1\n2/1\n");
+    ASSERT_EQ(engine.loadTuning(scl.c_str(), false), TuningEngine::kLoadDone);
+    EXPECT_EQ(std::strlen(engine.customTuningName), 255u);
+}
+
+TEST_F(TuningEngineTest, TuningBlockRoundTrips) {
+    const std::string path = files.write("t.scl", "Stored\n2\n300.0\n2/1\n");
+    ASSERT_EQ(engine.loadTuning(path.c_str(), false), TuningEngine::kLoadDone);
+    engine.setTuning(eUserTuning);
+    ByteChunk chunk;
+    chunk.Put(int32_t{77});
+    ASSERT_TRUE(engine.serializeTuning(&chunk));
+    ASSERT_EQ(chunk.Size(), 4 + TuningEngine::kTuningBlockSize);
+    EXPECT_EQ(TuningEngine::kTuningBlockSize, 516);
+    const unsigned char* block = chunk.GetData() + 4;
+    EXPECT_EQ(block[0], 14);
+    EXPECT_EQ(block[1] | block[2] | block[3], 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block + 4)), "Stored");
+    EXPECT_EQ((block[260 + 2 * 69] << 8) | block[261 + 2 * 69], engine.customTuningTable[69]);
+    EXPECT_EQ((block[260 + 2 * 127] << 8) | block[261 + 2 * 127], engine.customTuningTable[127]);
+
+    TuningEngine restored(noLibrary());
+    EXPECT_EQ(restored.unserializeTuning(&chunk, 4), 4 + 516);
+    EXPECT_EQ(restored.microTuning, eUserTuning);
+    EXPECT_STREQ(restored.customTuningName, "Stored");
+    EXPECT_EQ(restored.customTuningTable, engine.customTuningTable);
+    EXPECT_EQ(restored.tuningTable, engine.customTuningTable);
+}
+
+TEST_F(TuningEngineTest, ACutBlockReadsWhatIsThereAndStillSelectsTheStoredTuning) {
+    ByteChunk full;
+    engine.setCustomTuningName("Cut");
+    for (int n = 0; n < 128; ++n) engine.customTuningTable[n] = 1000 + n;
+    engine.setTuning(eUserTuning);
+    engine.serializeTuning(&full);
+
+    struct Cut {
+        int size;
+        bool tuningRead, nameRead;
+        int entriesRead;
+    };
+    for (const Cut& cut : {Cut{0, false, false, 0}, Cut{3, false, false, 0}, Cut{4, true, false, 0},
+                           Cut{200, true, false, 0}, Cut{260, true, true, 0}, Cut{261, true, true, 0},
+                           Cut{262, true, true, 1}, Cut{515, true, true, 127}}) {
+        ByteChunk chunk;
+        chunk.PutBytes(full.GetData(), cut.size);
+        TuningEngine target(noLibrary());
+        target.setCustomTuningName("Before");
+        target.setTuning(eBagpipe);
+        EXPECT_EQ(target.unserializeTuning(&chunk, 0), -1) << cut.size;
+        EXPECT_EQ(target.microTuning, cut.tuningRead ? eUserTuning : eBagpipe) << cut.size;
+        EXPECT_STREQ(target.customTuningName, cut.nameRead ? "Cut" : "Before") << cut.size;
+        for (int n = 0; n < 128; ++n)
+            ASSERT_EQ(target.customTuningTable[n], n < cut.entriesRead ? 1000 + n : 128 * n)
+                << cut.size << " " << n;
+        if (cut.tuningRead) {
+            EXPECT_EQ(target.tuningTable, target.customTuningTable) << cut.size;
+        }
+    }
+    TuningEngine target(noLibrary());
+    EXPECT_EQ(target.unserializeTuning(&full, -1), -1);
+    EXPECT_EQ(target.unserializeTuning(&full, 1), -1);
+}
+
+TEST_F(TuningEngineTest, StoredSelectorsOutsideTheRangeSelectEqual) {
+    for (int32_t stored : {15, 255, -1, 0x7FFFFFFF}) {
+        ByteChunk chunk;
+        engine.setTuning(eJust);
+        engine.serializeTuning(&chunk);
+        std::memcpy(chunk.GetData(), &stored, 4);
+        TuningEngine target(noLibrary());
+        target.setTuning(eJust);
+        EXPECT_EQ(target.unserializeTuning(&chunk, 0), 516);
+        EXPECT_EQ(target.microTuning, eEqual) << stored;
+        EXPECT_EQ(target.tuningTable, equalTable()) << stored;
+    }
+}
+
+TEST_F(TuningEngineTest, AStoredNameWithoutTerminatorIsCut) {
+    ByteChunk chunk;
+    engine.serializeTuning(&chunk);
+    std::memset(chunk.GetData() + 4, 'z', 256);
+    TuningEngine target(noLibrary());
+    EXPECT_EQ(target.unserializeTuning(&chunk, 0), 516);
+    EXPECT_EQ(std::string(target.customTuningName), std::string(255, 'z'));
+}
+
+TEST_F(TuningEngineTest, StoredTableValuesAreKeptAsStored) {
+    ByteChunk chunk;
+    engine.serializeTuning(&chunk);
+    chunk.GetData()[260] = 0xFF;
+    chunk.GetData()[261] = 0xFE;
+    TuningEngine target(noLibrary());
+    ASSERT_EQ(target.unserializeTuning(&chunk, 0), 516);
+    EXPECT_EQ(target.customTuningTable[0], 0xFFFE);
+}
