@@ -18,6 +18,15 @@ float rollOff(uint32_t bin, uint32_t bins) {
     return static_cast<float>(1.0 - static_cast<double>(ratio) * static_cast<double>(ratio));
 }
 
+// The largest magnitude. Eight running maxima instead of one keep the loop from waiting on itself;
+// the maximum does not depend on the order.
+float peakOf(const float* x) {
+    std::array<float, 8> peaks{};
+    for (uint32_t i = 0; i < MipMap::kWaveLength; i += peaks.size())
+        for (size_t j = 0; j < peaks.size(); ++j) peaks[j] = std::max(peaks[j], std::fabs(x[i + j]));
+    return *std::max_element(peaks.begin(), peaks.end());
+}
+
 } // namespace
 
 MipMap::MipMap() {
@@ -27,6 +36,7 @@ MipMap::MipMap() {
 void MipMap::cleanup() {
     valid = false;
     for (auto& level : levels) level.reset();
+    allocatedSamples = 0;
 }
 
 void MipMap::setResourcePath(const char* path) {
@@ -70,8 +80,15 @@ void MipMap::createFromWave(const double* samples) {
 }
 
 void MipMap::createFromFFT(const float* spectrum) {
-    cleanup();
-    for (auto& level : levels) level = std::make_unique<int16_t[]>(totalSamples);
+    // A rebuild of the same size reuses the arrays: every sample is written below, and fresh arrays
+    // of 2.5 MiB would cost more in page faults than the transforms do.
+    const bool reuse = allocatedSamples == totalSamples && levels[0] != nullptr;
+    valid = false;
+    if (!reuse) {
+        cleanup();
+        for (auto& level : levels) level = std::make_unique_for_overwrite<int16_t[]>(totalSamples);
+        allocatedSamples = totalSamples;
+    }
     for (uint32_t level = 0; level < kLevels; ++level) buildLevel(level, spectrum);
 }
 
@@ -93,10 +110,12 @@ void MipMap::buildLevel(uint32_t level, const float* spectrum) {
         }
         FFT::inverse(work, time);
 
-        float peak = 0.0f;
-        for (float x : time) peak = std::max(peak, std::fabs(x));
+        const float peak = peakOf(time);
         int16_t* stored = out + w * kWaveLength;
-        if (static_cast<double>(peak) <= kSilence) continue; // the level array starts out as zeros
+        if (static_cast<double>(peak) <= kSilence) {
+            std::fill(stored, stored + kWaveLength, int16_t{0});
+            continue;
+        }
         const float scale = 1.0f / peak;
         for (uint32_t i = 0; i < kWaveLength; ++i)
             stored[i] = static_cast<int16_t>(time[i] * scale * 32767.0f);

@@ -116,4 +116,5 @@ private:
     int32_t tableId = 0;
     uint32_t numberOfWaves = 0;
     std::array<char, kPathLength> resourcePath{};
+    uint32_t allocatedSamples = 0; // size of each level array
 };
