@@ -100,19 +100,12 @@ void DCF::setType(int t) {
 }
 
 void DCF::resetState() {
-    s1 = {0.0, 0.0};
-    s2 = {0.01, 0.01};
-    s3 = {0.0, 0.0};
-    s4 = {-0.01, -0.01};
+    s1 = Stereo{0.0, 0.0};
+    s2 = Stereo{0.01, 0.01};
+    s3 = Stereo{0.0, 0.0};
+    s4 = Stereo{-0.01, -0.01};
     g4 = g = p = outputGain = normaliser = 0.0;
     lastCutoff = kNoCutoff;
-}
-
-double DCF::clamp(double y) {
-    const double t = y / 5.0;
-    if (t < -3.0) return -5.0;
-    if (t > 3.0) return 5.0;
-    return 5.0 * t * (27.0 + t * t) / (27.0 + 9.0 * t * t);
 }
 
 void DCF::calcCoeffs(int effectiveCutoff) {
@@ -130,26 +123,51 @@ void DCF::calcCoeffs(int effectiveCutoff) {
     normaliser = 1.0 / (1.0 + k * g4);
 }
 
-double DCF::processChannel(double input, int c) {
-    const double x = finiteOrZero(input) + denormalOffset;
-    const double a = s1[c] = finiteOrZero(s1[c]) + denormalOffset;
-    const double b = s2[c] = finiteOrZero(s2[c]) + denormalOffset;
-    const double e = s3[c] = finiteOrZero(s3[c]) + denormalOffset;
-    const double h = s4[c] = finiteOrZero(s4[c]) + denormalOffset;
+namespace {
 
-    const double u = (g4 * x + ((a * g + b) * g + e) * g + h) * normaliser;
-    const double xk = x - k * clamp(u);
+using Lanes = long long __attribute__((vector_size(16)));
+
+// Lane-wise: 0 where the value is not finite (x − x is 0 only for finite x).
+template <typename V>
+V finiteOrZeroLanes(V v) {
+    const Lanes finite = (v - v) == 0.0;
+    return reinterpret_cast<V>(reinterpret_cast<Lanes>(v) & finite);
+}
+
+template <typename V>
+V select(Lanes mask, V a, V b) {
+    return reinterpret_cast<V>((reinterpret_cast<Lanes>(a) & mask) | (reinterpret_cast<Lanes>(b) & ~mask));
+}
+
+} // namespace
+
+DCF::Stereo DCF::processStereo(Stereo input) {
+    const Stereo x = finiteOrZeroLanes(input) + denormalOffset;
+    const Stereo a = s1 = finiteOrZeroLanes(s1) + denormalOffset;
+    const Stereo b = s2 = finiteOrZeroLanes(s2) + denormalOffset;
+    const Stereo e = s3 = finiteOrZeroLanes(s3) + denormalOffset;
+    const Stereo h = s4 = finiteOrZeroLanes(s4) + denormalOffset;
+
+    const Stereo u = (g4 * x + ((a * g + b) * g + e) * g + h) * normaliser;
+
+    // The feedback saturation: a rational tanh-like curve reaching ±5, flat beyond ±15.
+    const Stereo t = u / 5.0;
+    const Stereo curve = 5.0 * t * (27.0 + t * t) / (27.0 + 9.0 * t * t);
+    const Stereo low = Stereo{-5.0, -5.0};
+    const Stereo high = Stereo{5.0, 5.0};
+    const Stereo f = select(t < -3.0, low, select(t > 3.0, high, curve));
+    const Stereo xk = x - k * f;
 
     // High-pass stages feed the input forward with the opposite sign.
     const double ff = type == Properties::eHighpass24 ? -g : g;
-    const double y1 = a + g * xk;
-    s1[c] = ff * xk - p * y1;
-    const double y2 = b + g * y1;
-    s2[c] = ff * y1 - p * y2;
-    const double y3 = e + g * y2;
-    s3[c] = ff * y2 - p * y3;
-    const double y4 = h + g * y3;
-    s4[c] = ff * y3 - p * y4;
+    const Stereo y1 = a + g * xk;
+    s1 = ff * xk - p * y1;
+    const Stereo y2 = b + g * y1;
+    s2 = ff * y1 - p * y2;
+    const Stereo y3 = e + g * y2;
+    s3 = ff * y2 - p * y3;
+    const Stereo y4 = h + g * y3;
+    s4 = ff * y3 - p * y4;
 
     return (type == Properties::eLowpass12 ? y2 : u) * outputGain;
 }
@@ -165,8 +183,9 @@ void DCF::process(double* left, double* right, int cutoffMod) {
     const int effective = saturatingAdd(currentCutoff, cutoffMod);
     if (effective != lastCutoff) calcCoeffs(effective);
 
-    *left = processChannel(*left, 0);
-    *right = processChannel(*right, 1);
+    const Stereo out = processStereo(Stereo{*left, *right});
+    *left = out[0];
+    *right = out[1];
     denormalOffset = -denormalOffset;
 }
 

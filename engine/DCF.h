@@ -31,9 +31,6 @@ public:
     // Filters one stereo sample in place; cutoffMod (pitch steps) is added to the sliding cutoff.
     void process(double* left, double* right, int cutoffMod);
 
-    // The feedback saturation: a rational tanh-like curve reaching ±5, flat beyond ±15.
-    static double clamp(double y);
-
     int getCurrentCutoff() const { return currentCutoff; }
     double getOutputGain() const { return outputGain; }
     double getFeedback() const { return k; }
@@ -41,9 +38,12 @@ public:
     double getStageState(int stage, int channel) const;
 
 private:
+    // Both channels run the same arithmetic side by side, one lane each (left, right).
+    using Stereo = double __attribute__((vector_size(16)));
+
     void resetState();
     void calcCoeffs(int effectiveCutoff);
-    double processChannel(double input, int channel);
+    Stereo processStereo(Stereo input);
 
     const Tables* tables = nullptr;
     double sampleRate = 44100.0;
@@ -59,9 +59,9 @@ private:
     int currentCutoff = 0;
     int lastCutoff = 0;
     int slideDirection = 0;
-    std::array<double, 2> s1{};
-    std::array<double, 2> s2{};
-    std::array<double, 2> s3{};
-    std::array<double, 2> s4{};
+    Stereo s1{};
+    Stereo s2{};
+    Stereo s3{};
+    Stereo s4{};
     double denormalOffset = 1e-13;
 };
