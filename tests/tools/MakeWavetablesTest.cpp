@@ -1,0 +1,222 @@
+#include "MipMap.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kWaveLength = 2048;
+constexpr int kWaveBytes = 2 * kWaveLength;
+
+struct ResourceTable {
+    const char* file;
+    const char* resource;
+    uint32_t romId;
+};
+
+constexpr std::array<ResourceTable, 17> kTables = {{
+    {"dw6000.bin", "WAVE_DW6000", eDW6000},
+    {"dw8000.bin", "WAVE_DW8000", eDW8000},
+    {"resonance.bin", "WAVE_RESONANCE", eResonance1},
+    {"rectreso.bin", "WAVE_RECTRESO", eResonance2},
+    {"apiano.bin", "WAVE_APIANO", eAcousticPiano},
+    {"pianet.bin", "WAVE_PIANET", ePianet},
+    {"slap_low.bin", "WAVE_SLAP_LOW", eSlapLow},
+    {"slap_hi.bin", "WAVE_SLAP_HI", eSlapHigh},
+    {"repwm.bin", "WAVE_RE_PWM", eRePWM},
+    {"fm_mp4.bin", "WAVE_FM_MP4", eMP4CrossModulation},
+    {"fmtshift.bin", "WAVE_FMTSHIFT", eFormantShift},
+    {"a_o_e.bin", "WAVE_A_O_E", eAOE},
+    {"geesh.bin", "WAVE_GEESH", eGeesh},
+    {"td_teh.bin", "WAVE_TD_TEH", eTDTeh},
+    {"texture1.bin", "WAVE_TEXTURE1", eTexture1},
+    {"texture2.bin", "WAVE_TEXTURE2", eTexture2},
+    {"ladies.bin", "WAVE_LADIES", eLadiesAndGentlemen},
+}};
+
+const std::string kResourceDir = std::string(KORVANTA_RESOURCE_DIR) + "/";
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+using Wave = std::vector<double>;
+
+// The layout the plug-in reads: headerless signed 16-bit little-endian samples, 2048 a wave.
+std::vector<Wave> wavesOf(const std::vector<unsigned char>& bytes) {
+    std::vector<Wave> waves(bytes.size() / kWaveBytes, Wave(kWaveLength));
+    for (size_t w = 0; w < waves.size(); ++w)
+        for (int i = 0; i < kWaveLength; ++i) {
+            const size_t at = w * kWaveBytes + 2 * i;
+            waves[w][i] = static_cast<int16_t>(bytes[at] | (bytes[at + 1] << 8));
+        }
+    return waves;
+}
+
+double peak(const Wave& wave) {
+    double top = 0.0;
+    for (double x : wave) top = std::fmax(top, std::fabs(x));
+    return top;
+}
+
+double rms(const Wave& wave) {
+    double sum = 0.0;
+    for (double x : wave) sum += x * x;
+    return std::sqrt(sum / wave.size());
+}
+
+double fundamentalAmplitude(const Wave& wave) {
+    double re = 0.0;
+    double im = 0.0;
+    for (int i = 0; i < kWaveLength; ++i) {
+        re += wave[i] * std::cos(2.0 * std::numbers::pi * i / kWaveLength);
+        im += wave[i] * std::sin(2.0 * std::numbers::pi * i / kWaveLength);
+    }
+    return 2.0 * std::hypot(re, im) / kWaveLength;
+}
+
+// Runs the generator into a fresh temporary folder and returns the folder (with separator).
+std::string generateInto(const char* tag) {
+    std::string folder = std::string("/tmp/korvanta-wavetables-") + tag + "-XXXXXX";
+    if (mkdtemp(folder.data()) == nullptr) return "";
+    const std::string command = std::string(KORVANTA_MAKE_WAVETABLES) + " " + folder;
+    if (std::system(command.c_str()) != 0) return "";
+    return folder + "/";
+}
+
+void removeFolder(const std::string& folder) {
+    for (const ResourceTable& table : kTables) std::remove((folder + table.file).c_str());
+    rmdir(folder.c_str());
+}
+
+class MakeWavetables : public ::testing::Test {
+protected:
+    static std::vector<Wave> load(const ResourceTable& table) {
+        return wavesOf(readBytes(kResourceDir + table.file));
+    }
+};
+
+} // namespace
+
+TEST_F(MakeWavetables, EveryFileHoldsWholeWavesUpToTheLimit) {
+    for (const ResourceTable& table : kTables) {
+        const std::vector<unsigned char> bytes = readBytes(kResourceDir + table.file);
+        EXPECT_EQ(bytes.size() % kWaveBytes, 0u) << table.file;
+        EXPECT_GE(bytes.size(), static_cast<size_t>(kWaveBytes)) << table.file;
+        EXPECT_LE(bytes.size(), static_cast<size_t>(64 * kWaveBytes)) << table.file;
+    }
+}
+
+TEST_F(MakeWavetables, NoWaveIsSilentClippedOrOffCentre) {
+    for (const ResourceTable& table : kTables) {
+        const std::vector<Wave> waves = load(table);
+        for (size_t w = 0; w < waves.size(); ++w) {
+            const double top = peak(waves[w]);
+            EXPECT_GT(top, 16384.0) << table.file << " wave " << w;
+            EXPECT_LT(top, 32767.0) << table.file << " wave " << w;
+            double sum = 0.0;
+            for (double x : waves[w]) sum += x;
+            EXPECT_LT(std::fabs(sum / kWaveLength), 1.0) << table.file << " wave " << w;
+        }
+    }
+}
+
+// The highest mip-map level keeps nothing but the fundamental; without one a wave falls silent on
+// high notes.
+TEST_F(MakeWavetables, EveryWaveCarriesItsFundamental) {
+    for (const ResourceTable& table : kTables) {
+        const std::vector<Wave> waves = load(table);
+        for (size_t w = 0; w < waves.size(); ++w)
+            EXPECT_GT(fundamentalAmplitude(waves[w]), 0.01 * peak(waves[w])) << table.file << " wave " << w;
+    }
+}
+
+// Wave Shape sweeps through neighbouring waves; unrelated neighbours would make it jump instead of morph.
+TEST_F(MakeWavetables, NeighbouringWavesAreRelated) {
+    for (const ResourceTable& table : kTables) {
+        const std::vector<Wave> waves = load(table);
+        double total = 0.0;
+        for (size_t w = 0; w + 1 < waves.size(); ++w) {
+            Wave difference(kWaveLength);
+            for (int i = 0; i < kWaveLength; ++i) difference[i] = waves[w + 1][i] - waves[w][i];
+            total += rms(difference) / (0.5 * (rms(waves[w]) + rms(waves[w + 1])));
+        }
+        if (waves.size() > 1) {
+            EXPECT_LT(total / (waves.size() - 1), 0.45) << table.file;
+        }
+    }
+}
+
+TEST_F(MakeWavetables, EveryTableIsItsOwn) {
+    for (size_t a = 0; a < kTables.size(); ++a)
+        for (size_t b = a + 1; b < kTables.size(); ++b)
+            EXPECT_NE(readBytes(kResourceDir + kTables[a].file), readBytes(kResourceDir + kTables[b].file))
+                << kTables[a].file << " " << kTables[b].file;
+}
+
+TEST_F(MakeWavetables, SameBytesOnEveryRun) {
+    const std::string first = generateInto("a");
+    const std::string second = generateInto("b");
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    for (const ResourceTable& table : kTables) {
+        const std::vector<unsigned char> bytes = readBytes(first + table.file);
+        EXPECT_FALSE(bytes.empty()) << table.file;
+        EXPECT_EQ(bytes, readBytes(second + table.file)) << table.file;
+        EXPECT_EQ(bytes, readBytes(kResourceDir + table.file)) << table.file;
+    }
+    removeFolder(first);
+    removeFolder(second);
+}
+
+TEST_F(MakeWavetables, FailsWhenTheFolderCannotBeWritten) {
+    const std::string command =
+        std::string(KORVANTA_MAKE_WAVETABLES) + " /nonexistent-korvanta-folder 2>/dev/null";
+    EXPECT_NE(std::system(command.c_str()), 0);
+}
+
+TEST_F(MakeWavetables, MipMapsBuildFromEveryFile) {
+    for (const ResourceTable& table : kTables) {
+        const size_t waves = readBytes(kResourceDir + table.file).size() / kWaveBytes;
+        MipMap map;
+        map.setResourcePath(kResourceDir.c_str());
+        map.createMipMap(table.romId);
+        ASSERT_NE(map.getLevel(0), nullptr) << table.file;
+        EXPECT_EQ(map.getNumberOfWaves(), waves) << table.file;
+        for (uint32_t level = 0; level < MipMap::kLevels; ++level)
+            for (uint32_t w = 0; w < map.getNumberOfWaves(); ++w) {
+                float top = 0.0f;
+                for (uint32_t i = 0; i < MipMap::kWaveLength; ++i)
+                    top = std::fmax(top, std::fabs(map.getSample(level, w, i)));
+                EXPECT_GT(top, 0.5f) << table.file << " level " << level << " wave " << w;
+            }
+    }
+}
+
+TEST_F(MakeWavetables, ResourceNamesReachTheirFiles) {
+    for (const ResourceTable& table : kTables) {
+        MipMap map;
+        map.setResourcePath(kResourceDir.c_str());
+        const std::unique_ptr<double[]> samples = map.loadWaveFromResources(table.resource, "WAV");
+        ASSERT_NE(samples, nullptr) << table.resource;
+        const std::vector<Wave> waves = load(table);
+        ASSERT_EQ(map.getNumberOfWaves(), waves.size()) << table.resource;
+        int mismatches = 0;
+        for (size_t w = 0; w < waves.size(); ++w)
+            for (int i = 0; i < kWaveLength; ++i)
+                mismatches += samples[w * kWaveLength + i] != waves[w][i] / 32768.0;
+        EXPECT_EQ(mismatches, 0) << table.resource;
+    }
+}
