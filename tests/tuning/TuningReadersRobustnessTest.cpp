@@ -81,7 +81,7 @@ TEST(TuningReadersRobustness, SurviveRandomFragments) {
         for (int i = 0; i < pieces; ++i) {
             const std::size_t fragment = random() % (kFragments.size() + 1);
             if (fragment == kFragments.size())
-                text += std::to_string(static_cast<int>(random()) - (1 << 30));
+                text += std::to_string(static_cast<int64_t>(random()) - (int64_t{1} << 31));
             else if (kFragments[fragment][0] == '\0')
                 text.push_back('\0');
             else
