@@ -511,10 +511,12 @@ void Voice::update(bool noteOn) {
     active = ampEG.isOn();
 }
 
-double Voice::mixOscillators(const std::array<double, kNumOscillators>& o, int side) const {
-    const std::array<double, 4>& pan = side == 0 ? panLeft : panRight;
-    if (xMode) return levels[xModeOsc] * o[xModeOsc] * pan[xModeOsc];
-    return levels[0] * o[0] * pan[0] + levels[1] * o[1] * pan[1] + levels[2] * o[2] * pan[2];
+double Voice::mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const {
+    if (xMode) {
+        const double o = xModeOsc == 0 ? o1 : xModeOsc == 1 ? o2 : o3;
+        return levels[xModeOsc] * o * pan[xModeOsc];
+    }
+    return levels[0] * o1 * pan[0] + levels[1] * o2 * pan[1] + levels[2] * o3 * pan[2];
 }
 
 void Voice::process(double* left, double* right) {
@@ -531,24 +533,29 @@ void Voice::process(double* left, double* right) {
         envelopeOutput[e] = (envelopeMod[e].amount < 0.0 ? 1.0 - level : level) * envelopeScale[e];
     }
 
-    std::array<double, kNumOscillators> o{};
-    if (enabled[0]) o[0] = osc[0].process(0.0);
+    // Scalars rather than an array: the outputs are stored one by one and must not be read back as a
+    // block (a stalled store-to-load forward on every sample).
+    double o1 = enabled[0] ? osc[0].process(0.0) : 0.0;
+    double o2 = 0.0;
+    double o3 = 0.0;
     if (enabled[1]) {
-        o[1] = osc[1].process(linearFM2 * lastOutput[linearFM2FromOsc3 ? 2 : 0]);
-        o[0] *= (o[1] - 1.0) * am2 + 1.0;
+        o2 = osc[1].process(linearFM2 * lastOutput[linearFM2FromOsc3 ? 2 : 0]);
+        o1 *= (o2 - 1.0) * am2 + 1.0;
     }
     if (enabled[2]) {
-        o[2] = osc[2].process(linearFM3 * lastOutput[linearFM3FromOsc1 ? 0 : 1]);
-        o[0] *= (o[2] - 1.0) * am3 + 1.0;
+        o3 = osc[2].process(linearFM3 * lastOutput[linearFM3FromOsc1 ? 0 : 1]);
+        o1 *= (o3 - 1.0) * am3 + 1.0;
     }
-    lastOutput = o;
-    for (int k = 0; k < kNumOscillators; ++k) {
-        if (amplitudeMod[k].source != nullptr) o[k] *= amplitudeMod[k].scale();
-    }
+    lastOutput[0] = o1;
+    lastOutput[1] = o2;
+    lastOutput[2] = o3;
+    if (amplitudeMod[0].source != nullptr) o1 *= amplitudeMod[0].scale();
+    if (amplitudeMod[1].source != nullptr) o2 *= amplitudeMod[1].scale();
+    if (amplitudeMod[2].source != nullptr) o3 *= amplitudeMod[2].scale();
 
     const double noise = noiseSource != nullptr ? noiseSource->getNoise() * levels[3] : 0.0;
-    double l = mixOscillators(o, 0) + noise * panLeft[3];
-    double r = mixOscillators(o, 1) + noise * panRight[3];
+    double l = mix(o1, o2, o3, panLeft) + noise * panLeft[3];
+    double r = mix(o1, o2, o3, panRight) + noise * panRight[3];
 
     const double cutoff = egIntensity * envelopeOutput[eFilterEG] + keyTrackOffset + cutoffMod.offset();
     dcf.process(&l, &r, toInt(cutoff));

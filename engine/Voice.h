@@ -88,7 +88,7 @@ private:
 
     void startGlide();
     void stopEnvelopes();
-    double mixOscillators(const std::array<double, kNumOscillators>& o, int side) const;
+    double mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const;
     static int toInt(double v);
 
     PitchSource* pitchSource = nullptr;
