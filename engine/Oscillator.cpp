@@ -81,6 +81,7 @@ void Oscillator::init(double sampleRate) {
     fmFilter.setSampleRate(tables->sampleRate);
     fmFilter.setCutoff(kFMCutoff);
     fmFilter.setQ(kFMQ);
+    fmIdle = true;
     phase = 0;
     increment = 0;
 }

@@ -83,6 +83,12 @@ private:
     void selectWaves();
 
     uint32_t readPosition(double fm) {
+        // Until a modulation input first arrives the smoothing filter holds exact zeros and would only
+        // return zeros; most oscillators never see one.
+        if (fmIdle) {
+            if (fm == 0.0) return (static_cast<uint32_t>(phase) >> 16) & 2047u;
+            fmIdle = false;
+        }
         const double scaled = fmFilter.process(fm) * kCycle;
         return ((static_cast<uint32_t>(roundToInt(scaled)) + static_cast<uint32_t>(phase)) >> 16) & 2047u;
     }
@@ -117,6 +123,7 @@ private:
 
     MipMap* table = nullptr;
     LowPass fmFilter;
+    bool fmIdle = true; // the filter's state is all zeros
     double lastShape = 0.0;
     int32_t octave = 0;
     int32_t pitch = 0;

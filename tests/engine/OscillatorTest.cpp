@@ -400,3 +400,15 @@ TEST(Oscillator, EmptyTableReadsSilence) {
     EXPECT_EQ(osc.getWaveB(), 0u);
     for (double s : render(osc, 100)) ASSERT_EQ(s, 0.0);
 }
+
+TEST(Oscillator, ModulationImpulseKeepsRingingThroughTheSmoothing) {
+    Oscillator plain;
+    play(plain, eSineTriSquareSaw, 12000);
+    Oscillator kicked;
+    play(kicked, eSineTriSquareSaw, 12000);
+    plain.process(0.0);
+    kicked.process(0.5);
+    int differing = 0;
+    for (int i = 1; i < 30; ++i) differing += plain.process(0.0) != kicked.process(0.0);
+    EXPECT_GT(differing, 5);
+}
