@@ -483,7 +483,9 @@ TEST_F(IPlugVSTTest, BankRequestingHostsGetProgramChunksAndMayHandBackBanks) {
     EXPECT_EQ(size, 8 + 3 * 8 + 4 + 5); // a program chunk: state and "Empty"
     EXPECT_EQ(plug.Dispatch(effSetChunk, 0, bank.Size(), bank.GetData()), 1);
     EXPECT_STREQ(plug.GetPresetName(0), "First");
-    EXPECT_EQ(plug.Dispatch(effSetChunk, 1, size, data), 1);
+    // The pointer a chunk call hands out lives until the next chunk call, so ask again.
+    const VstIntPtr programSize = plug.Dispatch(effGetChunk, 1, 0, &data);
+    EXPECT_EQ(plug.Dispatch(effSetChunk, 1, programSize, data), 1);
     EXPECT_EQ(fakeHost.Count(audioMasterGetVendorString), 1);
 }
 
