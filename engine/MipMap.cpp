@@ -112,7 +112,8 @@ void MipMap::buildLevel(uint32_t level, const float* spectrum) {
 
         const float peak = peakOf(time);
         int16_t* stored = out + w * kWaveLength;
-        if (static_cast<double>(peak) <= kSilence) {
+        // Non-finite input (an infinity spreads through the transform) is stored as silence too.
+        if (!(static_cast<double>(peak) > kSilence) || !std::isfinite(peak)) {
             std::fill(stored, stored + kWaveLength, int16_t{0});
             continue;
         }

@@ -73,13 +73,15 @@ std::unique_ptr<double[]> MipMap::loadWaveFromResources(const char* name, const 
     const long size = fileSize(file.handle);
     if (size < 0) return nullptr;
 
-    setWaveCount(static_cast<uint32_t>(std::min<long>(size / static_cast<long>(kWaveBytes), kMaxWaves)));
-    valid = false;
+    const auto waves = static_cast<uint32_t>(std::min<long>(size / static_cast<long>(kWaveBytes), kMaxWaves));
     // Only whole waves up to the cap are used; a file shorter than one wave reads as that much sound
     // followed by silence.
-    std::vector<unsigned char> bytes(totalSamples * 2, 0);
+    std::vector<unsigned char> bytes(std::max<uint32_t>(waves, 1) * kWaveBytes, 0);
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.handle);
+    if (std::ferror(file.handle) != 0) return nullptr; // a folder, or a failing disk
     std::fill(bytes.begin() + static_cast<long>(got), bytes.end(), 0);
+    setWaveCount(waves);
+    valid = false;
 
     auto samples = std::make_unique<double[]>(totalSamples);
     for (uint32_t i = 0; i < totalSamples; ++i) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -305,4 +306,27 @@ TEST(MipMap, UnknownResourceNamesAndOverlongPathsReadNothing) {
     table.setResourcePath(longPath.c_str());
     EXPECT_EQ(std::string(table.getResourcePath()).size(), MipMap::kPathLength - 1);
     EXPECT_EQ(table.loadWaveFromResources("WAVE_DW6000", "WAV"), nullptr);
+}
+
+TEST(MipMap, AFolderInPlaceOfAResourceFileReadsAsMissing) {
+    const TempFolder folder;
+    std::filesystem::create_directory(folder.folder() + "texture2.bin");
+    MipMap table;
+    table.setResourcePath(folder.folder().c_str());
+    table.createMipMap(eSaw);
+    EXPECT_EQ(table.loadWaveFromResources("WAVE_TEXTURE2", "WAV"), nullptr);
+    table.createMipMap(eTexture2);
+    EXPECT_EQ(table.getNumberOfWaves(), 1u);
+    EXPECT_NE(table.getLevel(0), nullptr);
+}
+
+TEST(MipMap, NonFiniteWavesAreStoredAsSilence) {
+    std::vector<double> samples = sineWaves(2);
+    samples[10] = std::numeric_limits<double>::infinity();
+    samples[N + 10] = std::numeric_limits<double>::quiet_NaN();
+    const RecordedWave wave(samples);
+    MipMap table;
+    table.createMipMap(&wave);
+    for (uint32_t level = 0; level < MipMap::kLevels; ++level)
+        for (uint32_t i = 0; i < 2 * N; ++i) ASSERT_EQ(table.getLevel(level)[i], 0) << level << " " << i;
 }
