@@ -20,18 +20,45 @@ double clampedFrequency(double hz) {
     return std::clamp(hz, kLowestHz, kHighestHz);
 }
 
+// convert2Hz never decreases with the pitch and is constant beyond these bounds, so the step-by-step
+// walks below reduce to bisection with exactly the same results.
+constexpr int kLowestPitch = -Pitch::kMaxPitch;
+constexpr int kHighestPitch = Pitch::kMaxPitch;
+
+// Largest p <= start with convert2Hz(p) <= f, for f >= the lowest frequency.
+int walkDown(int start, double f) {
+    if (TuningEngine::convert2Hz(start) <= f) return start;
+    int low = kLowestPitch; // convert2Hz(low) <= f
+    int high = start;       // convert2Hz(high) > f
+    while (high - low > 1) {
+        const int mid = low + (high - low) / 2;
+        (TuningEngine::convert2Hz(mid) <= f ? low : high) = mid;
+    }
+    return low;
+}
+
+// Smallest p >= start with convert2Hz(p) >= f, for f <= the highest frequency.
+int walkUp(int start, double f) {
+    if (TuningEngine::convert2Hz(start) >= f) return start;
+    int low = start;          // convert2Hz(low) < f
+    int high = kHighestPitch; // convert2Hz(high) >= f
+    while (high - low > 1) {
+        const int mid = low + (high - low) / 2;
+        (TuningEngine::convert2Hz(mid) >= f ? high : low) = mid;
+    }
+    return high;
+}
+
 // The nearest pitch step to frequency f, searched from note n's equal-tempered pitch. The second
 // distance is always taken to the note's own equal-tempered frequency: kept so that stored user tunings
 // and built-in scales keep exactly the pitches they always had.
 int nearestStep(int note, double f) {
     const double equal = Pitch::MIDI2Hz()[note];
     if (equal > f) {
-        int p = Pitch::kStepsPerSemitone * note - 1;
-        while (TuningEngine::convert2Hz(p) > f) --p;
+        const int p = walkDown(Pitch::kStepsPerSemitone * note - 1, f);
         return (f - TuningEngine::convert2Hz(p) > equal - f) ? p + 1 : p;
     }
-    int p = Pitch::kStepsPerSemitone * note + 1;
-    while (f > TuningEngine::convert2Hz(p)) ++p;
+    const int p = walkUp(Pitch::kStepsPerSemitone * note + 1, f);
     return (TuningEngine::convert2Hz(p) - f > f - equal) ? p - 1 : p;
 }
 

@@ -229,6 +229,23 @@ TEST_F(TuningEngineTest, LoadsATunFileWithItsDescription) {
     EXPECT_EQ(engine.customTuningTable[70] - engine.customTuningTable[69] >= 64 + 127, true);
 }
 
+TEST_F(TuningEngineTest, TuningsFarFromEqualTemperamentFindTheSameStepsAsAStepByStepWalk) {
+    // 19 steps to the octave: high notes lie many semitones below their equal-tempered pitch.
+    std::string text = "[Exact Tuning]\nBaseFreq = 30.0\n";
+    for (int n = 0; n < 128; ++n)
+        text += "Note " + std::to_string(n) + " = " + std::to_string(n * 1200.0 / 19) + "\n";
+    ASSERT_EQ(engine.loadTuning(files.write("19edo.tun", text).c_str(), false), TuningEngine::kLoadDone);
+    for (int n = 0; n < 128; ++n)
+        EXPECT_EQ(engine.customTuningTable[n], nearestStepFromEqual(n, 30.0 * std::pow(2.0, n / 19.0))) << n;
+    // ...and stretched: 6 steps to the octave, far above.
+    text = "[Exact Tuning]\nBaseFreq = 8.0\n";
+    for (int n = 0; n < 128; ++n)
+        text += "Note " + std::to_string(n) + " = " + std::to_string(n * 200.0) + "\n";
+    ASSERT_EQ(engine.loadTuning(files.write("6edo.tun", text).c_str(), false), TuningEngine::kLoadDone);
+    for (int n = 0; n < 128; ++n)
+        EXPECT_EQ(engine.customTuningTable[n], nearestStepFromEqual(n, 8.0 * std::pow(2.0, n / 6.0))) << n;
+}
+
 TEST_F(TuningEngineTest, ATunFileWithoutInfoHasNoName) {
     engine.setCustomTuningName("old");
     const std::string path = files.write("plain.tun", "[Tuning]\nNote 69 = 6950\n");
