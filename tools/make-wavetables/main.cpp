@@ -26,20 +26,18 @@ int main(int argc, char** argv) {
     std::string folder = argv[1];
     if (!folder.empty() && folder.back() != '/') folder += '/';
 
-    int failures = 0;
     for (const wavegen::Recipe& recipe : wavegen::kRecipes) {
         if (!wanted(recipe.file, argc, argv)) continue;
         const wavegen::WaveTable table = recipe.make();
         if (!table.complete() || table.size() < 1) {
             std::fprintf(stderr, "make-wavetables: %s: a wave came out silent or the table overflowed\n",
                          recipe.file);
-            ++failures;
-            continue;
+            return 1;
         }
         if (!wavegen::writeFile(folder + recipe.file, table.encode())) {
             std::fprintf(stderr, "make-wavetables: cannot write %s%s\n", folder.c_str(), recipe.file);
-            ++failures;
+            return 1;
         }
     }
-    return failures == 0 ? 0 : 1;
+    return 0;
 }
