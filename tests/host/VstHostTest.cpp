@@ -7,16 +7,55 @@
 #include <xmmintrin.h>
 
 #include <array>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <new>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
+
+// Counts every allocation in the process, the loaded module's included, so that the audio path can be
+// shown to allocate nothing.
+namespace {
+std::atomic<long> allocations{0};
+void* countedAlloc(size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    std::abort();
+}
+} // namespace
+
+void* operator new(size_t size) {
+    return countedAlloc(size);
+}
+void* operator new[](size_t size) {
+    return countedAlloc(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    return countedAlloc(size);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    return countedAlloc(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -458,6 +497,42 @@ TEST_F(VstHost, ProcessEntriesReplaceAccumulateAndWriteDoubles) {
 
     EXPECT_EQ(host.Count(audioMasterWantMidi), 8);
     EXPECT_EQ(host.Count(audioMasterWantMidi), static_cast<int>(host.calls.size()));
+}
+
+TEST_F(VstHost, AudioPathAllocatesNothing) {
+    const long beforeCreation = allocations;
+    AEffect* effect = Create();
+    ASSERT_GT(allocations, beforeCreation); // the counter sees the module's allocations
+    Dispatch(effect, effOpen);
+    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    Dispatch(effect, effSetBlockSize, 0, 256);
+    Dispatch(effect, effMainsChanged, 0, 1);
+    std::vector<float> left(256), right(256);
+    float* outputs[] = {left.data(), right.data()};
+    std::vector<double> dLeft(256), dRight(256);
+    double* dOutputs[] = {dLeft.data(), dRight.data()};
+    VstMidiEvent note{};
+    note.type = kVstMidiType;
+    note.byteSize = sizeof note;
+    note.midiData[0] = static_cast<char>(0x90);
+    note.midiData[1] = 60;
+    note.midiData[2] = 100;
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&note);
+
+    host.calls.reserve(host.calls.size() + 1000); // the recorder itself must not count
+    const long before = allocations;
+    for (int block = 0; block < 100; ++block) {
+        note.deltaFrames = block;
+        Dispatch(effect, effProcessEvents, 0, 0, &events);
+        effect->processReplacing(effect, nullptr, outputs, 256);
+        effect->process(effect, nullptr, outputs, 256);
+        effect->processDoubleReplacing(effect, nullptr, dOutputs, 256);
+        effect->setParameter(effect, block % 153, 0.5f);
+        effect->getParameter(effect, block % 153);
+    }
+    EXPECT_EQ(allocations - before, 0);
 }
 
 TEST_F(VstHost, HostIdentityIsAskedOnce) {
