@@ -80,9 +80,9 @@ void MipMap::createFromWave(const double* samples) {
 }
 
 void MipMap::createFromFFT(const float* spectrum) {
-    // A rebuild of the same size reuses the arrays: every sample is written below, and fresh arrays
-    // of 2.5 MiB would cost more in page faults than the transforms do.
-    const bool reuse = allocatedSamples == totalSamples && levels[0] != nullptr;
+    // A rebuild that fits reuses the arrays: every sample in use is written below (reads never go past
+    // the wave count), and fresh arrays of 2.5 MiB would cost more in page faults than the transforms.
+    const bool reuse = allocatedSamples >= totalSamples && levels[0] != nullptr;
     valid = false;
     if (!reuse) {
         cleanup();

@@ -44,3 +44,19 @@ void BM_Build64WaveTableFresh(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_Build64WaveTableFresh)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// Switching one slot between a 1-wave and a 64-wave table, as a user browsing the tables does.
+void BM_SwitchBetween1And64WaveTables(benchmark::State& state) {
+    MipMap table;
+    for (auto _ : state) {
+        table.createMipMap(eSaw);
+        table.createMipMap(eSawTri);
+        benchmark::DoNotOptimize(table.getLevel(0));
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_SwitchBetween1And64WaveTables)->Unit(benchmark::kMillisecond);

@@ -330,3 +330,15 @@ TEST(MipMap, NonFiniteWavesAreStoredAsSilence) {
     for (uint32_t level = 0; level < MipMap::kLevels; ++level)
         for (uint32_t i = 0; i < 2 * N; ++i) ASSERT_EQ(table.getLevel(level)[i], 0) << level << " " << i;
 }
+
+TEST(MipMap, RebuildAfterALargerTableReadsOnlyTheNewOne) {
+    MipMap fresh;
+    fresh.createMipMap(eSaw);
+    MipMap reused;
+    reused.createMipMap(eSawTri);
+    reused.createMipMap(eSaw);
+    EXPECT_EQ(reused.getNumberOfWaves(), 1u);
+    EXPECT_EQ(reused.getSample(0, 1, 100), 0.0f);
+    for (uint32_t level = 0; level < MipMap::kLevels; ++level)
+        for (uint32_t i = 0; i < N; ++i) ASSERT_EQ(reused.getLevel(level)[i], fresh.getLevel(level)[i]);
+}
