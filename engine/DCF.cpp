@@ -104,7 +104,7 @@ void DCF::resetState() {
     s2 = Stereo{0.01, 0.01};
     s3 = Stereo{0.0, 0.0};
     s4 = Stereo{-0.01, -0.01};
-    g4 = g = p = outputGain = normaliser = 0.0;
+    g4 = g = p = outputGain = normaliser = feedForward = Stereo{0.0, 0.0};
     lastCutoff = kNoCutoff;
 }
 
@@ -113,14 +113,23 @@ void DCF::calcCoeffs(int effectiveCutoff) {
     const int i = std::clamp(effectiveCutoff, 0, kTableSize - 1);
     const double omega = tables->freq2rad[i];
     const double d = 1.0 / (omega + 2.0);
-    p = (omega - 2.0) * d;
+    const double pole = (omega - 2.0) * d;
     const double r = type == Properties::eLowpass12 ? 0.985 * resonance : resonance;
-    k = r * tables->resoScaler[i];
+    const double feedback = r * tables->resoScaler[i];
     const double spread = 2.0 * std::abs(resonance - 0.5);
-    outputGain = 2.0 - spread * spread;
-    g = type == Properties::eHighpass24 ? 2.0 * d : omega * d;
-    g4 = g * g * g * g;
-    normaliser = 1.0 / (1.0 + k * g4);
+    const double gain = 2.0 - spread * spread;
+    const double stage = type == Properties::eHighpass24 ? 2.0 * d : omega * d;
+    const double stage4 = stage * stage * stage * stage;
+    const double norm = 1.0 / (1.0 + feedback * stage4);
+    const double forward = type == Properties::eHighpass24 ? -stage : stage;
+
+    g = Stereo{stage, stage};
+    g4 = Stereo{stage4, stage4};
+    p = Stereo{pole, pole};
+    k = Stereo{feedback, feedback};
+    outputGain = Stereo{gain, gain};
+    normaliser = Stereo{norm, norm};
+    feedForward = Stereo{forward, forward};
 }
 
 namespace {
@@ -158,8 +167,7 @@ DCF::Stereo DCF::processStereo(Stereo input) {
     const Stereo f = select(t < -3.0, low, select(t > 3.0, high, curve));
     const Stereo xk = x - k * f;
 
-    // High-pass stages feed the input forward with the opposite sign.
-    const double ff = type == Properties::eHighpass24 ? -g : g;
+    const Stereo ff = feedForward;
     const Stereo y1 = a + g * xk;
     s1 = ff * xk - p * y1;
     const Stereo y2 = b + g * y1;

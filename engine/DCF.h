@@ -32,8 +32,8 @@ public:
     void process(double* left, double* right, int cutoffMod);
 
     int getCurrentCutoff() const { return currentCutoff; }
-    double getOutputGain() const { return outputGain; }
-    double getFeedback() const { return k; }
+    double getOutputGain() const { return outputGain[0]; }
+    double getFeedback() const { return k[0]; }
     // stage 0..3, channel 0 (left) or 1 (right)
     double getStageState(int stage, int channel) const;
 
@@ -50,12 +50,14 @@ private:
     int targetCutoff = 0;
     double resonance = 0.0;
     int type = Properties::eLowpass24;
-    double g4 = 0.0;
-    double g = 0.0;
-    double p = 0.0;
-    double k = 0.0;
-    double outputGain = 0.0;
-    double normaliser = 0.0;
+    // Coefficients, the same in both lanes.
+    Stereo g4{};
+    Stereo g{};
+    Stereo p{};
+    Stereo k{};
+    Stereo outputGain{};
+    Stereo normaliser{};
+    Stereo feedForward{}; // g, negated for the high-pass stages
     int currentCutoff = 0;
     int lastCutoff = 0;
     int slideDirection = 0;
