@@ -173,10 +173,14 @@ TEST(TunReader, FailsWithTheTextOfEachError) {
         {version2("[Assignment]\nMIDIChannel = \"1,,2\"\n"), -1,
          "Error in MIDI channel range: syntax error or values exceed the range 1-65535!"},
     };
+    TuningTestFiles files;
     for (const Case& c : cases) {
         CSingleScale scale;
         EXPECT_EQ(readTun(scale, c.text), c.result) << c.text;
         EXPECT_EQ(scale.GetErrorText(), c.error) << c.text;
+        CSingleScale fromFile;
+        EXPECT_EQ(fromFile.Read(files.write("case.tun", c.text).c_str()), c.result) << c.text;
+        EXPECT_EQ(fromFile.GetErrorText(), c.error) << c.text;
     }
 }
 

@@ -7,7 +7,9 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -290,6 +292,25 @@ TEST_F(TuningEngineTest, LoadedPitchesStayInsideThePitchRange) {
     EXPECT_NEAR(engine.customTuningTable[5], engine.customTuningTable[127], 1);
     EXPECT_EQ(engine.customTuningTable[6], 0);
     for (int pitch : engine.customTuningTable) EXPECT_TRUE(pitch >= 0 && pitch <= 17280);
+}
+
+TEST_F(TuningEngineTest, LoadingAnyBytesKeepsPitchesInRange) {
+    std::mt19937 random(99);
+    std::vector<std::string> contents = {"", std::string(1 << 20, '5'), std::string(64, '\0'),
+                                         "[Tuning]\0Note 3 = 9999999\0", "1\0002/1\0"};
+    for (int i = 0; i < 60; ++i) {
+        std::string text(random() % 400, '\0');
+        for (char& c : text) c = static_cast<char>(random() & 0xFF);
+        contents.push_back(text);
+    }
+    for (const std::string& content : contents) {
+        for (const char* name : {"r.tun", "r.scl", "r.kbm"}) {
+            const int result = engine.loadTuning(files.write(name, content).c_str(), random() % 2 == 0);
+            ASSERT_TRUE(result == TuningEngine::kLoadDone || result == TuningEngine::kLoadFailed);
+            ASSERT_LT(std::strlen(engine.customTuningName), 256u);
+            for (int pitch : engine.customTuningTable) ASSERT_TRUE(pitch >= 0 && pitch <= 17280) << name;
+        }
+    }
 }
 
 TEST_F(TuningEngineTest, LongFileNamesAreCutToTheField) {
