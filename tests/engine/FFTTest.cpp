@@ -37,12 +37,6 @@ TEST(FFT, SineOfAmplitudeOneReadsMinusAQuarterInItsImaginaryPart) {
     }
 }
 
-TEST(FFT, CosineReadsAQuarterInItsRealPart) {
-    const std::vector<float> bins = spectrumOf(tone(100, 1.0, true));
-    EXPECT_NEAR(bins[FFT::index(100)], 0.25f, 1e-6);
-    EXPECT_NEAR(bins[FFT::index(100) + 1], 0.0f, 1e-6);
-}
-
 TEST(FFT, DCAndNyquistShareThePairOfBinZero) {
     std::vector<float> x(N);
     for (int i = 0; i < N; ++i) x[i] = 1.0f + (i % 2 == 0 ? 0.5f : -0.5f);

@@ -121,20 +121,6 @@ TEST(Oscillator, InterpolatingBlendsTheTwoWaves) {
     EXPECT_DOUBLE_EQ(osc.process(0.0), 0.5 * t.getSample(level, 1, 0) + 0.5 * t.getSample(level, 2, 0));
 }
 
-TEST(Oscillator, WaveSelectionFollowsAChangedWaveCountWithoutDirty) {
-    MipMap changing;
-    changing.createMipMap(eSineTriSquareSaw);
-    Oscillator osc;
-    osc.interpolate = true;
-    osc.setMipMap(&changing);
-    osc.setWaveShape(1.0);
-    osc.update(kPitchC4, 0.0);
-    EXPECT_EQ(osc.getWaveA(), 3u);
-    changing.createMipMap(eSawTri);
-    osc.update(kPitchC4, 0.0);
-    EXPECT_EQ(osc.getWaveA(), 63u);
-}
-
 TEST(Oscillator, PitchOffsetFromOctavePitchAndTune) {
     struct Case {
         int octave, pitch;
@@ -196,13 +182,6 @@ TEST(Oscillator, MutedOscillatorIsSilentButKeepsRunning) {
     }
     EXPECT_EQ(osc.getPhase(), expected);
     EXPECT_TRUE(wrapped);
-}
-
-TEST(Oscillator, SilentUntilItHasATable) {
-    Oscillator osc;
-    osc.update(kPitchC4, 0.0);
-    EXPECT_TRUE(osc.isMuted());
-    EXPECT_EQ(osc.process(0.0), 0.0);
 }
 
 TEST(Oscillator, StartPhaseQuarterReadsTableSample512First) {
@@ -297,16 +276,6 @@ TEST(Oscillator, SyncedOscillatorFollowsTheMuteOfItsSource) {
     source.update(-2000.0, 0.0);
     synced.update(kPitchC4, 0.0);
     EXPECT_TRUE(synced.isMuted());
-}
-
-TEST(Oscillator, SyncScalerIsPhaseOverIncrement) {
-    Oscillator osc;
-    play(osc, eSaw);
-    osc.startPhase = 0.5;
-    osc.restart();
-    EXPECT_DOUBLE_EQ(osc.getSyncScaler(), 67108864.0 / osc.getIncrement());
-    osc.setMipMap(nullptr);
-    EXPECT_EQ(osc.getSyncScaler(), 0.0);
 }
 
 TEST(Oscillator, PhaseModulationShiftsTheReadPosition) {
