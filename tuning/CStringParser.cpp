@@ -35,8 +35,9 @@ bool CStringParser::GetLineAndTrim(std::istream& stream, long& lineNumber) {
         if (!lineEndKnown) {
             lineEnd = ch;
             lineEndKnown = true;
+        } else if (ch == lineEnd) {
+            ++lineNumber;
         }
-        if (ch == lineEnd) ++lineNumber;
         break;
     }
     const std::string_view trimmed = TrimTuningText(line);

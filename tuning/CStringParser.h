@@ -7,7 +7,8 @@ namespace TUN {
 
 // Reads the text lines of one tuning file. Files come with LF, CR or CR LF line ends, and some carry
 // NUL bytes; whichever of NUL, LF and CR appears first decides what counts as a new line for the
-// line counter, and CR LF simply yields an empty line after every line (readers skip empty lines).
+// line counter (its later occurrences count), and CR LF simply yields an empty line after every line
+// (readers skip empty lines).
 class CStringParser {
 public:
     // Reads the next line into GetLine(), trimmed of tab, LF, VT, FF, CR and blank at both ends.
