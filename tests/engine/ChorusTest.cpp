@@ -123,3 +123,11 @@ TEST(Chorus, WithoutALineTheSignalPassesUntouched) {
     EXPECT_EQ(l, 0.25);
     EXPECT_EQ(r, -0.5);
 }
+
+TEST(Chorus, UnusableRatesKeepTheLines) {
+    Chorus chorus;
+    for (const double fs : {std::nan(""), -48000.0, 1.0e12}) {
+        chorus.init(fs);
+        EXPECT_EQ(chorus.getStages(), 882) << fs;
+    }
+}

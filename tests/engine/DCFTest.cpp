@@ -222,3 +222,15 @@ TEST(DCF, UnusableSampleRateKeepsThePreviousTables) {
         EXPECT_NE(l, 0.0) << fs;
     }
 }
+
+TEST(DCF, AnEffectiveCutoffOfMinusOneStillGetsCoefficients) {
+    // Right after a reset the coefficients are zero; an effective cutoff that happens to be −1 must
+    // not be mistaken for "already computed", or the filter stays silent.
+    DCF filter = makeFilter(44100.0, Properties::eLowpass24, 0, 0.0);
+    double l = 0.0, r = 0.0;
+    for (int n = 0; n < 20000; ++n) {
+        l = r = 1.0;
+        filter.process(&l, &r, -1);
+    }
+    EXPECT_GT(l, 0.5);
+}

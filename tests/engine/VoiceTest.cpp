@@ -362,6 +362,22 @@ TEST(Voice, XModeMixesOnlyTheChosenOscillator) {
     EXPECT_EQ(x.noise.draws, 2000);
 }
 
+TEST(Voice, XModeIndexBeyondTheOscillatorsPicksTheLast) {
+    std::vector<double> outputs[2];
+    for (const int index : {2, 9}) {
+        Rig rig;
+        for (const int id : {10, 29, 49}) rig.set(id, 1.0, 1.0);
+        for (const int id : {69, 70, 71}) rig.set(id, 1.0, 0.5);
+        for (const int id : {74, 75}) rig.set(id, 0.0, 0.5);
+        rig.set(63, 5.0, 0.0);
+        rig.set(6, 0.0, 1.0);
+        rig.voice.setNoteOn(60, 100, 1, index);
+        outputs[index == 2 ? 0 : 1] = rig.render(500);
+    }
+    EXPECT_GT(rms(outputs[0]), 0.05);
+    EXPECT_EQ(outputs[0], outputs[1]);
+}
+
 TEST(Voice, HardSyncBindsTheChosenSource) {
     Rig rig;
     rig.voice.setMipMap(0, nullptr); // oscillator 1 without a table stays muted
