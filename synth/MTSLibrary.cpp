@@ -9,6 +9,9 @@ void lookUp(void* handle, const char* name, Fn& entry) {
     entry = reinterpret_cast<Fn>(dlsym(handle, name));
 }
 
+// Bound while the module loads, before the host can create an instance.
+[[maybe_unused]] const MTSLibrary& boundAtLoad = MTSLibrary::process();
+
 } // namespace
 
 MTSLibrary::~MTSLibrary() {
