@@ -1,9 +1,142 @@
 #pragma once
 
+#include "Chorus.h"
+#include "Clock.h"
+#include "IMidiMsg.h"
+#include "MG.h"
+#include "MipMap.h"
+#include "NoiseSource.h"
 #include "Synth.h"
+#include "TableDefs.h"
+#include "Voice.h"
+#include "Wave.h"
 
-// The plug-in class the entry point creates. It renders silence until the voices are built.
-class Korvanta : public Synth {
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The instrument: 64 voices of three wavetable oscillators, noise, filter and envelopes, three
+// modulation generators, a host clock and a stereo chorus, driven by MIDI at the exact sample of every
+// note event and by 153 parameters.
+class Korvanta : public Synth, public NoiseSource {
 public:
-    explicit Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {}
+    static constexpr int kMaxVoices = 64;
+    static constexpr int kNumOscillators = 3;
+    static constexpr int kNumGenerators = 3; // MG 1, MG 2, vibrato
+    static constexpr int kVibrato = 2;
+    static constexpr std::array<int, 7> kVoiceCounts = {1, 2, 4, 8, 16, 32, 64};
+
+    explicit Korvanta(IPlugInstanceInfo instanceInfo);
+    ~Korvanta() override = default;
+
+    // Parameters (KorvantaParameters.cpp).
+    void initParameters() override;
+
+    // Notes and voice assignment (KorvantaNotes.cpp).
+    void setNoteOn(int note, int velocity);
+    void playNote(int note, int velocity);
+    void setNoteOff(int note);
+    void setSustain(bool on);
+    // value 0..1
+    void setPolyAfterTouch(int note, double value);
+    void allNotesOff() override;
+    void setSoundOff();
+    void setTune();
+    void setSpread();
+    // Shows the oscillator lamps; there is no editor yet, so there is nothing to show.
+    void OnIdle() override {}
+
+    // Render loop (KorvantaRender.cpp).
+    void ProcessMidiMsg(IMidiMsg* msg) override;
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+    void handleMidiEvents();
+    void handleSync2Host();
+    double getNoise() override;
+    // The noise sequence is shared by every instance of the process; tests restart it.
+    static void setNoiseSeed(int32_t seed) { noiseSeed = seed; }
+    static int32_t getNoiseSeed() { return noiseSeed; }
+
+    // Parameter dispatch (KorvantaDispatch.cpp).
+    void OnParamChange(int idx) override;
+    void Reset() override;
+    void copyOsc(int from, int to);
+
+    // Wave tables (KorvantaWaves.cpp).
+    const char* getWaveTableName(int paramIdx);
+    const char* getUserWaveName(int k) const;
+    bool isWaveUsed(int k) const;
+    void incrementWaveTable(int paramIdx, bool down);
+
+    // What the rest of the program (editor, state, import, tests) reads of the engine.
+    const Voice& getVoice(int i) const { return voices[i]; }
+    const MG& getGenerator(int i) const { return generators[i]; }
+    const Chorus& getChorus() const { return chorus; }
+    const Clock& getClock() const { return clock; }
+    MipMap& getMipMap(int osc) { return mipMaps[osc]; }
+    Wave& getUserWave(int k) { return userWaves[k]; }
+    TableDefs& getTableDefs() { return tableDefs; }
+    int getNumVoices() const { return numVoices; }
+    int getSubBlockLength() const { return subBlockLength; }
+    int getPendingNoteEvents() const { return noteEventCount - noteEventFirst; }
+
+    int numVoices = kMaxVoices;
+    bool unison = false;
+    bool xMode = false;
+    std::array<bool, kNumOscillators> oscOn{};
+    int xModeOsc = -1;
+    int noteCounter = 0;
+    bool sustain = false;
+    double tune = 0.0;   // 1/128 semitone
+    double detune = 0.0; // 1/128 semitone
+    double spread = 0.0; // 0..1
+    double unisonGain = 1.0;
+
+    double pitchBend = 0.0;
+    double modWheel = 0.0;
+    double channelAfterTouch = 0.0;
+    bool transportRunning = false;
+    double volume = 0.0;
+    bool chorusOn = false;
+
+    std::array<int, kNumOscillators> waveTableId{};
+    bool loading = true;
+    double sampleRate = -1.0;
+    std::array<bool, kNumGenerators> mgSync{};
+
+protected:
+    // Hands one parameter to all 64 voices, in use or not, so a later change of the voice count finds
+    // them prepared.
+    virtual void setVoiceParam(int idx, double value, double normalized);
+    // Keeps the editor's view of a parameter's neighbours in step; there is no editor yet.
+    virtual void updateUI(int, bool) {}
+
+private:
+    void buildWaveTable(int osc);
+    void setGeneratorPeriod(int generator, double hz);
+    void applyNoteEvent(const IMidiMsg& msg);
+    void addNoteEvent(const IMidiMsg& msg);
+    void applyLeftoverNoteEvents();
+    void carryOverIntoOpenSubBlock();
+    void startSubBlock();
+    void renderChunk(double* left, double* right, int nFrames, double gain);
+    void handleController(const IMidiMsg& msg);
+
+    static int32_t noiseSeed;
+
+    std::array<Voice, kMaxVoices> voices;
+    std::array<MipMap, kNumOscillators> mipMaps;
+    std::array<Wave, kNumOscillators> userWaves;
+    std::array<MG, kNumGenerators> generators;
+    Chorus chorus;
+    Clock clock;
+    ClockTime clockTime;
+    TableDefs tableDefs;
+
+    // Note-on, note-off and pedal messages of the current sub-block in position order, positions
+    // counted from the sub-block's first sample. Its capacity is fixed outside the audio thread.
+    std::vector<IMidiMsg> noteEvents;
+    int noteEventFirst = 0;
+    int noteEventCount = 0;
+    // Position of the next sample inside the current sub-block.
+    int subBlockPosition = 0;
 };

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ByteChunk.h"
+#include "IMidiQueue.h"
 #include "IPlugVST.h"
+#include "TuningEngine.h"
 
+#include <array>
 #include <string>
 
 class IGraphics;
@@ -11,12 +15,15 @@ constexpr int FourCC(const char (&code)[5]) {
     return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
 }
 
-// The services between the VST adapter and the instrument. For now it carries the plug-in's identity
-// and where it lives on disk; programs, MIDI learn and the tuning state join it as they are built.
-class Synth : public IPlugVST {
+// The services between the VST adapter and the instrument: identity and location on disk, the tuning
+// (as a second base, so Synth::getFrequency is the tuning engine's), the held keys, the MIDI inbox,
+// the global MIDI switches and MIDI learn.
+class Synth : public IPlugVST, public TuningEngine {
 public:
     static constexpr int kNumParams = 153;
     static constexpr int kNumPrograms = 64;
+    static constexpr int kNumLearnableCCs = 120;
+    static constexpr int kNumKeys = 128;
     static constexpr int kVendorVersion = 0x00010105;
     static constexpr int kUniqueID = FourCC("korv");
     static constexpr int kMfrID = FourCC("MaLa");
@@ -24,6 +31,9 @@ public:
     explicit Synth(IPlugInstanceInfo instanceInfo);
     ~Synth() override = default;
 
+    void Reset() override;
+    void OnParamChange(int paramIdx) override;
+    void OnActivate(bool active) override;
     // The instrument decides what MIDI does; the framework's pass-through would echo everything.
     void ProcessMidiMsg(IMidiMsg*) override {}
 
@@ -34,6 +44,27 @@ public:
     virtual void initParameters() {}
     virtual void initPreset();
 
+    // Defines parameter idx as an enumeration showing labels[0..nItems-1]; an unknown idx sets nothing.
+    void initListParameter(int idx, const char* name, int defaultIdx, int nItems, const char* const* labels);
+
+    // Held keys, ordered by note number. Touched on the audio thread, so it is a fixed table.
+    void clearKeyBuffer();
+    // A velocity below 1 releases the key.
+    void addPressedKey(int note, int velocity);
+    void removePressedKey(int note);
+    int getNumPressedKeys() const { return numPressedKeys; }
+    // The velocity a held key was pressed with, 0 when it is not held.
+    int getPressedKeyVelocity(int note) const;
+    // The highest held note, or -1 when no key is held.
+    int getHighestPressedKey() const;
+
+    // MIDI learn: a request pends until both a controller and a parameter have been named.
+    void doMidiLearn(bool on);
+    void doMidiUnlearn(bool on);
+    void setMidiLearnCC(int cc);
+    void setMidiLearnParam(int idx);
+    void applyMidiLearn();
+
     // The folder that holds the plug-in bundle, with a trailing slash.
     const std::string& GetPluginPath() const { return pluginPath; }
     // Works out that folder from where the loaded code lies: <dir>/Korvanta.vst/Contents/x86_64-linux/
@@ -41,6 +72,28 @@ public:
     static std::string FindPluginPath();
     static std::string PluginPathFromModule(const std::string& modulePath);
 
+    int copiedPresetIdx = -1;
+    ByteChunk copiedPreset;
+    bool midiThru = false;
+    bool ignoreProgramChange = false;
+    std::array<int, kNumLearnableCCs> midiCC{};
+    bool midiLearnOn = false;
+    bool midiUnlearn = false;
+    int midiLearnCC = -1;
+    int midiLearnParam = -1;
+
 protected:
+    // Hook for the editor's MIDI-learn switch to fall back to off; there is no editor yet.
+    virtual void showMidiLearnFinished() {}
+
     std::string pluginPath;
+    // The block's MIDI, in offset order, drained once per control sub-block.
+    IMidiQueue midiQueue{1024};
+    // Samples per control sub-block (about a millisecond) and what is left of the current one.
+    int subBlockLength = 0;
+    int subBlockLeft = 0;
+
+private:
+    std::array<int, kNumKeys> keyVelocity{};
+    int numPressedKeys = 0;
 };

@@ -1,0 +1,38 @@
+#include "Korvanta.h"
+
+namespace {
+constexpr double kWaveTableRange = 65535.0;
+
+bool isWaveTableParam(int idx) {
+    return idx == 11 || idx == 30 || idx == 50;
+}
+} // namespace
+
+const char* Korvanta::getWaveTableName(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    if (!param) return "";
+    return tableDefs.getTableName(static_cast<uint16_t>(param->Int()));
+}
+
+const char* Korvanta::getUserWaveName(int k) const {
+    if (k < 0 || k >= kNumOscillators) return "";
+    return userWaves[k].getName();
+}
+
+bool Korvanta::isWaveUsed(int k) const {
+    const int id = TableDefs::kFirstUserTableId + k;
+    for (const int idx : {11, 30, 50}) {
+        if (GetParam(idx)->Int() == id) return true;
+    }
+    return false;
+}
+
+void Korvanta::incrementWaveTable(int paramIdx, bool down) {
+    if (!isWaveTableParam(paramIdx)) return;
+    const TableDef* current = tableDefs.getTable(static_cast<uint16_t>(GetParam(paramIdx)->Int()));
+    if (!current) return;
+    const uint16_t sortId = tableDefs.getNeighbourSortId(current->sortId, down);
+    const double normalized = tableDefs.getIdBySortId(sortId) / kWaveTableRange;
+    SetParameterFromGUI(paramIdx, normalized);
+    // The editor would now be told to show the new table; there is none yet.
+}
