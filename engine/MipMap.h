@@ -69,10 +69,11 @@ public:
 
     void cleanup();
 
-    // The caller guarantees level < kLevels; everything else out of range reads as silence.
+    // Anything out of range, the level included, reads as silence.
     float getSample(uint32_t level, uint32_t wave, uint32_t index) const {
+        if (!valid || level >= kLevels || index >= kWaveLength || wave >= numberOfWaves) return 0.0f;
         const int16_t* samples = levels[level].get();
-        if (!valid || samples == nullptr || index >= kWaveLength || wave >= numberOfWaves) return 0.0f;
+        if (samples == nullptr) return 0.0f;
         return samples[wave * kWaveLength + index] / 32767.0f;
     }
 
@@ -98,7 +99,7 @@ public:
     uint32_t getNumberOfWaves() const { return numberOfWaves; }
     uint32_t getTotalSamples() const { return totalSamples; }
     // Null when the level holds no data.
-    const int16_t* getLevel(uint32_t level) const { return levels[level].get(); }
+    const int16_t* getLevel(uint32_t level) const { return level < kLevels ? levels[level].get() : nullptr; }
 
     static void createSaw(double* y);
     static void createTri(double* y);

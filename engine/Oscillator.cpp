@@ -101,7 +101,7 @@ void Oscillator::setWaveShape(double s) {
 }
 
 void Oscillator::setOctave(int o) {
-    octave = o - 1;
+    octave = static_cast<int32_t>(std::clamp<int64_t>(int64_t{o} - 1, -kMaxPitchOffset, kMaxPitchOffset));
     setFreqOffset();
 }
 

@@ -78,6 +78,7 @@ TEST(MipMap, ReadsSilenceUntilBuiltAndOutsideItsTable) {
     EXPECT_GT(table.getSample(0, 0, 512), 0.4f);
     EXPECT_EQ(table.getSample(0, 0, 2048), 0.0f);
     EXPECT_EQ(table.getSample(0, 1, 0), 0.0f); // wave == number of waves
+    EXPECT_EQ(table.getSample(10, 0, 0), 0.0f);
     table.cleanup();
     EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
 }

@@ -381,3 +381,18 @@ TEST(Oscillator, ModulationImpulseKeepsRingingThroughTheSmoothing) {
     for (int i = 1; i < 30; ++i) differing += plain.process(0.0) != kicked.process(0.0);
     EXPECT_GT(differing, 5);
 }
+
+TEST(Oscillator, ExtremeOffsetsMuteInsteadOfOverflowing) {
+    Oscillator osc;
+    play(osc, eSaw);
+    osc.setOctave(std::numeric_limits<int>::min());
+    osc.setPitch(std::numeric_limits<int>::min());
+    osc.update(kPitchC4, 0.0);
+    EXPECT_TRUE(osc.isMuted());
+    osc.setOctave(std::numeric_limits<int>::max());
+    osc.setPitch(std::numeric_limits<int>::max());
+    osc.setTune(1e300);
+    osc.update(kPitchC4, 0.0);
+    EXPECT_TRUE(osc.isMuted());
+    EXPECT_EQ(osc.getPitchIndex(), 17280);
+}
