@@ -21,26 +21,28 @@ struct ResourceTable {
     const char* file;
     const char* resource;
     uint32_t romId;
+    // FNV-1a (64 bit) of the file's bytes.
+    uint64_t fingerprint;
 };
 
 constexpr std::array<ResourceTable, 17> kTables = {{
-    {"dw6000.bin", "WAVE_DW6000", eDW6000},
-    {"dw8000.bin", "WAVE_DW8000", eDW8000},
-    {"resonance.bin", "WAVE_RESONANCE", eResonance1},
-    {"rectreso.bin", "WAVE_RECTRESO", eResonance2},
-    {"apiano.bin", "WAVE_APIANO", eAcousticPiano},
-    {"pianet.bin", "WAVE_PIANET", ePianet},
-    {"slap_low.bin", "WAVE_SLAP_LOW", eSlapLow},
-    {"slap_hi.bin", "WAVE_SLAP_HI", eSlapHigh},
-    {"repwm.bin", "WAVE_RE_PWM", eRePWM},
-    {"fm_mp4.bin", "WAVE_FM_MP4", eMP4CrossModulation},
-    {"fmtshift.bin", "WAVE_FMTSHIFT", eFormantShift},
-    {"a_o_e.bin", "WAVE_A_O_E", eAOE},
-    {"geesh.bin", "WAVE_GEESH", eGeesh},
-    {"td_teh.bin", "WAVE_TD_TEH", eTDTeh},
-    {"texture1.bin", "WAVE_TEXTURE1", eTexture1},
-    {"texture2.bin", "WAVE_TEXTURE2", eTexture2},
-    {"ladies.bin", "WAVE_LADIES", eLadiesAndGentlemen},
+    {"dw6000.bin", "WAVE_DW6000", eDW6000, 0x41cc8337c14e116cull},
+    {"dw8000.bin", "WAVE_DW8000", eDW8000, 0xab6e40112c56f9c2ull},
+    {"resonance.bin", "WAVE_RESONANCE", eResonance1, 0x83b06769cc99ac6eull},
+    {"rectreso.bin", "WAVE_RECTRESO", eResonance2, 0x0bfd861d372123a1ull},
+    {"apiano.bin", "WAVE_APIANO", eAcousticPiano, 0xec4104c28237a7d5ull},
+    {"pianet.bin", "WAVE_PIANET", ePianet, 0x393d71e1dbdbd399ull},
+    {"slap_low.bin", "WAVE_SLAP_LOW", eSlapLow, 0xe33f5dc03c0da8e5ull},
+    {"slap_hi.bin", "WAVE_SLAP_HI", eSlapHigh, 0x1c604c1940e40588ull},
+    {"repwm.bin", "WAVE_RE_PWM", eRePWM, 0xcaf0d0e9a0472b0eull},
+    {"fm_mp4.bin", "WAVE_FM_MP4", eMP4CrossModulation, 0xd7c0549725d8600aull},
+    {"fmtshift.bin", "WAVE_FMTSHIFT", eFormantShift, 0x9596651abb791031ull},
+    {"a_o_e.bin", "WAVE_A_O_E", eAOE, 0x13a4924f7e8603a3ull},
+    {"geesh.bin", "WAVE_GEESH", eGeesh, 0xb275513073bf0552ull},
+    {"td_teh.bin", "WAVE_TD_TEH", eTDTeh, 0x881860d7fdb6920aull},
+    {"texture1.bin", "WAVE_TEXTURE1", eTexture1, 0x1ba80bde9df8498cull},
+    {"texture2.bin", "WAVE_TEXTURE2", eTexture2, 0xeaa1656b84660c0dull},
+    {"ladies.bin", "WAVE_LADIES", eLadiesAndGentlemen, 0x0c59305f3a648e67ull},
 }};
 
 const std::string kResourceDir = std::string(KORVANTA_RESOURCE_DIR) + "/";
@@ -68,6 +70,12 @@ std::vector<Wave> wavesOf(const std::vector<unsigned char>& bytes) {
             waves[w][i] = static_cast<int16_t>(bytes[at] | (bytes[at + 1] << 8));
         }
     return waves;
+}
+
+uint64_t fnv1a(const std::vector<unsigned char>& bytes) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (unsigned char b : bytes) hash = (hash ^ b) * 0x100000001B3ull;
+    return hash;
 }
 
 double peak(const Wave& wave) {
@@ -191,6 +199,13 @@ TEST_F(MakeWavetables, SameBytesOnEveryRun) {
     }
     removeFolder(first);
     removeFolder(second);
+}
+
+// The tables are part of the instrument's sound: a build on any machine gives exactly these bytes. A
+// deliberate change of a recipe updates its fingerprint here.
+TEST_F(MakeWavetables, ContentIsTheSameOnEveryMachine) {
+    for (size_t t = 0; t < kTables.size(); ++t)
+        EXPECT_EQ(fnv1a(bytesOf(t)), kTables[t].fingerprint) << kTables[t].file;
 }
 
 TEST_F(MakeWavetables, FailsWhenTheFolderCannotBeWritten) {

@@ -19,11 +19,11 @@ double along(int w) {
 // A few random partials scattered over a wide band, weaker towards the top: a glassy, metallic cluster.
 Spectrum cluster(Random& random) {
     Spectrum spectrum;
-    spectrum.addPartial(1, 0.6);
-    spectrum.addPartial(2, 0.3);
-    for (int i = 0; i < 28; ++i) {
-        const int h = 5 + random.below(256);
-        spectrum.addPartial(h, random.uniform(0.3, 1.0) / std::sqrt(h), random.uniform(0.0, kTwoPi));
+    spectrum.addPartial(1, 0.4);
+    spectrum.addPartial(2, 0.2);
+    for (int i = 0; i < 24; ++i) {
+        const int h = 3 + random.below(128);
+        spectrum.addPartial(h, random.uniform(0.3, 1.0) / power(h, 0.6), random.uniform(0.0, kTwoPi));
     }
     return spectrum;
 }
