@@ -91,6 +91,8 @@ void Oscillator::setMipMap(MipMap* mipMap) {
     increment = 0;
     table = mipMap;
     dirty = true;
+    // Nothing to read from: update() leaves an oscillator without a table alone, so stop it here.
+    if (table == nullptr) muted = true;
 }
 
 void Oscillator::setWaveShape(double s) {

@@ -396,3 +396,12 @@ TEST(Oscillator, ExtremeOffsetsMuteInsteadOfOverflowing) {
     EXPECT_TRUE(osc.isMuted());
     EXPECT_EQ(osc.getPitchIndex(), 17280);
 }
+
+TEST(Oscillator, TakingTheTableAwaySilencesIt) {
+    Oscillator osc;
+    play(osc, eSaw);
+    osc.setMipMap(nullptr);
+    osc.update(kPitchC4, 0.0);
+    EXPECT_TRUE(osc.isMuted());
+    EXPECT_EQ(osc.process(0.0), 0.0);
+}
