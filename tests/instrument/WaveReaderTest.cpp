@@ -1,0 +1,303 @@
+#include "WaveReader.h"
+
+#include "WaveTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace WaveTestFiles;
+
+namespace {
+
+// Exact in every accepted encoding, 8-bit included.
+const std::vector<double> kExactValues = {-1.0, -0.5, 0.0, 0.25, 0.9921875, -0.0078125};
+
+std::vector<double> readAll(WaveReader& reader, unsigned count) {
+    std::vector<double> values(count, 99.0);
+    values.resize(reader.ReadDoubles(values.data(), count));
+    return values;
+}
+
+struct NamedFormat {
+    const char* name;
+    Format format;
+};
+
+const std::vector<NamedFormat> kAcceptedFormats = {
+    {"pcm8", {1, 1, 8}},
+    {"pcm16", {1, 1, 16}},
+    {"pcm24", {1, 1, 24}},
+    {"float32", {3, 1, 32}},
+    {"float64", {3, 1, 64}},
+    {"extensible pcm16", {1, 1, 16, 44100, true}},
+    {"extensible pcm24", {1, 1, 24, 44100, true}},
+    {"extensible float32", {3, 1, 32, 44100, true}},
+    {"extensible float64", {3, 1, 64, 44100, true}},
+};
+
+} // namespace
+
+TEST(WaveReader, NewReaderHasNoFormatAndReadsNothing) {
+    WaveReader reader;
+    EXPECT_FALSE(reader.hasFormat());
+    EXPECT_EQ(reader.getChannels(), 0);
+    EXPECT_EQ(reader.getFrames(), 0u);
+    EXPECT_EQ(reader.getFirstSamplePosition(), -1);
+    double value = 5.0;
+    EXPECT_EQ(reader.ReadDoubles(&value, 1), 0u);
+    EXPECT_EQ(value, 5.0);
+}
+
+TEST(WaveReader, ReadsEveryAcceptedFormat) {
+    Scratch scratch;
+    for (const NamedFormat& f : kAcceptedFormats) {
+        SCOPED_TRACE(f.name);
+        Format stereo = f.format;
+        stereo.channels = 2;
+        stereo.rate = 48000;
+        WaveReader reader;
+        ASSERT_TRUE(reader.Open(scratch.write("t.wav", wav(stereo, kExactValues)).c_str()));
+        EXPECT_EQ(reader.getBitsPerSample(), f.format.bits);
+        EXPECT_EQ(reader.getChannels(), 2);
+        EXPECT_EQ(reader.getSampleRate(), 48000u);
+        EXPECT_EQ(reader.getFrames(), kExactValues.size() / 2);
+        EXPECT_EQ(readAll(reader, 100), kExactValues);
+    }
+}
+
+TEST(WaveReader, DecodesIntegerSamplesByTheirWidth) {
+    struct Case {
+        uint16_t bits;
+        Bytes sample;
+        double value;
+    };
+    const std::vector<Case> cases = {
+        {8, Bytes("\x80", 1), 0.0},
+        {8, Bytes("\x00", 1), -1.0},
+        {8, Bytes("\xFF", 1), 0.9921875},
+        {16, Bytes("\x00\x80", 2), -1.0},
+        {16, Bytes("\xFF\x7F", 2), 32767.0 / 32768.0},
+        {16, Bytes("\xFF\xFF", 2), -1.0 / 32768.0},
+        {24, Bytes("\x00\x00\x80", 3), -1.0},
+        {24, Bytes("\xFF\xFF\x7F", 3), 8388607.0 / 8388608.0},
+        {24, Bytes("\xFF\xFF\xFF", 3), -1.0 / 8388608.0},
+        {24, Bytes("\x01\x00\x00", 3), 1.0 / 8388608.0},
+    };
+    Scratch scratch;
+    for (const Case& c : cases) {
+        const Format f{1, 1, c.bits};
+        WaveReader reader;
+        ASSERT_TRUE(reader.Open(
+            scratch.write("d.wav", riff(chunk("fmt ", fmtBody(f)) + chunk("data", c.sample))).c_str()));
+        EXPECT_EQ(readAll(reader, 1), std::vector<double>{c.value}) << c.bits;
+    }
+}
+
+TEST(WaveReader, RefusesOtherFormats) {
+    const std::vector<NamedFormat> refused = {
+        {"pcm32", {1, 1, 32}},
+        {"pcm12", {1, 1, 12}},
+        {"pcm0", {1, 1, 0}},
+        {"float16", {3, 1, 16}},
+        {"float24", {3, 1, 24}},
+        {"u-law", {7, 1, 8}},
+        {"adpcm", {2, 1, 4}},
+        {"absurd bits", {1, 1, 65535}},
+        {"no channels", {1, 0, 16}},
+        {"extensible pcm32", {1, 1, 32, 44100, true}},
+        {"extensible float16", {3, 1, 16, 44100, true}},
+        {"extensible a-law", {6, 1, 8, 44100, true}},
+    };
+    Scratch scratch;
+    for (const NamedFormat& f : refused) {
+        WaveReader reader;
+        EXPECT_FALSE(reader.Open(scratch.write("r.wav", wav(f.format, {0.5, 0.5})).c_str())) << f.name;
+        EXPECT_FALSE(reader.hasFormat()) << f.name;
+        EXPECT_EQ(reader.getChannels(), 0) << f.name;
+    }
+}
+
+TEST(WaveReader, RefusesExtensibleFormatWithoutItsSubFormat) {
+    Bytes body = fmtBody({1, 1, 16});
+    body.replace(0, 2, "\xFE\xFF");
+    body += Bytes("\x00\x00", 2); // cbSize 0: no sub-format follows
+    Scratch scratch;
+    WaveReader reader;
+    EXPECT_FALSE(
+        reader.Open(scratch.write("x.wav", riff(chunk("fmt ", body) + chunk("data", "\0\0"))).c_str()));
+
+    Bytes foreign = fmtBody({1, 1, 16, 44100, true});
+    foreign[30] = 0x11; // a sub-format GUID outside the registered family
+    EXPECT_FALSE(
+        reader.Open(scratch.write("y.wav", riff(chunk("fmt ", foreign) + chunk("data", "\0\0"))).c_str()));
+}
+
+TEST(WaveReader, WalksPastOtherChunksWithTheirPadBytes) {
+    const Format f{1, 1, 16};
+    const Bytes data = chunk("data", encode(f, kExactValues));
+    const Bytes longFmt = chunk("fmt ", fmtBody(f) + Bytes("\x00\x00\x07", 3)); // size 19, padded
+    struct Case {
+        const char* name;
+        Bytes file;
+    };
+    const std::vector<Case> cases = {
+        {"odd chunk before fmt", riff(chunk("LIST", "abc") + chunk("fmt ", fmtBody(f)) + data)},
+        {"odd chunk between fmt and data", riff(chunk("fmt ", fmtBody(f)) + chunk("note", "x") + data)},
+        {"odd-sized fmt", riff(longFmt + data)},
+        {"data before fmt", riff(chunk("data", "zzz") + chunk("fmt ", fmtBody(f)) + data)},
+        {"empty data before data", riff(chunk("fmt ", fmtBody(f)) + chunk("data", "") + data)},
+        {"short fmt is skipped", riff(chunk("fmt ", "12345678") + chunk("fmt ", fmtBody(f)) + data)},
+    };
+    Scratch scratch;
+    for (const Case& c : cases) {
+        WaveReader reader;
+        ASSERT_TRUE(reader.Open(scratch.write("p.wav", c.file).c_str())) << c.name;
+        EXPECT_EQ(reader.getFrames(), kExactValues.size()) << c.name;
+        EXPECT_EQ(readAll(reader, 100), kExactValues) << c.name;
+    }
+}
+
+TEST(WaveReader, ReadingEndsWithTheDataChunk) {
+    const Format f{1, 1, 16};
+    const Bytes file = riff(chunk("fmt ", fmtBody(f)) + chunk("data", encode(f, {0.5, -0.5}) + "\x01") +
+                            chunk("LIST", "trailing chunk"));
+    Scratch scratch;
+    WaveReader reader;
+    ASSERT_TRUE(reader.Open(scratch.write("e.wav", file).c_str()));
+    EXPECT_EQ(reader.getFrames(), 2u); // the odd byte is no whole frame
+    EXPECT_EQ(reader.getFirstSamplePosition(), 44);
+    EXPECT_EQ(readAll(reader, 1), std::vector<double>{0.5});
+    EXPECT_EQ(readAll(reader, 10), std::vector<double>{-0.5});
+    EXPECT_EQ(readAll(reader, 10), std::vector<double>{});
+}
+
+TEST(WaveReader, DataSizeBeyondTheFileCountsOnlyTheFramesPresent) {
+    const Format f{1, 1, 16};
+    Bytes file = riff(chunk("fmt ", fmtBody(f)) + chunk("data", encode(f, {0.25, 0.5, 0.75})));
+    for (int i = 40; i < 44; ++i) file[i] = '\xFF'; // the size a streaming writer leaves behind
+    Scratch scratch;
+    WaveReader reader;
+    ASSERT_TRUE(reader.Open(scratch.write("s.wav", file + "\x01").c_str()));
+    EXPECT_EQ(reader.getFrames(), 3u);
+    EXPECT_EQ(readAll(reader, 1000), (std::vector<double>{0.25, 0.5, 0.75}));
+}
+
+TEST(WaveReader, FailsOnAnyTruncationBeforeTheData) {
+    const Format f{1, 1, 24, 44100, true};
+    const Bytes file =
+        riff(chunk("LIST", "odd") + chunk("fmt ", fmtBody(f)) + chunk("data", encode(f, kExactValues)));
+    const size_t firstSample = file.size() - 3 * kExactValues.size();
+    Scratch scratch;
+    for (size_t length = 0; length < file.size(); ++length) {
+        WaveReader reader;
+        const bool opened = reader.Open(scratch.write("t.wav", file.substr(0, length)).c_str());
+        if (length < firstSample) {
+            EXPECT_FALSE(opened) << length;
+            EXPECT_FALSE(reader.isOpen()) << length;
+        } else {
+            ASSERT_TRUE(opened) << length;
+            const size_t frames = (length - firstSample) / 3;
+            EXPECT_EQ(reader.getFrames(), frames) << length;
+            EXPECT_EQ(readAll(reader, 100).size(), frames) << length;
+        }
+    }
+}
+
+TEST(WaveReader, SurvivesRandomChunkContents) {
+    std::mt19937 random(1234);
+    Scratch scratch;
+    const Bytes head = riff("").substr(0, 12);
+    for (int round = 0; round < 400; ++round) {
+        Bytes file = head;
+        const int length = static_cast<int>(random() % 200);
+        for (int i = 0; i < length; ++i) file.push_back(static_cast<char>(random()));
+        // Now and then a plausible header, so that the walk gets further than the first chunk.
+        if (round % 2 == 0)
+            file = head + chunk("fmt ", fmtBody({static_cast<uint16_t>(round % 4), 1, 16})) + file.substr(12);
+        WaveReader reader;
+        if (reader.Open(scratch.write("f.wav", file).c_str())) {
+            std::vector<double> values(4096);
+            const unsigned got = reader.ReadDoubles(values.data(), 4096);
+            EXPECT_LE(got, uint64_t{reader.getFrames()} * reader.getChannels());
+        }
+    }
+}
+
+TEST(WaveReader, OpensOnlyReadableRegularFiles) {
+    Scratch scratch;
+    const std::string good = scratch.write("good.wav", wav({1, 1, 16}, {0.5}));
+    std::filesystem::create_directory(scratch.path("folder.wav"));
+    ASSERT_EQ(mkfifo(scratch.path("pipe.wav").c_str(), 0600), 0);
+    const std::vector<std::string> paths = {"",
+                                            scratch.path("missing.wav"),
+                                            scratch.path("folder.wav"),
+                                            scratch.path("pipe.wav"),
+                                            good + "/inside.wav",
+                                            scratch.write("empty.wav", "")};
+    for (const std::string& path : paths) {
+        WaveReader reader;
+        EXPECT_FALSE(reader.Open(path.c_str())) << path;
+        EXPECT_FALSE(reader.isOpen()) << path;
+    }
+    WaveReader reader;
+    EXPECT_FALSE(reader.Open(nullptr));
+    EXPECT_TRUE(reader.Open(good.c_str()));
+}
+
+TEST(WaveReader, RefusesAFileItMayNotRead) {
+    if (geteuid() == 0) GTEST_SKIP() << "running as root, which may read any file";
+    Scratch scratch;
+    const std::string path = scratch.write("locked.wav", wav({1, 1, 16}, {0.5}));
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    WaveReader reader;
+    EXPECT_FALSE(reader.Open(path.c_str()));
+}
+
+TEST(WaveReader, ReadsFilesWrittenBySox) {
+    if (!haveSox()) GTEST_SKIP() << "sox is not installed; the files written by a real tool are not checked";
+    struct Case {
+        const char* encoding;
+        uint16_t tagInFile;
+        uint16_t bits;
+    };
+    const std::vector<Case> cases = {
+        {"-e unsigned-integer -b 8", 1, 8},      {"-e signed-integer -b 16", 1, 16},
+        {"-e signed-integer -b 24", 0xFFFE, 24}, {"-e floating-point -b 32", 3, 32},
+        {"-e floating-point -b 64", 3, 64},
+    };
+    std::vector<double> values = kExactValues;
+    values.push_back(0.125); // an odd count, so that 8-bit data is followed by a pad byte
+    Scratch scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        ASSERT_TRUE(soxWrite(scratch, values, c.encoding, "sox.wav"));
+        std::ifstream in(scratch.path("sox.wav"), std::ios::binary);
+        unsigned char tag[2] = {};
+        in.seekg(20);
+        in.read(reinterpret_cast<char*>(tag), 2);
+        EXPECT_EQ(tag[0] | tag[1] << 8, c.tagInFile);
+        WaveReader reader;
+        ASSERT_TRUE(reader.Open(scratch.path("sox.wav").c_str()));
+        EXPECT_EQ(reader.getBitsPerSample(), c.bits);
+        EXPECT_EQ(reader.getChannels(), 1);
+        EXPECT_EQ(readAll(reader, 100), values);
+    }
+}
+
+TEST(WaveReader, RefusesSoxFilesInOtherFormats) {
+    if (!haveSox()) GTEST_SKIP() << "sox is not installed; the files written by a real tool are not checked";
+    const std::vector<std::string> encodings = {"-e signed-integer -b 32", "-e u-law", "-e a-law",
+                                                "-e ms-adpcm", "-e ima-adpcm"};
+    Scratch scratch;
+    for (const std::string& encoding : encodings) {
+        ASSERT_TRUE(soxWrite(scratch, kExactValues, encoding, "other.wav")) << encoding;
+        WaveReader reader;
+        EXPECT_FALSE(reader.Open(scratch.path("other.wav").c_str())) << encoding;
+        EXPECT_FALSE(reader.hasFormat()) << encoding;
+    }
+}
