@@ -23,6 +23,11 @@ public:
     // Answered by getIdBySortId for a position outside the list; no table has this id.
     static constexpr uint16_t kNoTableId = 65535;
 
+    TableDefs() = default;
+    // The entries point into this object's own name storage.
+    TableDefs(const TableDefs&) = delete;
+    TableDefs& operator=(const TableDefs&) = delete;
+
     // waves: the instrument's three user wave records (null: the user tables have no names).
     // Builds both lists.
     void setUserWaves(const Wave* waves);
