@@ -378,6 +378,41 @@ TEST(Voice, XModeIndexBeyondTheOscillatorsPicksTheLast) {
     EXPECT_EQ(outputs[0], outputs[1]);
 }
 
+TEST(Voice, RingModulationScalesOscillatorOneByOscillatorThree) {
+    // Oscillator 3 runs but is muted (its pitch is far above the range), so it outputs 0 and the
+    // ring modulation leaves oscillator 1 scaled by 1 − depth.
+    const auto render = [](double depth) {
+        Rig rig;
+        rig.set(49, 1.0, 1.0);
+        rig.set(63, 200.0, 1.0);
+        rig.set(19, depth, depth);
+        rig.voice.setNoteOn(60, 100, 1, 0);
+        return rms(rig.render(4800));
+    };
+    const double plain = render(0.0);
+    EXPECT_GT(plain, 0.05);
+    EXPECT_NEAR(render(0.5) / plain, 0.5, 1e-3);
+    EXPECT_LT(render(1.0) / plain, 1e-3);
+}
+
+TEST(Voice, LinearFMReadsTheSelectedOscillator) {
+    // Oscillator 2 alone is heard; oscillator 3 is off, so modulation "from oscillator 3" is none.
+    const auto render = [](double amount, double fromOsc3) {
+        Rig rig;
+        rig.set(29, 1.0, 1.0);
+        rig.set(69, 1.0, 0.0);
+        rig.set(70, 1.0, 0.5);
+        rig.set(74, 0.0, 0.5);
+        rig.set(38, amount, amount);
+        rig.set(39, fromOsc3, fromOsc3);
+        rig.voice.setNoteOn(60, 100, 1, 0);
+        return rig.render(2000);
+    };
+    const std::vector<double> unmodulated = render(0.0, 0.0);
+    EXPECT_EQ(render(0.5, 1.0), unmodulated);
+    EXPECT_NE(render(0.5, 0.0), unmodulated);
+}
+
 TEST(Voice, HardSyncBindsTheChosenSource) {
     Rig rig;
     rig.voice.setMipMap(0, nullptr); // oscillator 1 without a table stays muted
