@@ -74,8 +74,12 @@ public:
         if (!valid || level >= kLevels || index >= kWaveLength || wave >= numberOfWaves) return 0.0f;
         const int16_t* samples = levels[level].get();
         if (samples == nullptr) return 0.0f;
-        return samples[wave * kWaveLength + index] / 32767.0f;
+        return toSample(samples[wave * kWaveLength + index]);
     }
+
+    // stored / 32767.0f without the division: for every 16-bit value the product in double rounds to
+    // exactly the same float as the division does.
+    static float toSample(int16_t stored) { return static_cast<float>(stored * (1.0 / 32767.0)); }
 
     void createMipMap(uint32_t tableId);
     void createMipMap(const WaveSource* wave);

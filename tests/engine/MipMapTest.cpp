@@ -307,3 +307,9 @@ TEST(MipMap, RebuildAfterALargerTableReadsOnlyTheNewOne) {
     for (uint32_t level = 0; level < MipMap::kLevels; ++level)
         for (uint32_t i = 0; i < N; ++i) ASSERT_EQ(reused.getLevel(level)[i], fresh.getLevel(level)[i]);
 }
+
+TEST(MipMap, SampleValuesEqualTheStoredIntegerOverFullScale) {
+    for (int stored = -32768; stored <= 32767; ++stored)
+        ASSERT_EQ(MipMap::toSample(static_cast<int16_t>(stored)), static_cast<float>(stored) / 32767.0f)
+            << stored;
+}
