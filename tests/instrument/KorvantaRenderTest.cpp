@@ -1,0 +1,282 @@
+#include "KorvantaTestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using testhost::firstNonZero;
+using testhost::makeInstrument;
+using testhost::render;
+using testhost::sendMidi;
+using testhost::setParam;
+
+namespace {
+
+constexpr int kNumberOfVoices = 2;
+constexpr int kUnisonMode = 3;
+constexpr int kOscOn[] = {10, 29, 49};
+constexpr int kLevelNoise = 72;
+constexpr int kChorus = 87;
+
+// Noise only, so that a note is heard from its very first sample.
+void noisePatch(Korvanta& plug) {
+    for (const int idx : kOscOn) setParam(plug, idx, 0);
+    setParam(plug, kLevelNoise, 1.0);
+}
+
+// A MIDI message at an absolute sample of the song.
+struct TimedMsg {
+    int frame;
+    uint8_t status, data1, data2;
+};
+
+// Delivers each message with the block of its frame, offsets counting from the block's start, as a
+// host does.
+testhost::Stereo renderSong(Korvanta& plug, const std::vector<TimedMsg>& song, int nFrames, int blockSize) {
+    testhost::Stereo out{std::vector<double>(nFrames), std::vector<double>(nFrames)};
+    for (int start = 0; start < nFrames; start += blockSize) {
+        const int n = std::min(blockSize, nFrames - start);
+        for (const TimedMsg& m : song) {
+            if (m.frame >= start && m.frame < start + n)
+                sendMidi(plug, m.frame - start, m.status, m.data1, m.data2);
+        }
+        double* outputs[2] = {out.left.data() + start, out.right.data() + start};
+        plug.ProcessDoubleReplacing(nullptr, outputs, n);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(KorvantaRender, SubBlocksOf44SamplesRunAcrossHostBlocks) {
+    auto plug = makeInstrument(44100.0, 512);
+    EXPECT_EQ(plug->getSubBlockLength(), 44);
+    render(*plug, 512, 512);
+    // 11 whole sub-blocks and 28 samples of the twelfth; its last 16 open the next block.
+    EXPECT_EQ(plug->subBlockLeft, 16);
+    render(*plug, 16, 16);
+    EXPECT_EQ(plug->subBlockLeft, 0);
+}
+
+TEST(KorvantaRender, SubBlockLengthFollowsTheSampleRate) {
+    for (const auto& [rate, length] :
+         std::vector<std::pair<double, int>>{{48000, 48}, {96000, 96}, {22050, 22}}) {
+        auto plug = makeInstrument(rate, 256);
+        EXPECT_EQ(plug->getSubBlockLength(), length) << rate;
+    }
+}
+
+TEST(KorvantaRender, ANoteSoundsFromItsOwnSample) {
+    auto plug = makeInstrument(44100.0, 512);
+    noisePatch(*plug);
+    sendMidi(*plug, 100, 0x90, 60, 100);
+    const auto out = render(*plug, 512, 512);
+    EXPECT_EQ(firstNonZero(out.left), 100);
+    EXPECT_EQ(firstNonZero(out.right), 100);
+}
+
+TEST(KorvantaRender, ANoteAtAnyFrameOfAnyBlockStartsAtThatFrame) {
+    for (const int blockSize : {1, 17, 64, 100, 512}) {
+        for (const int frame : {0, 1, 43, 44, 700, 1023}) {
+            auto plug = makeInstrument(48000.0, blockSize);
+            noisePatch(*plug);
+            const auto out = renderSong(*plug, {{frame, 0x90, 60, 100}}, 1200, blockSize);
+            EXPECT_EQ(firstNonZero(out.left), frame) << "block " << blockSize << " frame " << frame;
+        }
+    }
+}
+
+TEST(KorvantaRender, OutputDoesNotDependOnTheHostBlockSize) {
+    const std::vector<TimedMsg> song = {
+        {3, 0x90, 48, 100},   {50, 0xB0, 1, 127}, {97, 0x90, 55, 90},    {130, 0xE0, 0, 90},
+        {301, 0xB0, 64, 127}, {302, 0x80, 48, 0}, {333, 0xD0, 80, 0},    {410, 0x90, 60, 70},
+        {555, 0xB0, 64, 0},   {700, 0x90, 55, 0}, {1001, 0x90, 67, 110}, {1500, 0x80, 67, 0},
+    };
+    const auto renderWith = [&](int blockSize) {
+        auto plug = makeInstrument(44100.0, blockSize);
+        setParam(*plug, kNumberOfVoices, 3); // 8 voices
+        setParam(*plug, kLevelNoise, 0.3);
+        setParam(*plug, kChorus, 1);
+        return renderSong(*plug, song, 4410, blockSize);
+    };
+    const auto reference = renderWith(4096);
+    ASSERT_GT(firstNonZero(reference.left), 0);
+    for (const int blockSize : {1, 17, 64, 512}) {
+        const auto out = renderWith(blockSize);
+        EXPECT_EQ(out.left, reference.left) << blockSize;
+        EXPECT_EQ(out.right, reference.right) << blockSize;
+    }
+}
+
+TEST(KorvantaRender, LateControllersTakeEffectAtTheNearestSubBlockBoundary) {
+    auto plug = makeInstrument(44100.0, 512);
+    sendMidi(*plug, 50, 0xE0, 0, 0x7F); // offset 50 > 44: delayed by 22
+    sendMidi(*plug, 30, 0xE0, 0, 0);    // offset 30: unchanged
+    ASSERT_EQ(plug->midiQueue.ToBeProcessed(), 2);
+    EXPECT_EQ(plug->midiQueue.Peek()->offset, 30);
+    plug->midiQueue.Remove();
+    EXPECT_EQ(plug->midiQueue.Peek()->offset, 72);
+    plug->midiQueue.Clear();
+
+    sendMidi(*plug, 50, 0xE0, 0, 0x7F);
+    render(*plug, 44, 44); // the first sub-block leaves the wheel alone
+    EXPECT_EQ(plug->pitchBend, 0.0);
+    render(*plug, 1, 1); // the wheel moves at the start of the second sub-block (sample 44)
+    EXPECT_DOUBLE_EQ(plug->pitchBend, -1.0 + 127 * 128.0 / 8192.0);
+}
+
+TEST(KorvantaRender, PressureAndWheelAreScaledAndTheSustainPedalIsNotDelayed) {
+    auto plug = makeInstrument(44100.0, 512);
+    sendMidi(*plug, 0, 0xD0, 127, 0);
+    sendMidi(*plug, 0, 0xB0, 1, 127);
+    sendMidi(*plug, 50, 0xB0, 64, 1);
+    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 3);
+    render(*plug, 44, 44);
+    EXPECT_DOUBLE_EQ(plug->channelAfterTouch, 127 * 0.007874015748031496);
+    EXPECT_DOUBLE_EQ(plug->modWheel, 1.0);
+    render(*plug, 7, 7); // the pedal lands on sample 50 exactly
+    EXPECT_TRUE(plug->sustain);
+}
+
+TEST(KorvantaRender, VelocityZeroIsANoteOff) {
+    auto plug = makeInstrument(44100.0, 512);
+    sendMidi(*plug, 0, 0x90, 60, 100);
+    sendMidi(*plug, 10, 0x93, 60, 0);
+    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 2);
+    plug->midiQueue.Remove();
+    EXPECT_EQ(plug->midiQueue.Peek()->status, 0x80);
+    plug->midiQueue.Clear();
+
+    sendMidi(*plug, 0, 0x90, 60, 100);
+    sendMidi(*plug, 10, 0x90, 60, 0);
+    render(*plug, 20, 20);
+    EXPECT_FALSE(plug->getVoice(0).isGateOn());
+    EXPECT_EQ(plug->getNumPressedKeys(), 0);
+}
+
+TEST(KorvantaRender, ControllersAboveTheLearnableRange) {
+    auto plug = makeInstrument(44100.0, 512);
+    noisePatch(*plug);
+    sendMidi(*plug, 0, 0x90, 60, 100);
+    render(*plug, 64, 64);
+    sendMidi(*plug, 0, 0xB0, 121, 0); // no effect
+    EXPECT_TRUE(plug->getVoice(0).isGateOn());
+    sendMidi(*plug, 0, 0xB0, 120, 0); // releases, does not cut
+    EXPECT_FALSE(plug->getVoice(0).isGateOn());
+    EXPECT_TRUE(plug->getVoice(0).isActive());
+    plug->setNoteOn(60, 100);
+    sendMidi(*plug, 0, 0xB0, 123, 0);
+    EXPECT_FALSE(plug->getVoice(0).isGateOn());
+    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
+}
+
+TEST(KorvantaRender, ProgramChangesFollowTheMidiSwitches) {
+    auto plug = makeInstrument(44100.0, 512);
+    setParam(*plug, 0, 0.25);
+    plug->ModifyCurrentPreset("quiet");
+    plug->RestorePreset(1);
+    setParam(*plug, 0, 0.75);
+    ASSERT_EQ(plug->GetCurrentPresetIdx(), 1);
+
+    plug->ignoreProgramChange = true;
+    sendMidi(*plug, 0, 0xC0, 0, 0);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 1);
+    EXPECT_TRUE(testhost::host().sentMidi.empty());
+
+    plug->midiThru = true;
+    sendMidi(*plug, 0, 0xC0, 0, 0);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 1);
+    ASSERT_EQ(testhost::host().sentMidi.size(), 1u);
+
+    plug->ignoreProgramChange = false;
+    sendMidi(*plug, 5, 0xC2, 0, 0);
+    ASSERT_EQ(testhost::host().sentMidi.size(), 2u);
+    EXPECT_EQ(testhost::host().sentMidi[1].status, 0xC2);
+    EXPECT_EQ(testhost::host().sentMidi[1].offset, 5);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
+    EXPECT_DOUBLE_EQ(plug->GetParam(0)->Value(), 0.25);
+    EXPECT_DOUBLE_EQ(plug->volume, 0.25);
+    // Program changes never wait in the inbox.
+    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
+}
+
+TEST(KorvantaRender, MidiThruEchoesEvenWhatIsConsumed) {
+    auto plug = makeInstrument();
+    plug->midiThru = true;
+    plug->doMidiLearn(true);
+    sendMidi(*plug, 0, 0xB0, 20, 64);
+    sendMidi(*plug, 0, 0xF8, 0, 0);
+    EXPECT_EQ(testhost::host().sentMidi.size(), 2u);
+}
+
+TEST(KorvantaRender, UnisonScalesTheOutputByTheVoiceCount) {
+    const auto renderNote = [](bool unison) {
+        auto plug = makeInstrument(44100.0, 512);
+        setParam(*plug, kNumberOfVoices, 4); // 16 voices
+        setParam(*plug, kUnisonMode, unison ? 1 : 0);
+        setParam(*plug, 4, 0.0); // no detune and no spread: all sixteen play the same wave
+        setParam(*plug, 5, 0.0);
+        EXPECT_DOUBLE_EQ(plug->unisonGain, 0.25);
+        sendMidi(*plug, 0, 0x90, 60, 100);
+        return render(*plug, 256, 256);
+    };
+    const auto single = renderNote(false);
+    const auto unison = renderNote(true);
+    // Sixteen equal voices at a gain of 0.25 sound four times as loud as one.
+    for (int i = 0; i < 256; ++i) EXPECT_NEAR(unison.left[i], 4.0 * single.left[i], 1e-12) << i;
+    EXPECT_NE(firstNonZero(single.left), -1);
+}
+
+TEST(KorvantaRender, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
+    auto plug = makeInstrument();
+    Korvanta::setNoiseSeed(1);
+    EXPECT_DOUBLE_EQ(plug->getNoise(), 16807 * 4.6566129e-10);
+    EXPECT_EQ(Korvanta::getNoiseSeed(), 16807);
+    plug->getNoise();
+    EXPECT_EQ(Korvanta::getNoiseSeed(), 282475249);
+    plug->getNoise();
+    EXPECT_EQ(Korvanta::getNoiseSeed(), 1622647863);
+}
+
+TEST(KorvantaRender, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
+    auto plug = makeInstrument(96000.0, 512);
+    ASSERT_EQ(plug->getSubBlockLength(), 96);
+    noisePatch(*plug);
+    // Queue a note for position 90 of the sub-block, then stop inside it and fall to 44.1 kHz.
+    sendMidi(*plug, 90, 0x90, 60, 100);
+    render(*plug, 10, 10);
+    ASSERT_EQ(plug->getPendingNoteEvents(), 1);
+    plug->SetSampleRate(44100.0);
+    plug->Reset();
+    ASSERT_EQ(plug->getSubBlockLength(), 44);
+    sendMidi(*plug, 5, 0x90, 64, 100);
+    const auto out = render(*plug, 64, 64);
+    EXPECT_EQ(plug->getPendingNoteEvents(), 0);
+    EXPECT_TRUE(plug->getVoice(0).isActive());
+    EXPECT_EQ(plug->getVoice(0).getNote(), 64); // the late note came first, the new one on sample 5
+    EXPECT_EQ(firstNonZero(out.left), 0);
+}
+
+TEST(KorvantaRender, ChorusOffLeavesTheSignalAloneButKeepsUpdating) {
+    auto plug = makeInstrument();
+    const int before = plug->getChorus().getCounter();
+    render(*plug, 441, 441);
+    EXPECT_NE(plug->getChorus().getCounter(), before);
+}
+
+TEST(KorvantaRender, TheHostTransportRestartsTheClock) {
+    auto plug = makeInstrument(48000.0, 480);
+    auto& time = testhost::host().timeInfo;
+    testhost::host().reportTime = true;
+    time.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
+    time.tempo = 100.0;
+    time.samplePos = 0.0;
+    time.ppqPos = 0.0;
+    render(*plug, 480, 480);
+    EXPECT_TRUE(plug->transportRunning);
+    EXPECT_DOUBLE_EQ(plug->getClock().getSamplesPerBeat(), 0.6 * 48000.0);
+    time.flags = kVstPpqPosValid | kVstTempoValid;
+    render(*plug, 480, 480);
+    EXPECT_FALSE(plug->transportRunning);
+}
