@@ -1,0 +1,91 @@
+#include "KorvantaTestHost.h"
+#include "ParameterTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using testhost::makeInstrument;
+
+namespace {
+
+std::string shown(Korvanta& plug, int idx, double value) {
+    char text[IParam::kTextSize] = "";
+    plug.GetParam(idx)->GetDisplayForHost(value, false, text, true);
+    return text;
+}
+
+IParam::EParamType typeOf(ParameterTable::Kind kind) {
+    switch (kind) {
+    case ParameterTable::Kind::Double:
+        return IParam::kTypeDouble;
+    case ParameterTable::Kind::Int:
+        return IParam::kTypeInt;
+    case ParameterTable::Kind::Enum:
+        return IParam::kTypeEnum;
+    }
+    return IParam::kTypeNone;
+}
+
+} // namespace
+
+TEST(KorvantaParameters, EveryParameterIsBuiltFromItsRow) {
+    auto plug = makeInstrument();
+    ASSERT_EQ(plug->NParams(), 153);
+    for (int i = 0; i < 153; ++i) {
+        const ParameterTable::Row& r = ParameterTable::row(i);
+        const IParam* p = plug->GetParam(i);
+        EXPECT_STREQ(p->GetNameForHost(), r.name) << i;
+        EXPECT_EQ(p->Type(), typeOf(r.kind)) << i;
+        EXPECT_EQ(p->GetDefault(), r.defaultValue) << i;
+        EXPECT_EQ(p->GetDisplayFunc(), r.display) << i;
+        if (r.kind == ParameterTable::Kind::Enum) {
+            EXPECT_EQ(p->GetNDisplayTexts(), r.labelCount) << i;
+            EXPECT_EQ(p->GetMax(), r.labelCount - 1) << i;
+        } else {
+            EXPECT_EQ(p->GetMin(), r.min) << i;
+            EXPECT_EQ(p->GetMax(), r.max) << i;
+        }
+        if (r.kind == ParameterTable::Kind::Double) {
+            EXPECT_EQ(p->GetStep(), r.step) << i;
+            EXPECT_EQ(p->GetShape(), r.shape) << i;
+        }
+        // The default program holds the defaults.
+        EXPECT_DOUBLE_EQ(p->Value(), r.defaultValue) << i;
+    }
+}
+
+TEST(KorvantaParameters, HostsSeeTheSpecifiedTexts) {
+    struct Case {
+        int idx;
+        double value;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {0, 0.0, "-oo"},     {0, 0.5, "-6.0"},  {78, 1.0, "19912"}, {78, 0.0, "8"}, {25, -0.5, "-12.00"},
+        {73, 0.25, "75:25"}, {23, -3.0, "-3"},  {23, 0.0, "+0"},    {2, 6.0, "64"}, {22, 1.0, "8'"},
+        {59, 1.0, "Osc 1"},  {124, 9.0, "1/4"}, {137, 8.0, "MW+"},  {1, 0.5, "50"}, {92, 0.5, "50:50"},
+    };
+    auto plug = makeInstrument();
+    for (const Case& c : cases) EXPECT_EQ(shown(*plug, c.idx, c.value), c.text) << c.idx;
+}
+
+TEST(KorvantaParameters, DuplicateNamesMarkAmountAndSourcePairs) {
+    auto plug = makeInstrument();
+    for (const auto& [amount, source] :
+         std::vector<std::pair<int, int>>{{14, 15}, {25, 26}, {82, 83}, {136, 137}}) {
+        EXPECT_STREQ(plug->GetParam(amount)->GetNameForHost(), plug->GetParam(source)->GetNameForHost());
+        EXPECT_EQ(plug->GetParam(source)->GetNDisplayTexts(), 21);
+    }
+    EXPECT_STREQ(plug->GetParam(35)->GetNameForHost(), "Restart Mode 2");
+    EXPECT_STREQ(plug->GetParam(36)->GetNameForHost(), "Start Phase 2");
+    EXPECT_STREQ(plug->GetParam(152)->GetNameForHost(), "reserved");
+}
+
+TEST(KorvantaParameters, ListParametersOutsideTheTableAreIgnored) {
+    auto plug = makeInstrument();
+    plug->initListParameter(153, "nothing", 0, 2, labelOffOn);
+    plug->initListParameter(-1, "nothing", 0, 2, labelOffOn);
+    EXPECT_EQ(plug->NParams(), 153);
+}
