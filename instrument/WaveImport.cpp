@@ -40,7 +40,14 @@ void resampleCycle(const double* cycle, int n, double step, double* out) {
     for (int i = 1; i < kWaveLength; ++i) {
         x += step;
         const long k = static_cast<long>(std::floor(x));
-        out[i] = CubicInterpolate(at(k - 1), at(k), at(k + 1), at(k + 2), x - static_cast<double>(k));
+        const double f = x - static_cast<double>(k);
+        // Only the points near either end need the wrap (and its divisions).
+        if (k >= 1 && k + 2 < n) {
+            const double* p = cycle + (k - 1);
+            out[i] = CubicInterpolate(p[0], p[1], p[2], p[3], f);
+        } else {
+            out[i] = CubicInterpolate(at(k - 1), at(k), at(k + 1), at(k + 2), f);
+        }
     }
 }
 

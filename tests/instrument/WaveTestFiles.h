@@ -20,7 +20,7 @@ namespace WaveTestFiles {
 using Bytes = std::string;
 
 inline void putLE(Bytes& out, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i) out.push_back(i < 8 ? static_cast<char>((value >> (8 * i)) & 0xFF) : 0);
 }
 
 inline Bytes chunk(const std::string& id, const Bytes& body, bool pad = true) {
