@@ -106,10 +106,8 @@ protected:
         pluginMain = reinterpret_cast<EntryProc>(dlsym(module, "VSTPluginMain"));
         legacyMain = reinterpret_cast<EntryProc>(dlsym(module, "main"));
     }
-    static void TearDownTestSuite() {
-        if (module) dlclose(module);
-        module = nullptr;
-    }
+    // The module stays loaded for the whole run, as in a host session; unloading is not what these tests
+    // are about.
     void SetUp() override {
         ASSERT_NE(pluginMain, nullptr);
         recorder = &host;

@@ -30,14 +30,12 @@ bool PluginHost::Load(const std::string& modulePath) {
     if (!entry) entry = reinterpret_cast<EntryProc>(dlsym(module, "main"));
     if (!entry) {
         error = modulePath + " exports no VST 2.4 entry point";
-        Close();
         return false;
     }
     effect = entry(hostCallback);
     if (!effect || effect->magic != kEffectMagic) {
         error = modulePath + " did not create a VST 2.4 plug-in";
         effect = nullptr;
-        Close();
         return false;
     }
     return true;
@@ -46,8 +44,7 @@ bool PluginHost::Load(const std::string& modulePath) {
 void PluginHost::Close() {
     if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     effect = nullptr;
-    if (module) dlclose(module);
-    module = nullptr;
+    // The module itself stays mapped until the tool exits: unloading it just before exit gains nothing.
 }
 
 VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const {
