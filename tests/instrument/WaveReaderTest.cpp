@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -247,6 +250,25 @@ TEST(WaveReader, OpensOnlyReadableRegularFiles) {
     WaveReader reader;
     EXPECT_FALSE(reader.Open(nullptr));
     EXPECT_TRUE(reader.Open(good.c_str()));
+}
+
+TEST(WaveReader, LeavesNoFileOpenOnAnyPath) {
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    Scratch scratch;
+    const Bytes good = wav({1, 1, 16}, {0.5, 0.25});
+    const std::vector<Bytes> files = {good, good.substr(0, 30), riff(chunk("LIST", "x")), "RIFF",
+                                      good + "tail"};
+    const auto before = openFiles();
+    for (int round = 0; round < 50; ++round) {
+        for (const Bytes& content : files) {
+            WaveReader reader;
+            reader.Open(scratch.write("leak.wav", content).c_str());
+            reader.Open(scratch.write("leak2.wav", content).c_str()); // reopening drops the first file
+        }
+    }
+    EXPECT_EQ(openFiles(), before);
 }
 
 TEST(WaveReader, RefusesAFileItMayNotRead) {
