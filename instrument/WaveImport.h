@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MipMap.h"
+
 #include <string>
 #include <vector>
 
@@ -10,8 +12,9 @@ class Wave;
 // ImportedWaveTable::storeInto, so that a file that fails to load never touches the record.
 namespace WaveImport {
 
-constexpr int kWaveLength = 2048;
-constexpr int kMaxWaves = 64;
+// A table is made of whole waves, and no more than a mip-map plays.
+constexpr int kWaveLength = static_cast<int>(MipMap::kWaveLength);
+constexpr int kMaxWaves = static_cast<int>(MipMap::kMaxWaves);
 constexpr int kMaxSamples = kWaveLength * kMaxWaves;
 constexpr int kBlofeldMessageSize = 410;
 constexpr int kBlofeldWaveLength = 128;
