@@ -1,4 +1,5 @@
 #include "KorvantaTestHost.h"
+#include "Spectrum.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <vector>
 
 using testhost::firstNonZero;
+using testsupport::measurePitch;
 using testhost::makeInstrument;
 using testhost::render;
 using testhost::sendMidi;
@@ -49,7 +51,7 @@ testhost::Stereo renderSong(Korvanta& plug, const std::vector<TimedMsg>& song, i
 
 } // namespace
 
-TEST(KorvantaRender, SubBlocksOf44SamplesRunAcrossHostBlocks) {
+TEST(KorvantaRenderLoop, SubBlocksOf44SamplesRunAcrossHostBlocks) {
     auto plug = makeInstrument(44100.0, 512);
     EXPECT_EQ(plug->getSubBlockLength(), 44);
     render(*plug, 512, 512);
@@ -59,7 +61,7 @@ TEST(KorvantaRender, SubBlocksOf44SamplesRunAcrossHostBlocks) {
     EXPECT_EQ(plug->subBlockLeft, 0);
 }
 
-TEST(KorvantaRender, SubBlockLengthFollowsTheSampleRate) {
+TEST(KorvantaRenderLoop, SubBlockLengthFollowsTheSampleRate) {
     for (const auto& [rate, length] :
          std::vector<std::pair<double, int>>{{48000, 48}, {96000, 96}, {22050, 22}}) {
         auto plug = makeInstrument(rate, 256);
@@ -67,7 +69,7 @@ TEST(KorvantaRender, SubBlockLengthFollowsTheSampleRate) {
     }
 }
 
-TEST(KorvantaRender, ANoteSoundsFromItsOwnSample) {
+TEST(KorvantaRenderLoop, ANoteSoundsFromItsOwnSample) {
     auto plug = makeInstrument(44100.0, 512);
     noisePatch(*plug);
     sendMidi(*plug, 100, 0x90, 60, 100);
@@ -76,7 +78,7 @@ TEST(KorvantaRender, ANoteSoundsFromItsOwnSample) {
     EXPECT_EQ(firstNonZero(out.right), 100);
 }
 
-TEST(KorvantaRender, ANoteAtAnyFrameOfAnyBlockStartsAtThatFrame) {
+TEST(KorvantaRenderLoop, ANoteAtAnyFrameOfAnyBlockStartsAtThatFrame) {
     for (const int blockSize : {1, 17, 64, 100, 512}) {
         for (const int frame : {0, 1, 43, 44, 700, 1023}) {
             auto plug = makeInstrument(48000.0, blockSize);
@@ -87,7 +89,7 @@ TEST(KorvantaRender, ANoteAtAnyFrameOfAnyBlockStartsAtThatFrame) {
     }
 }
 
-TEST(KorvantaRender, OutputDoesNotDependOnTheHostBlockSize) {
+TEST(KorvantaRenderLoop, OutputDoesNotDependOnTheHostBlockSize) {
     const std::vector<TimedMsg> song = {
         {3, 0x90, 48, 100},   {50, 0xB0, 1, 127}, {97, 0x90, 55, 90},    {130, 0xE0, 0, 90},
         {301, 0xB0, 64, 127}, {302, 0x80, 48, 0}, {333, 0xD0, 80, 0},    {410, 0x90, 60, 70},
@@ -109,7 +111,7 @@ TEST(KorvantaRender, OutputDoesNotDependOnTheHostBlockSize) {
     }
 }
 
-TEST(KorvantaRender, LateControllersTakeEffectAtTheNearestSubBlockBoundary) {
+TEST(KorvantaRenderLoop, LateControllersTakeEffectAtTheNearestSubBlockBoundary) {
     auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 50, 0xE0, 0, 0x7F); // offset 50 > 44: delayed by 22
     sendMidi(*plug, 30, 0xE0, 0, 0);    // offset 30: unchanged
@@ -126,7 +128,7 @@ TEST(KorvantaRender, LateControllersTakeEffectAtTheNearestSubBlockBoundary) {
     EXPECT_DOUBLE_EQ(plug->pitchBend, -1.0 + 127 * 128.0 / 8192.0);
 }
 
-TEST(KorvantaRender, PressureAndWheelAreScaledAndTheSustainPedalIsNotDelayed) {
+TEST(KorvantaRenderLoop, PressureAndWheelAreScaledAndTheSustainPedalIsNotDelayed) {
     auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 0, 0xD0, 127, 0);
     sendMidi(*plug, 0, 0xB0, 1, 127);
@@ -139,7 +141,7 @@ TEST(KorvantaRender, PressureAndWheelAreScaledAndTheSustainPedalIsNotDelayed) {
     EXPECT_TRUE(plug->sustain);
 }
 
-TEST(KorvantaRender, VelocityZeroIsANoteOff) {
+TEST(KorvantaRenderLoop, VelocityZeroIsANoteOff) {
     auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 0, 0x90, 60, 100);
     sendMidi(*plug, 10, 0x93, 60, 0);
@@ -155,7 +157,7 @@ TEST(KorvantaRender, VelocityZeroIsANoteOff) {
     EXPECT_EQ(plug->getNumPressedKeys(), 0);
 }
 
-TEST(KorvantaRender, ControllersAboveTheLearnableRange) {
+TEST(KorvantaRenderLoop, ControllersAboveTheLearnableRange) {
     auto plug = makeInstrument(44100.0, 512);
     noisePatch(*plug);
     sendMidi(*plug, 0, 0x90, 60, 100);
@@ -171,7 +173,7 @@ TEST(KorvantaRender, ControllersAboveTheLearnableRange) {
     EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
 }
 
-TEST(KorvantaRender, ProgramChangesFollowTheMidiSwitches) {
+TEST(KorvantaRenderLoop, ProgramChangesFollowTheMidiSwitches) {
     auto plug = makeInstrument(44100.0, 512);
     setParam(*plug, 0, 0.25);
     plug->ModifyCurrentPreset("quiet");
@@ -201,7 +203,7 @@ TEST(KorvantaRender, ProgramChangesFollowTheMidiSwitches) {
     EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
 }
 
-TEST(KorvantaRender, MidiThruEchoesEvenWhatIsConsumed) {
+TEST(KorvantaRenderLoop, MidiThruEchoesEvenWhatIsConsumed) {
     auto plug = makeInstrument();
     plug->midiThru = true;
     plug->doMidiLearn(true);
@@ -210,7 +212,7 @@ TEST(KorvantaRender, MidiThruEchoesEvenWhatIsConsumed) {
     EXPECT_EQ(testhost::host().sentMidi.size(), 2u);
 }
 
-TEST(KorvantaRender, UnisonScalesTheOutputByTheVoiceCount) {
+TEST(KorvantaRenderLoop, UnisonScalesTheOutputByTheVoiceCount) {
     const auto renderNote = [](bool unison) {
         auto plug = makeInstrument(44100.0, 512);
         setParam(*plug, kNumberOfVoices, 4); // 16 voices
@@ -228,7 +230,7 @@ TEST(KorvantaRender, UnisonScalesTheOutputByTheVoiceCount) {
     EXPECT_NE(firstNonZero(single.left), -1);
 }
 
-TEST(KorvantaRender, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
+TEST(KorvantaRenderLoop, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
     auto plug = makeInstrument();
     Korvanta::setNoiseSeed(1);
     EXPECT_DOUBLE_EQ(plug->getNoise(), 16807 * 4.6566129e-10);
@@ -239,7 +241,7 @@ TEST(KorvantaRender, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
     EXPECT_EQ(Korvanta::getNoiseSeed(), 1622647863);
 }
 
-TEST(KorvantaRender, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
+TEST(KorvantaRenderLoop, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
     auto plug = makeInstrument(96000.0, 512);
     ASSERT_EQ(plug->getSubBlockLength(), 96);
     noisePatch(*plug);
@@ -258,14 +260,14 @@ TEST(KorvantaRender, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
     EXPECT_EQ(firstNonZero(out.left), 0);
 }
 
-TEST(KorvantaRender, ChorusOffLeavesTheSignalAloneButKeepsUpdating) {
+TEST(KorvantaRenderLoop, ChorusOffLeavesTheSignalAloneButKeepsUpdating) {
     auto plug = makeInstrument();
     const int before = plug->getChorus().getCounter();
     render(*plug, 441, 441);
     EXPECT_NE(plug->getChorus().getCounter(), before);
 }
 
-TEST(KorvantaRender, TheHostTransportRestartsTheClock) {
+TEST(KorvantaRenderLoop, TheHostTransportRestartsTheClock) {
     auto plug = makeInstrument(48000.0, 480);
     auto& time = testhost::host().timeInfo;
     testhost::host().reportTime = true;
@@ -279,4 +281,25 @@ TEST(KorvantaRender, TheHostTransportRestartsTheClock) {
     time.flags = kVstPpqPosValid | kVstTempoValid;
     render(*plug, 480, 480);
     EXPECT_FALSE(plug->transportRunning);
+}
+
+TEST(KorvantaRenderLoop, TheDefaultProgramPlaysConcertPitch) {
+    for (const double rate : {44100.0, 48000.0, 96000.0}) {
+        auto plug = makeInstrument(rate, 512);
+        sendMidi(*plug, 0, 0x90, 69, 100);
+        const auto out = render(*plug, static_cast<int>(rate), 512);
+        const std::vector<double> tail(out.left.begin() + static_cast<int>(rate) / 4, out.left.end());
+        EXPECT_NEAR(measurePitch(tail, rate), 440.0, 440.0 * (std::pow(2.0, 1.0 / 1200.0) - 1.0)) << rate;
+        EXPECT_EQ(out.left, out.right) << rate; // one voice in the centre
+    }
+}
+
+TEST(KorvantaRenderLoop, PitchBendFollowsTheBendRange) {
+    auto plug = makeInstrument(48000.0, 512);
+    setParam(*plug, 7, 12);         // "Pitch Bend" range in semitones
+    sendMidi(*plug, 0, 0xE0, 0, 0); // wheel fully down: an octave below
+    sendMidi(*plug, 0, 0x90, 69, 100);
+    const auto out = render(*plug, 48000, 512);
+    const std::vector<double> tail(out.left.begin() + 12000, out.left.end());
+    EXPECT_NEAR(measurePitch(tail, 48000.0), 220.0, 0.2);
 }
