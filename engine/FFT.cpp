@@ -21,6 +21,12 @@ struct alignas(64) BinBuffer {
 struct Plans {
     fftwf_plan forward = nullptr;
     fftwf_plan inverse = nullptr;
+
+    // FFTW itself stays loaded with the host, so the plans must go with this module, not with FFTW.
+    ~Plans() {
+        if (forward != nullptr) fftwf_destroy_plan(forward);
+        if (inverse != nullptr) fftwf_destroy_plan(inverse);
+    }
 };
 
 Plans& plans() {
