@@ -7,11 +7,11 @@
 #include <vector>
 
 using testhost::firstNonZero;
-using testsupport::measurePitch;
 using testhost::makeInstrument;
 using testhost::render;
 using testhost::sendMidi;
 using testhost::setParam;
+using testsupport::measurePitch;
 
 namespace {
 
