@@ -12,6 +12,9 @@ void copyText(void* dest, const char* text) {
     // Hosts promise plug-ins at least the interface's 64 bytes for names.
     std::snprintf(static_cast<char*>(dest), kVstMaxProductStrLen, "%s", text);
 }
+
+// The plug-in calls back from inside the entry point, before the host has its AEffect to mark.
+PluginHost* hostBeingCreated = nullptr;
 } // namespace
 
 PluginHost::~PluginHost() {
@@ -32,12 +35,15 @@ bool PluginHost::Load(const std::string& modulePath) {
         error = modulePath + " exports no VST 2.4 entry point";
         return false;
     }
+    hostBeingCreated = this;
     effect = entry(hostCallback);
+    hostBeingCreated = nullptr;
     if (!effect || effect->magic != kEffectMagic) {
         error = modulePath + " did not create a VST 2.4 plug-in";
         effect = nullptr;
         return false;
     }
+    effect->user = this;
     return true;
 }
 
@@ -45,6 +51,15 @@ void PluginHost::Close() {
     if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     effect = nullptr;
     // The module itself stays mapped until the tool exits: unloading it just before exit gains nothing.
+}
+
+void PluginHost::Start(double rate, int frames) {
+    sampleRate = rate;
+    blockSize = frames;
+    Dispatch(effOpen);
+    Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    Dispatch(effSetBlockSize, 0, frames);
+    Dispatch(effMainsChanged, 0, 1);
 }
 
 VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const {
@@ -58,10 +73,27 @@ std::string PluginHost::DispatchText(VstInt32 opcode, VstInt32 index) const {
     return text;
 }
 
-VstIntPtr PluginHost::hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+int PluginHost::FindParameter(const std::string& name) const {
+    if (!effect) return -1;
+    for (int i = 0; i < effect->numParams; ++i)
+        if (DispatchText(effGetParamName, i) == name) return i;
+    return -1;
+}
+
+VstIntPtr PluginHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+    PluginHost* host = effect && effect->user ? static_cast<PluginHost*>(effect->user) : hostBeingCreated;
+    if (opcode == audioMasterVersion) return 2400;
+    return host ? host->answer(opcode, ptr) : 0;
+}
+
+VstIntPtr PluginHost::answer(VstInt32 opcode, void* ptr) {
     switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
+    case audioMasterGetTime:
+        return timeInfo.flags ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(sampleRate);
+    case audioMasterGetBlockSize:
+        return blockSize;
     case audioMasterGetProductString:
         if (ptr) copyText(ptr, kProductString);
         return ptr ? 1 : 0;

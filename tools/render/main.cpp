@@ -1,10 +1,16 @@
 // korvanta-render: drives the Korvanta plug-in through its VST 2.4 entry point, as a host would.
 
+#include "MidiFile.h"
 #include "PluginHost.h"
+#include "RenderOptions.h"
+#include "Renderer.h"
+#include "WavWriter.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,13 +19,17 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: korvanta-render [--plugin PATH] --info\n"
-    "\n"
-    "  --info         load the plug-in and print what it reports to a host\n"
-    "  --plugin PATH  the plug-in module (Korvanta.so) to load; default: the one built with this tool,\n"
-    "                 else ~/.vst/Korvanta.vst/Contents/x86_64-linux/Korvanta.so\n"
-    "  --help         show this text\n";
+// Exit codes, as --help lists them.
+constexpr int kExitUsage = 2;
+constexpr int kExitPlugin = 3;
+constexpr int kExitMidi = 4;
+constexpr int kExitOutput = 5;
+
+int fail(int code, const std::string& message) {
+    std::fprintf(stderr, "korvanta-render: %s\n", message.c_str());
+    if (code == kExitUsage) std::fputs("Try 'korvanta-render --help' for the options.\n", stderr);
+    return code;
+}
 
 bool fileExists(const std::string& path) {
     struct stat info {};
@@ -71,10 +81,7 @@ const char* categoryName(VstIntPtr category) {
 
 int printInfo(const std::string& pluginPath) {
     PluginHost host;
-    if (!host.Load(pluginPath)) {
-        std::fprintf(stderr, "korvanta-render: %s\n", host.Error().c_str());
-        return 1;
-    }
+    if (!host.Load(pluginPath)) return fail(kExitPlugin, host.Error());
     host.Dispatch(effOpen);
     const AEffect* effect = host.Effect();
     const VstIntPtr version = host.Dispatch(effGetVendorVersion);
@@ -108,6 +115,13 @@ int printInfo(const std::string& pluginPath) {
     }
     std::printf("\n");
 
+    std::printf("Program names:\n");
+    for (int i = 0; i < effect->numPrograms; ++i) {
+        char name[256] = "";
+        host.Dispatch(effGetProgramNameIndexed, i, 0, name);
+        name[sizeof name - 1] = '\0';
+        std::printf("  %3d  %s\n", i, name);
+    }
     std::printf("Parameters:  %d\n", effect->numParams);
     for (int i = 0; i < effect->numParams; ++i) {
         const std::string name = host.DispatchText(effGetParamName, i);
@@ -120,38 +134,102 @@ int printInfo(const std::string& pluginPath) {
     return 0;
 }
 
+bool isIndex(const std::string& key) {
+    return !key.empty() && key.size() < 6 && key.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Program first, then the overrides in the order given, as a user would turn the knobs after choosing.
+int applySettings(PluginHost& host, const RenderOptions& options) {
+    AEffect* effect = host.Effect();
+    if (options.program >= 0) {
+        if (options.program >= effect->numPrograms)
+            return fail(kExitUsage, "--program " + std::to_string(options.program) + ": the plug-in has " +
+                                        std::to_string(effect->numPrograms) + " programs (0.." +
+                                        std::to_string(effect->numPrograms - 1) + ")");
+        host.Dispatch(effSetProgram, 0, options.program);
+    }
+    for (const RenderOptions::ParamOverride& param : options.params) {
+        const int index = isIndex(param.key) ? std::atoi(param.key.c_str()) : host.FindParameter(param.key);
+        if (index < 0 || index >= effect->numParams)
+            return fail(kExitUsage, isIndex(param.key) ? "--param: index " + param.key + " is outside 0.." +
+                                                             std::to_string(effect->numParams - 1)
+                                                       : "--param: the plug-in has no parameter named \"" +
+                                                             param.key + "\"");
+        effect->setParameter(effect, index, static_cast<float>(param.value));
+    }
+    return 0;
+}
+
+const char* formatName(RenderOptions::Format format) {
+    switch (format) {
+    case RenderOptions::Format::s16:
+        return "16-bit";
+    case RenderOptions::Format::s24:
+        return "24-bit";
+    case RenderOptions::Format::f32:
+        return "32-bit float";
+    }
+    return "";
+}
+
+int renderSong(const RenderOptions& options, const std::string& pluginPath) {
+    MidiFile song;
+    std::string error;
+    if (!song.read(options.songPath, &error)) return fail(kExitMidi, options.songPath + ": " + error);
+    for (const std::string& warning : song.warnings())
+        std::fprintf(stderr, "korvanta-render: warning: %s: %s\n", options.songPath.c_str(), warning.c_str());
+    // A corrupt delta time can put the end of a small file days away; refuse before rendering for hours.
+    const double length = song.tickToSeconds(song.lastTick());
+    if (length > options.maxLengthSeconds) {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "%s: the song lasts %.0f s (up to tick %lld), more than --max-length %.0f s; "
+                      "its delta times may be corrupt",
+                      options.songPath.c_str(), length, static_cast<long long>(song.lastTick()),
+                      options.maxLengthSeconds);
+        return fail(kExitMidi, text);
+    }
+
+    PluginHost host;
+    if (!host.Load(pluginPath)) return fail(kExitPlugin, host.Error());
+    if (host.Effect()->numOutputs < 1) return fail(kExitPlugin, pluginPath + " has no outputs");
+    host.Start(options.sampleRate, options.blockSize);
+    if (const int code = applySettings(host, options)) return code;
+
+    WavWriter writer;
+    if (!writer.open(options.outputPath, static_cast<int>(options.sampleRate), options.format, &error))
+        return fail(kExitOutput, error);
+    Renderer renderer(host, song, options);
+    Renderer::Summary summary;
+    if (!renderer.render(writer, &summary, &error) || !writer.finish(&error)) return fail(kExitOutput, error);
+    host.Close();
+
+    if (!options.quiet) {
+        const double seconds = static_cast<double>(summary.frames) / options.sampleRate;
+        const double peakDb = summary.peak > 0.0 ? 20.0 * std::log10(summary.peak) : -999.0;
+        std::fprintf(stderr,
+                     "korvanta-render: wrote %s: %.2f s at %.0f Hz, %s, peak %.1f dBFS; rendered in %.2f s "
+                     "(%.1fx real time)\n",
+                     options.outputPath.c_str(), seconds, options.sampleRate, formatName(options.format),
+                     peakDb, summary.wallSeconds, seconds / std::max(summary.wallSeconds, 1e-9));
+        if (summary.peak > 1.0 && options.format != RenderOptions::Format::f32)
+            std::fprintf(stderr, "korvanta-render: warning: the output clipped; lower it with --gain\n");
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string pluginPath;
-    bool info = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--info") {
-            info = true;
-        } else if (arg == "--plugin") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "korvanta-render: --plugin needs a path\n%s", kUsage);
-                return 2;
-            }
-            pluginPath = argv[++i];
-        } else {
-            std::fprintf(stderr, "korvanta-render: unknown option '%s'\n%s", arg.c_str(), kUsage);
-            return 2;
-        }
+    RenderOptions options;
+    std::string error;
+    const RenderOptions::Outcome outcome = options.parse(argc, argv, &error);
+    if (outcome == RenderOptions::Outcome::help) {
+        std::fputs(RenderOptions::usage().c_str(), stdout);
+        return 0;
     }
-    if (!info) {
-        std::fprintf(stderr, "korvanta-render: nothing to do\n%s", kUsage);
-        return 2;
-    }
-    if (pluginPath.empty()) pluginPath = defaultPluginPath();
-    if (!fileExists(pluginPath)) {
-        std::fprintf(stderr, "korvanta-render: plug-in not found: %s\n", pluginPath.c_str());
-        return 1;
-    }
-    return printInfo(pluginPath);
+    if (outcome == RenderOptions::Outcome::error) return fail(kExitUsage, error);
+    const std::string pluginPath = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
+    if (!fileExists(pluginPath)) return fail(kExitPlugin, "plug-in not found: " + pluginPath);
+    return outcome == RenderOptions::Outcome::info ? printInfo(pluginPath) : renderSong(options, pluginPath);
 }
