@@ -49,7 +49,8 @@ bool WavWriter::open(const std::string& path, int sampleRate, RenderOptions::For
     std::snprintf(name.data(), name.size(), "%s/.korvanta-render-XXXXXX", folder.c_str());
     const int fd = mkstemp(name.data());
     if (fd < 0) {
-        *error = "cannot write into \"" + folder + "\": " + std::strerror(errno);
+        *error =
+            "cannot write \"" + path + "\": " + std::strerror(errno) + " (in the folder \"" + folder + "\")";
         return false;
     }
     temporaryPath = name.data();

@@ -1,0 +1,379 @@
+// korvanta-render as a user runs it: songs in, WAV files out, and clear refusals with the documented
+// exit codes for bad songs, bad options and outputs that cannot be written.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kExitUsage = 2;
+constexpr int kExitMidi = 4;
+constexpr int kExitOutput = 5;
+
+// The sound of the demo song, as examples/README.md renders it.
+const std::vector<std::string> kDemoSound = {
+    "--param", "Volume=0.16",
+    "--param", "Number of Voices=0.6667",
+    "--param", "Wave Table 1=0.0000763",
+    "--param", "14=1",
+    "--param", "15=0.65",
+    "--param", "Tune 2=0.535",
+    "--param", "Octave 3=0",
+    "--param", "Level Osc 3=0.3",
+    "--param", "Filter Cutoff=0.62",
+    "--param", "Filter Resonance=0.2",
+    "--param", "Filter EG Intensity=0.7",
+    "--param", "Filter EG Decay=0.45",
+    "--param", "Filter EG Sustain=0.3",
+    "--param", "Amp EG Release=0.3",
+    "--param", "Chorus=1",
+};
+
+void putBig(Bytes& out, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+Bytes header(int tracks, int division = 480) {
+    Bytes out = {'M', 'T', 'h', 'd'};
+    putBig(out, 6, 4);
+    putBig(out, 1, 2);
+    putBig(out, static_cast<uint32_t>(tracks), 2);
+    putBig(out, static_cast<uint32_t>(division), 2);
+    return out;
+}
+
+Bytes track(const Bytes& body, int64_t lengthError = 0) {
+    Bytes out = {'M', 'T', 'r', 'k'};
+    putBig(out, static_cast<uint32_t>(static_cast<int64_t>(body.size()) + lengthError), 4);
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+// A quarter note A4 at 120 beats per minute: half a second.
+const Bytes kNote = {0x00, 0x90, 69, 100, 0x83, 0x60, 0x80, 69, 0};
+const Bytes kSong = join({header(1), track(join({kNote, kEnd}))});
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string errors;
+};
+
+struct Wav {
+    int channels = 0;
+    int rate = 0;
+    std::vector<float> samples; // interleaved
+    double Seconds() const { return channels ? samples.size() / channels / double(rate) : 0.0; }
+    double Peak() const {
+        double peak = 0.0;
+        for (float s : samples) peak = std::max(peak, double(std::fabs(s)));
+        return peak;
+    }
+    double Rms() const {
+        double sum = 0.0;
+        for (float s : samples) sum += double(s) * s;
+        return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
+    }
+};
+
+uint32_t little(const std::vector<char>& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + i]);
+    return v;
+}
+
+// Reads the 32-bit float WAV files the tool writes with --format f32.
+Wav readFloatWav(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Wav wav;
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+        return wav;
+    for (size_t at = 12; at + 8 <= b.size();) {
+        const uint32_t size = little(b, at + 4, 4);
+        if (size > b.size() - at - 8) break;
+        if (std::memcmp(b.data() + at, "fmt ", 4) == 0 && size >= 16) {
+            if (little(b, at + 8, 2) != 3 || little(b, at + 22, 2) != 32) return wav; // not float
+            wav.channels = static_cast<int>(little(b, at + 10, 2));
+            wav.rate = static_cast<int>(little(b, at + 12, 4));
+        } else if (std::memcmp(b.data() + at, "data", 4) == 0) {
+            wav.samples.resize(size / 4);
+            std::memcpy(wav.samples.data(), b.data() + at + 8, wav.samples.size() * 4);
+        }
+        at += 8 + size + (size & 1);
+    }
+    return wav;
+}
+
+class KorvantaRenderTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/korvanta-render-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    fs::path Write(const std::string& name, const Bytes& bytes) {
+        const fs::path path = folder / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    ToolRun Render(const std::vector<std::string>& args) {
+        std::string command = "'" KORVANTA_RENDER "'";
+        for (const std::string& a : args) command += " '" + a + "'";
+        const fs::path errors = folder / "stderr.txt";
+        command += " > /dev/null 2> '" + errors.string() + "'";
+        const int status = std::system(command.c_str());
+        ToolRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::ifstream in(errors);
+        run.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return run;
+    }
+    ToolRun RenderSong(const Bytes& song, std::vector<std::string> more = {}) {
+        const fs::path midi = Write("song.mid", song);
+        std::vector<std::string> args = {midi.string(), "-o", Output().string(), "--format", "f32", "-q"};
+        args.insert(args.end(), more.begin(), more.end());
+        return Render(args);
+    }
+    fs::path Output() const { return folder / "out.wav"; }
+    // Only what the test put there and the finished output: no temporary file survives a run.
+    std::vector<std::string> Leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name != "song.mid" && name != "stderr.txt" && name != "out.wav") names.push_back(name);
+        }
+        return names;
+    }
+
+    fs::path folder;
+};
+
+} // namespace
+
+TEST_F(KorvantaRenderTool, RendersTheDemoSongInFullWithoutClipping) {
+    std::vector<std::string> args = {KORVANTA_SOURCE_DIR "/examples/demo.mid",
+                                     "-o",
+                                     Output().string(),
+                                     "--format",
+                                     "f32",
+                                     "--sample-rate",
+                                     "44100",
+                                     "-q"};
+    args.insert(args.end(), kDemoSound.begin(), kDemoSound.end());
+    const ToolRun run = Render(args);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors, "");
+    const Wav wav = readFloatWav(Output());
+    EXPECT_EQ(wav.channels, 2);
+    EXPECT_EQ(wav.rate, 44100);
+    // Sixteen bars of 4/4 at 112 beats per minute, then the release tail, cut once it is silent.
+    const double song = 16 * 4 * 60.0 / 112;
+    EXPECT_GE(wav.Seconds(), song);
+    EXPECT_LT(wav.Seconds(), song + 2.0);
+    EXPECT_GT(wav.Rms(), 0.03);
+    EXPECT_LT(wav.Peak(), 1.0);
+    EXPECT_GT(wav.Peak(), 0.25);
+}
+
+TEST_F(KorvantaRenderTool, TailStopsAtSilenceOrAtItsLimit) {
+    struct Case {
+        const char* tail;
+        double shortest;
+        double longest;
+    };
+    // A held note with nothing after it: the song's end releases it, and the tail runs until the
+    // release has died away for 100 ms, or stops at the limit.
+    for (const Case& c : {Case{"10", 0.55, 1.5}, Case{"0", 0.5, 0.5001}, Case{"0.05", 0.55, 0.5501}}) {
+        const ToolRun run = RenderSong(kSong, {"--tail", c.tail});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        const Wav wav = readFloatWav(Output());
+        EXPECT_GE(wav.Seconds(), c.shortest) << c.tail;
+        EXPECT_LE(wav.Seconds(), c.longest) << c.tail;
+    }
+}
+
+TEST_F(KorvantaRenderTool, OutputFormatsAndGain) {
+    struct Case {
+        const char* format;
+        int bytesPerSample;
+    };
+    for (const Case& c : {Case{"s16", 2}, Case{"s24", 3}, Case{"f32", 4}}) {
+        const ToolRun run = RenderSong(kSong, {"--format", c.format, "--tail", "0", "-r", "44100"});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        // Half a second of stereo frames plus a header of at most a few hundred bytes.
+        const auto size = fs::file_size(Output());
+        EXPECT_GE(size, 22050u * 2 * c.bytesPerSample) << c.format;
+        EXPECT_LT(size, 22050u * 2 * c.bytesPerSample + 200) << c.format;
+    }
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0"}).exitCode, 0);
+    const double plain = readFloatWav(Output()).Peak();
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--gain", "-6.0206"}).exitCode, 0);
+    EXPECT_NEAR(readFloatWav(Output()).Peak(), plain / 2, plain * 1e-4);
+}
+
+TEST_F(KorvantaRenderTool, HostileSongsRenderOrFailClearly) {
+    const Bytes noEnd = join({header(1), track(kNote)});
+    // Running status: the second and third notes and the note-offs reuse the note-on status.
+    const Bytes runningStatus = join({header(1), track(join({{0x00, 0x90, 60, 90, 0x00, 64, 90, 0x00, 67, 90,
+                                                              0x83, 0x60, 60, 0,  0x00, 64, 0,  0x00, 67, 0},
+                                                             kEnd}))});
+    struct Case {
+        const char* name;
+        Bytes song;
+        int exitCode;
+        const char* message; // a part of what stderr says
+    };
+    const std::vector<Case> cases = {
+        {"running status", runningStatus, 0, ""},
+        {"track without an end marker", noEnd, 0, "warning: "},
+        {"truncated inside a note", Bytes(kSong.begin(), kSong.end() - 6), kExitMidi, "byte offset"},
+        {"truncated header", Bytes(kSong.begin(), kSong.begin() + 10), kExitMidi, "MThd"},
+        {"track longer than the file", join({header(1), track(join({kNote, kEnd}), 100)}), kExitMidi,
+         "claims 113 bytes"},
+        {"track shorter than its events", join({header(1), track(join({kNote, kEnd}), -3)}), kExitMidi,
+         "byte offset"},
+        {"huge delta time", join({header(1), track(join({{0xFF, 0xFF, 0xFF, 0x7F, 0x90, 60, 100}, kEnd}))}),
+         kExitMidi, "--max-length"},
+        {"data byte without status", join({header(1), track(join({{0x00, 60, 100}, kEnd}))}), kExitMidi,
+         "running status"},
+        {"five-byte delta time", join({header(1), track({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1})}),
+         kExitMidi, "delta time"},
+        {"empty file", {}, kExitMidi, "not a Standard MIDI File"},
+        {"format 2", join({Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 2, 0, 1, 1, 0xE0}, track(kEnd)}),
+         kExitMidi, "format 2"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(Output());
+        const ToolRun run = RenderSong(c.song);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << ": " << run.errors;
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << c.name << ": " << run.errors;
+        EXPECT_EQ(fs::exists(Output()), c.exitCode == 0) << c.name;
+        if (c.exitCode == 0) {
+            EXPECT_GT(readFloatWav(Output()).Rms(), 0.01) << c.name;
+        } else {
+            EXPECT_NE(run.errors.find("song.mid"), std::string::npos) << c.name;
+        }
+    }
+}
+
+TEST_F(KorvantaRenderTool, LongSongsAreRefusedByTheLengthLimit) {
+    // Ten seconds of silence before the note: refused under a limit of five, rendered under one of twenty.
+    const Bytes late = join({header(1), track(join({{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}, // 120 bpm
+                                                    {0xCB, 0x00, 0x90, 60, 100, 0x81, 0x70, 0x80, 60, 0},
+                                                    kEnd}))});
+    EXPECT_EQ(RenderSong(late, {"--max-length", "5"}).exitCode, kExitMidi);
+    EXPECT_FALSE(fs::exists(Output()));
+    const ToolRun run = RenderSong(late, {"--max-length", "20", "--tail", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NEAR(readFloatWav(Output()).Seconds(), 10.25, 0.001);
+}
+
+TEST_F(KorvantaRenderTool, RandomBytesNeverCrashIt) {
+    std::mt19937 random(77);
+    for (int round = 0; round < 40; ++round) {
+        Bytes song = kSong;
+        // Keep the header most of the time so that the damage reaches the track reader.
+        for (int hit = 0; hit < 4; ++hit)
+            song[(round % 4 ? 14 : 0) + random() % (song.size() - (round % 4 ? 14 : 0))] =
+                static_cast<uint8_t>(random());
+        const ToolRun run = RenderSong(song, {"--max-length", "60", "--tail", "0.1"});
+        EXPECT_TRUE(run.exitCode == 0 || run.exitCode == kExitMidi) << round << ": " << run.errors;
+    }
+}
+
+TEST_F(KorvantaRenderTool, MissingSongFailsWithItsName) {
+    const ToolRun run = Render({(folder / "absent.mid").string(), "-o", Output().string()});
+    EXPECT_EQ(run.exitCode, kExitMidi);
+    EXPECT_NE(run.errors.find("absent.mid"), std::string::npos) << run.errors;
+}
+
+TEST_F(KorvantaRenderTool, UnwritableOutputFailsAndLeavesNoFile) {
+    const fs::path midi = Write("song.mid", kSong);
+    const std::vector<fs::path> targets = {folder / "no" / "such" / "folder" / "out.wav", folder};
+    for (const fs::path& target : targets) {
+        const ToolRun run = Render({midi.string(), "-o", target.string(), "-q"});
+        EXPECT_EQ(run.exitCode, kExitOutput) << target << ": " << run.errors;
+        EXPECT_NE(run.errors.find(target.string()), std::string::npos) << run.errors;
+    }
+    EXPECT_FALSE(fs::exists(folder / "no"));
+    EXPECT_TRUE(Leftovers().empty());
+
+    // A song that fails leaves an earlier result where it was.
+    Write("out.wav", {'o', 'l', 'd'});
+    EXPECT_EQ(RenderSong(Bytes(kSong.begin(), kSong.end() - 6)).exitCode, kExitMidi);
+    EXPECT_EQ(fs::file_size(Output()), 3u);
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(KorvantaRenderTool, BadOptionsExitWithTheUsageCode) {
+    const fs::path midi = Write("song.mid", kSong);
+    const std::string out = Output().string();
+    const std::vector<std::vector<std::string>> cases = {
+        {midi, "--bogus"},
+        {},
+        {midi, midi},
+        {midi, "--sample-rate", "fast"},
+        {midi, "--sample-rate", "100"},
+        {midi, "--sample-rate"},
+        {midi, "--block-size", "0"},
+        {midi, "--block-size", "12.5"},
+        {midi, "--format", "mp3"},
+        {midi, "--program", "-1"},
+        {midi, "--program", "64"},
+        {midi, "--param", "Volume"},
+        {midi, "--param", "0=1.5"},
+        {midi, "--param", "0=nan"},
+        {midi, "--param", "153=0.5"},
+        {midi, "--param", "No Such Knob=0.5"},
+        {midi, "--tail", "-1"},
+        {midi, "--gain", "loud"},
+        {midi, "--max-length", "0"},
+        {midi, "--quiet=yes"},
+    };
+    for (std::vector<std::string> args : cases) {
+        std::string shown;
+        for (const std::string& a : args) shown += a + " ";
+        args.insert(args.end(), {"-o", out});
+        const ToolRun run = Render(args);
+        EXPECT_EQ(run.exitCode, kExitUsage) << shown << ": " << run.errors;
+        EXPECT_NE(run.errors.find("korvanta-render: "), std::string::npos) << shown;
+        EXPECT_FALSE(fs::exists(Output())) << shown;
+    }
+}
+
+TEST_F(KorvantaRenderTool, ParametersByNameAndByIndexAgree) {
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--param", "Filter Cutoff=0.3"}).exitCode, 0);
+    const Wav byName = readFloatWav(Output());
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--param", "78=0.3"}).exitCode, 0);
+    const Wav byIndex = readFloatWav(Output());
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0"}).exitCode, 0);
+    const Wav open = readFloatWav(Output());
+    EXPECT_EQ(byName.samples, byIndex.samples);
+    EXPECT_NE(byName.samples, open.samples);
+}
