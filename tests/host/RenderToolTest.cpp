@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Spectrum.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -376,4 +378,35 @@ TEST_F(KorvantaRenderTool, ParametersByNameAndByIndexAgree) {
     const Wav open = readFloatWav(Output());
     EXPECT_EQ(byName.samples, byIndex.samples);
     EXPECT_NE(byName.samples, open.samples);
+}
+
+TEST_F(KorvantaRenderTool, TempoSyncedGeneratorsFollowTheSongsTempo) {
+    // MG 1 synced to quarter notes, with its sine as the amplitude: the level swells twice per beat.
+    const std::vector<std::string> swell = {
+        "--tail",  "0",        "-r",      "48000",  "--param", "MG 1 Sync to Host=1",
+        "--param", "Amp AM=1", "--param", "86=0.25"};
+    for (int bpm : {60, 150}) {
+        const uint32_t micros = 60000000 / bpm;
+        const uint32_t ticks = 480 * bpm / 15; // four seconds
+        Bytes body = {0x00, 0xFF, 0x51, 0x03};
+        putBig(body, micros, 3);
+        body.insert(body.end(), {0x00, 0x90, 69, 100});
+        body.insert(body.end(),
+                    {static_cast<uint8_t>(0x80 | (ticks >> 7)), static_cast<uint8_t>(ticks & 0x7F)});
+        body.insert(body.end(), {0x80, 69, 0});
+        const ToolRun run = RenderSong(join({header(1), track(join({body, kEnd}))}), swell);
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        const Wav wav = readFloatWav(Output());
+        // Level in 10 ms steps, after the first half second.
+        std::vector<double> level;
+        for (size_t at = 48000; at + 960 <= wav.samples.size(); at += 960) {
+            double sum = 0.0;
+            for (size_t i = at; i < at + 960; i += 2) sum += double(wav.samples[i]) * wav.samples[i];
+            level.push_back(std::sqrt(sum / 480));
+        }
+        double mean = 0.0;
+        for (double v : level) mean += v / level.size();
+        for (double& v : level) v -= mean;
+        EXPECT_NEAR(testsupport::measurePitch(level, 100.0), 2.0 * bpm / 60.0, 0.05 * bpm / 60.0) << bpm;
+    }
 }
