@@ -105,7 +105,8 @@ constexpr std::array<OptionSpec, 14> kOptions{{
     {"--plugin", "", "PATH", "the plug-in module to load (default: the one built with this tool,\n"
      "                     else ~/.vst/Korvanta.vst/Contents/x86_64-linux/Korvanta.so)",
      [](RenderOptions& o, const char* v, std::string*) { o.pluginPath = v; return true; }},
-    {"--info", "", nullptr, "print what the plug-in reports to a host, and render nothing", nullptr},
+    {"--info", "", nullptr, "print what the plug-in reports to a host (after --program and --param),\n"
+     "                     and render nothing", nullptr},
     {"--help", "-h", nullptr, "show this text", nullptr},
     {"--", "", nullptr, "end of options: the next argument is the song even if it starts with '-'", nullptr},
 }};
@@ -124,7 +125,7 @@ const OptionSpec* findOption(const std::string& name) {
 
 std::string RenderOptions::usage() {
     std::string text = "Usage: korvanta-render [OPTIONS] SONG.mid\n"
-                       "       korvanta-render [--plugin PATH] --info\n"
+                       "       korvanta-render [--plugin PATH] [--program N] [--param ...] --info\n"
                        "\n"
                        "Renders a Standard MIDI File (format 0 or 1) to a WAV file through the Korvanta\n"
                        "plug-in, driven as a VST 2.4 host drives it: offline, with the song's tempo and\n"

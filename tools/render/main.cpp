@@ -79,10 +79,38 @@ const char* categoryName(VstIntPtr category) {
     }
 }
 
-int printInfo(const std::string& pluginPath) {
+bool isIndex(const std::string& key) {
+    return !key.empty() && key.size() < 6 && key.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Program first, then the overrides in the order given, as a user would turn the knobs after choosing.
+int applySettings(PluginHost& host, const RenderOptions& options) {
+    AEffect* effect = host.Effect();
+    if (options.program >= 0) {
+        if (options.program >= effect->numPrograms)
+            return fail(kExitUsage, "--program " + std::to_string(options.program) + ": the plug-in has " +
+                                        std::to_string(effect->numPrograms) + " programs (0.." +
+                                        std::to_string(effect->numPrograms - 1) + ")");
+        host.Dispatch(effSetProgram, 0, options.program);
+    }
+    for (const RenderOptions::ParamOverride& param : options.params) {
+        const int index = isIndex(param.key) ? std::atoi(param.key.c_str()) : host.FindParameter(param.key);
+        if (index < 0 || index >= effect->numParams)
+            return fail(kExitUsage, isIndex(param.key) ? "--param: index " + param.key + " is outside 0.." +
+                                                             std::to_string(effect->numParams - 1)
+                                                       : "--param: the plug-in has no parameter named \"" +
+                                                             param.key + "\"");
+        effect->setParameter(effect, index, static_cast<float>(param.value));
+    }
+    return 0;
+}
+
+// What a host sees of the plug-in, after the program and parameter overrides a render would apply.
+int printInfo(const std::string& pluginPath, const RenderOptions& options) {
     PluginHost host;
     if (!host.Load(pluginPath)) return fail(kExitPlugin, host.Error());
     host.Dispatch(effOpen);
+    if (const int code = applySettings(host, options)) return code;
     const AEffect* effect = host.Effect();
     const VstIntPtr version = host.Dispatch(effGetVendorVersion);
 
@@ -131,32 +159,6 @@ int printInfo(const std::string& pluginPath) {
                     label.empty() ? "" : " ", label.c_str());
     }
     host.Close();
-    return 0;
-}
-
-bool isIndex(const std::string& key) {
-    return !key.empty() && key.size() < 6 && key.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// Program first, then the overrides in the order given, as a user would turn the knobs after choosing.
-int applySettings(PluginHost& host, const RenderOptions& options) {
-    AEffect* effect = host.Effect();
-    if (options.program >= 0) {
-        if (options.program >= effect->numPrograms)
-            return fail(kExitUsage, "--program " + std::to_string(options.program) + ": the plug-in has " +
-                                        std::to_string(effect->numPrograms) + " programs (0.." +
-                                        std::to_string(effect->numPrograms - 1) + ")");
-        host.Dispatch(effSetProgram, 0, options.program);
-    }
-    for (const RenderOptions::ParamOverride& param : options.params) {
-        const int index = isIndex(param.key) ? std::atoi(param.key.c_str()) : host.FindParameter(param.key);
-        if (index < 0 || index >= effect->numParams)
-            return fail(kExitUsage, isIndex(param.key) ? "--param: index " + param.key + " is outside 0.." +
-                                                             std::to_string(effect->numParams - 1)
-                                                       : "--param: the plug-in has no parameter named \"" +
-                                                             param.key + "\"");
-        effect->setParameter(effect, index, static_cast<float>(param.value));
-    }
     return 0;
 }
 
@@ -231,5 +233,6 @@ int main(int argc, char** argv) {
     if (outcome == RenderOptions::Outcome::error) return fail(kExitUsage, error);
     const std::string pluginPath = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     if (!fileExists(pluginPath)) return fail(kExitPlugin, "plug-in not found: " + pluginPath);
-    return outcome == RenderOptions::Outcome::info ? printInfo(pluginPath) : renderSong(options, pluginPath);
+    return outcome == RenderOptions::Outcome::info ? printInfo(pluginPath, options)
+                                                   : renderSong(options, pluginPath);
 }
