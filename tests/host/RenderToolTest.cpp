@@ -27,24 +27,38 @@ constexpr int kExitUsage = 2;
 constexpr int kExitMidi = 4;
 constexpr int kExitOutput = 5;
 
-// The sound of the demo song, as examples/README.md renders it.
-const std::vector<std::string> kDemoSound = {
-    "--param", "Volume=0.16",
-    "--param", "Number of Voices=0.6667",
-    "--param", "Wave Table 1=0.0000763",
-    "--param", "14=1",
-    "--param", "15=0.65",
-    "--param", "Tune 2=0.535",
-    "--param", "Octave 3=0",
-    "--param", "Level Osc 3=0.25",
-    "--param", "Filter Cutoff=0.68",
-    "--param", "Filter Resonance=0.2",
-    "--param", "Filter EG Intensity=0.7",
-    "--param", "Filter EG Decay=0.45",
-    "--param", "Filter EG Sustain=0.3",
-    "--param", "Amp EG Release=0.3",
-    "--param", "Chorus=1",
-};
+// The command examples/README.md gives for the demo song, split into arguments as a shell would (double
+// quotes and backslash line continuations are all it uses), without the program name.
+std::vector<std::string> documentedDemoCommand() {
+    std::ifstream in(KORVANTA_SOURCE_DIR "/examples/README.md");
+    std::string line, command;
+    bool inCommand = false;
+    while (std::getline(in, line)) {
+        if (!inCommand && line.find("korvanta-render examples/demo.mid") == std::string::npos) continue;
+        inCommand = true;
+        const bool continues = !line.empty() && line.back() == '\\';
+        command += line.substr(0, line.size() - (continues ? 1 : 0)) + " ";
+        if (!continues) break;
+    }
+    std::vector<std::string> args;
+    std::string word;
+    bool quoted = false, inWord = false;
+    for (char c : command) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == ' ' && !quoted) {
+            if (inWord) args.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (!args.empty()) args.erase(args.begin());
+    return args;
+}
 
 void putBig(Bytes& out, uint32_t value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -179,15 +193,13 @@ protected:
 } // namespace
 
 TEST_F(KorvantaRenderTool, RendersTheDemoSongInFullWithoutClipping) {
-    std::vector<std::string> args = {KORVANTA_SOURCE_DIR "/examples/demo.mid",
-                                     "-o",
-                                     Output().string(),
-                                     "--format",
-                                     "f32",
-                                     "--sample-rate",
-                                     "44100",
-                                     "-q"};
-    args.insert(args.end(), kDemoSound.begin(), kDemoSound.end());
+    std::vector<std::string> args = documentedDemoCommand();
+    ASSERT_GT(args.size(), 4u);
+    ASSERT_EQ(args[0], "examples/demo.mid");
+    ASSERT_EQ(args[1], "-o");
+    args[0] = KORVANTA_SOURCE_DIR "/examples/demo.mid";
+    args[2] = Output().string();
+    args.insert(args.end(), {"--format", "f32", "--sample-rate", "44100", "-q"});
     const ToolRun run = Render(args);
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
