@@ -354,6 +354,7 @@ TEST_F(KorvantaRenderTool, BadOptionsExitWithTheUsageCode) {
         {midi, midi},
         {midi, "--sample-rate", "fast"},
         {midi, "--sample-rate", "100"},
+        {midi, "--sample-rate", "44100.5"},
         {midi, "--sample-rate"},
         {midi, "--block-size", "0"},
         {midi, "--block-size", "12.5"},

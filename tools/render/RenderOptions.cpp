@@ -79,9 +79,15 @@ bool readFormat(RenderOptions& o, const char* text, std::string* error) {
 constexpr std::array<OptionSpec, 14> kOptions{{
     {"--output", "-o", "FILE", "the WAV file to write (default: the song's name with .wav)",
      [](RenderOptions& o, const char* v, std::string*) { o.outputPath = v; return true; }},
-    {"--sample-rate", "-r", "HZ", "sample rate, 8000..384000 (default 48000)",
+    {"--sample-rate", "-r", "HZ", "sample rate in whole hertz, 8000..384000 (default 48000)",
      [](RenderOptions& o, const char* v, std::string* e) {
-         return readNumber(v, RenderOptions::kMinSampleRate, RenderOptions::kMaxSampleRate, &o.sampleRate, e); }},
+         int rate = 0;
+         if (!readInt(v, static_cast<int>(RenderOptions::kMinSampleRate),
+                      static_cast<int>(RenderOptions::kMaxSampleRate), &rate, e))
+             return false;
+         o.sampleRate = rate;
+         return true;
+     }},
     {"--block-size", "-b", "FRAMES", "frames per process call, 1..65536 (default 512)",
      [](RenderOptions& o, const char* v, std::string* e) {
          return readInt(v, 1, RenderOptions::kMaxBlockSize, &o.blockSize, e); }},

@@ -106,8 +106,9 @@ bool Renderer::render(WavWriter& writer, Summary* summary, std::string* error) {
         effect->processDoubleReplacing(effect, nullptr, outputs, frames);
         int kept = frames;
         for (int i = 0; i < frames; ++i) {
-            const double l = left[i] * gain;
-            const double r = right[i] * gain;
+            // A broken sample must not turn into full-scale noise in an integer file.
+            const double l = std::isfinite(left[i]) ? left[i] * gain : 0.0;
+            const double r = std::isfinite(right[i]) ? right[i] * gain : 0.0;
             interleaved[2 * i] = l;
             interleaved[2 * i + 1] = r;
             const double level = std::max(std::fabs(l), std::fabs(r));
