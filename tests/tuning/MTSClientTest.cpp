@@ -41,26 +41,19 @@ protected:
 
 } // namespace
 
-TEST_F(MTSStandIn, BindsAllNineFunctionsAndTheTables) {
+TEST_F(MTSStandIn, BindsAllNineFunctionsAndEnginesRegisterAndDeregister) {
     EXPECT_TRUE(library.isLoaded());
-    EXPECT_NE(library.registerClient, nullptr);
-    EXPECT_NE(library.deregisterClient, nullptr);
-    EXPECT_NE(library.hasMaster, nullptr);
-    EXPECT_NE(library.shouldFilterNote, nullptr);
-    EXPECT_NE(library.shouldFilterNoteMultiChannel, nullptr);
-    EXPECT_NE(library.getTuningTable, nullptr);
-    EXPECT_NE(library.getMultiChannelTuningTable, nullptr);
-    EXPECT_NE(library.useMultiChannelTuning, nullptr);
-    EXPECT_NE(library.getScaleName, nullptr);
-    EXPECT_NE(library.masterTable, nullptr);
+    for (const bool bound :
+         {library.registerClient != nullptr, library.deregisterClient != nullptr,
+          library.hasMaster != nullptr, library.shouldFilterNote != nullptr,
+          library.shouldFilterNoteMultiChannel != nullptr, library.getTuningTable != nullptr,
+          library.getMultiChannelTuningTable != nullptr, library.useMultiChannelTuning != nullptr,
+          library.getScaleName != nullptr, library.masterTable != nullptr})
+        EXPECT_TRUE(bound);
     for (const double* table : library.channelTables) EXPECT_NE(table, nullptr);
-}
-
-TEST_F(MTSStandIn, EnginesRegisterAndDeregister) {
     const int before = registeredClients();
     {
-        TuningEngine first(library);
-        TuningEngine second(library);
+        TuningEngine first(library), second(library);
         EXPECT_EQ(registeredClients(), before + 2);
     }
     EXPECT_EQ(registeredClients(), before);
@@ -132,9 +125,6 @@ TEST(MTSClient, WithoutTheLibraryEverythingFallsBack) {
     EXPECT_STREQ(engine.getTuningName(-1), "Meantone 1/4 comma");
     EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(engine.mtsClient, 69, -1), 440.0);
     EXPECT_STREQ(MTS_GetScaleName(engine.mtsClient), "12-TET");
-}
-
-TEST(MTSClient, NoClientMeansNoMaster) {
     EXPECT_FALSE(MTS_HasMaster(nullptr));
     EXPECT_FALSE(MTS_ShouldFilterNote(nullptr, 60, -1));
     EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(nullptr, 69, -1), 440.0);

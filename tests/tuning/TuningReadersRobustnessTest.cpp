@@ -5,105 +5,77 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <random>
 #include <sstream>
 #include <string>
 
 namespace {
 
-int readTun(const std::string& text, TUN::CSingleScale& scale) {
-    std::istringstream stream(text);
-    TUN::CStringParser parser;
-    return scale.Read(stream, parser);
-}
-
 void readAll(const std::string& text) {
     TUN::CSingleScale scale;
-    const int result = readTun(text, scale);
+    std::istringstream tun(text);
+    TUN::CStringParser parser;
+    const int result = scale.Read(tun, parser);
     ASSERT_TRUE(result >= -1 && result <= 1);
     ASSERT_TRUE(result == 1 || !scale.GetErrorText().empty());
-    ASSERT_EQ(scale.GetFrequencies().size(), 128u);
     for (int n = 0; n < 128; ++n) scale.GetFrequency(scale.MapMIDI2Scale(n));
 
     TUN::CSCL_Import import;
-    std::istringstream scl(text);
-    TUN::CStringParser sclParser;
+    std::istringstream scl(text), kbm(text);
+    TUN::CStringParser sclParser, kbmParser;
     ASSERT_TRUE(import.ReadSCL(scl, sclParser) || !import.GetErrorText().empty());
-    std::istringstream kbm(text);
-    TUN::CStringParser kbmParser;
     ASSERT_TRUE(import.ReadKBM(kbm, kbmParser) || !import.GetErrorText().empty());
     import.SetSingleScale(scale);
 }
 
 // Fragments of real files, so that random texts get past the first checks now and then.
-constexpr std::array<const char*, 24> kFragments{"[Scale Begin]",
-                                                 "[Scale End]",
-                                                 "[Tuning]",
-                                                 "[Exact Tuning]",
-                                                 "[Functional Tuning]",
-                                                 "[Mapping]",
-                                                 "[Info]",
-                                                 "[Assignment]",
-                                                 "FormatVersion = 200",
-                                                 "Format = \"AnaMark-TUN\"",
-                                                 "Note 5 = ",
-                                                 "Keyboard 127 = ",
-                                                 "LoopSize = ",
-                                                 "InitEqual = (",
-                                                 "\"#>-1 %100 ~",
-                                                 "\"!",
-                                                 "12",
-                                                 "x",
-                                                 "3/2",
-                                                 "100.0",
-                                                 "-",
-                                                 "\n",
-                                                 "\r\n",
-                                                 "\0"};
+const char* const kFragments[] = {"[Scale Begin]",
+                                  "[Scale End]",
+                                  "[Tuning]",
+                                  "[Exact Tuning]",
+                                  "[Functional Tuning]",
+                                  "[Mapping]",
+                                  "[Info]",
+                                  "[Assignment]",
+                                  "FormatVersion = 200",
+                                  "Format = \"AnaMark-TUN\"",
+                                  "Note 5 = ",
+                                  "Keyboard 127 = ",
+                                  "LoopSize = ",
+                                  "InitEqual = (",
+                                  "\"#>-1 %100 ~",
+                                  "\"!",
+                                  "12",
+                                  "x",
+                                  "3/2",
+                                  "100.0",
+                                  "-",
+                                  "\n",
+                                  "\r\n"};
 
 } // namespace
 
-TEST(TuningReadersRobustness, SurviveRandomBytes) {
-    std::mt19937 random(20241206);
-    for (int round = 0; round < 400; ++round) {
-        std::string text(random() % 600, '\0');
-        for (char& c : text) c = static_cast<char>(random() & 0xFF);
-        readAll(text);
-    }
-}
-
-TEST(TuningReadersRobustness, SurviveRandomFragments) {
+TEST(TuningReadersRobustness, SurviveRandomBytesFragmentsAndExtremes) {
     std::mt19937 random(7);
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < 300; ++round) {
         std::string text;
-        const int pieces = static_cast<int>(random() % 40);
-        for (int i = 0; i < pieces; ++i) {
-            const std::size_t fragment = random() % (kFragments.size() + 1);
-            if (fragment == kFragments.size())
-                text += std::to_string(static_cast<int64_t>(random()) - (int64_t{1} << 31));
-            else if (kFragments[fragment][0] == '\0')
+        if (round % 3 == 0) {
+            text.resize(random() % 600);
+            for (char& c : text) c = static_cast<char>(random() & 0xFF);
+        }
+        for (int i = round % 3 == 0 ? 40 : static_cast<int>(random() % 40); i < 40; ++i) {
+            const std::size_t fragment = random() % (std::size(kFragments) + 2);
+            if (fragment == std::size(kFragments))
+                text += std::to_string(static_cast<int64_t>(random()) - (1LL << 31));
+            else if (fragment > std::size(kFragments))
                 text.push_back('\0');
             else
                 text += kFragments[fragment];
-            if (random() % 3 == 0) text += "\n";
         }
         readAll(text);
     }
-}
-
-TEST(TuningReadersRobustness, SurviveEmptyHugeAndNulFilledInput) {
-    readAll("");
     readAll(std::string(1 << 20, 'a'));
     readAll("[Tuning]\nNote 1 = " + std::string(1 << 20, '7') + "\n");
-    readAll(std::string(1000, '\0'));
-    readAll("[Tuning]\0Note 69 = 6900\0");
-    TUN::CSingleScale scale;
-    EXPECT_EQ(readTun(std::string("[Tuning]\0Note 69 = 6950\0", 24), scale), 1);
-    EXPECT_NEAR(scale.GetFrequency(69), 8.17579891564371 * std::pow(2.0, 6950 / 1200.0), 1e-9);
-}
-
-TEST(TuningReadersRobustness, ExtremeValuesStayInsideTheTables) {
     readAll("[Scale Begin]\nFormat=\"AnaMark-TUN\"\nFormatVersion=200\n[Functional Tuning]\n"
             "InitEqual = (-9223372036854775808, 1e308)\nNote 0 = \"/0\"\nNote 1 = \"#=0 %1e300\"\n"
             "Note 127 = \"~-9223372036854775808 #>0\"\n[Mapping]\nLoopSize = 9223372036854775807\n"
