@@ -166,3 +166,47 @@ TEST(MidiFile, FileErrorsNameThePath) {
     EXPECT_FALSE(midi.read(folder, &error));
     EXPECT_NE(error.find("folder"), std::string::npos);
 }
+
+TEST(MidiFile, TempoMapTimesEveryTick) {
+    // 96 ticks a quarter: 120 BPM, 60 BPM from tick 96, then 240 BPM at tick 192 where a second change
+    // at the same tick (the later one wins) replaces a first.
+    const Bytes body = withEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,   // 500000 us
+                                0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,   // 1000000 us at 96
+                                0x60, 0xFF, 0x51, 0x03, 0x01, 0x00, 0x00,   // 65536 us at 192, replaced
+                                0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}); // 250000 us at 192
+    MidiFile midi;
+    ASSERT_TRUE(parse(midi, file({header(0, 1, 96), track(body)})));
+    struct Case {
+        int64_t tick;
+        double seconds;
+        double bpm;
+    };
+    for (const Case& c :
+         {Case{0, 0.0, 120.0}, Case{48, 0.25, 120.0}, Case{96, 0.5, 60.0}, Case{144, 1.0, 60.0},
+          Case{192, 1.5, 240.0}, Case{288, 1.75, 240.0}, Case{96 * 1000, 1.5 + 998 * 0.25, 240.0}}) {
+        EXPECT_DOUBLE_EQ(midi.tickToSeconds(c.tick), c.seconds) << c.tick;
+        EXPECT_DOUBLE_EQ(midi.tempoAt(c.tick), c.bpm) << c.tick;
+    }
+}
+
+TEST(MidiFile, ManyTempoChangesStayQuickToTime) {
+    // A million tempo changes, one per tick: timing each of them once must not cost the
+    // square of their number (which would outlast the test timeout).
+    constexpr int kChanges = 1000000;
+    Bytes body;
+    body.reserve(kChanges * 7 + 4);
+    for (int i = 0; i < kChanges; ++i) {
+        const uint32_t micros = 400000 + (i % 2) * 200000; // 150 and 100 BPM in turn
+        body.insert(body.end(),
+                    {static_cast<uint8_t>(i ? 1 : 0), 0xFF, 0x51, 0x03, static_cast<uint8_t>(micros >> 16),
+                     static_cast<uint8_t>(micros >> 8), static_cast<uint8_t>(micros)});
+    }
+    MidiFile midi;
+    ASSERT_TRUE(parse(midi, file({header(0, 1, 100), track(withEnd(body))})));
+    ASSERT_EQ(midi.tempoMap().size(), static_cast<size_t>(kChanges));
+    double sum = 0.0;
+    for (int tick = 0; tick <= kChanges; ++tick) sum += midi.tickToSeconds(tick) > 0.0 ? 1.0 : 0.0;
+    EXPECT_EQ(sum, kChanges);
+    // Each tick lasts 4 or 6 ms: half a million of each.
+    EXPECT_NEAR(midi.tickToSeconds(kChanges), 5000.0, 1e-5);
+}

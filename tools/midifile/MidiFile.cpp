@@ -150,7 +150,27 @@ bool MidiFile::parse(const uint8_t* data, size_t size, std::string* error) {
                      [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
     std::stable_sort(signatures.begin(), signatures.end(),
                      [](const TimeSignature& a, const TimeSignature& b) { return a.tick < b.tick; });
+    timeTempoChanges();
     return true;
+}
+
+void MidiFile::timeTempoChanges() {
+    if (division <= 0) return; // SMPTE time does not depend on the tempo
+    double seconds = 0.0;
+    int64_t lastTick = 0;
+    uint32_t micros = 500000;
+    for (Tempo& t : tempos) {
+        seconds += static_cast<double>(t.tick - lastTick) * micros / (1e6 * division);
+        t.seconds = seconds;
+        lastTick = t.tick;
+        micros = t.microsPerQuarter;
+    }
+}
+
+const MidiFile::Tempo* MidiFile::tempoBefore(int64_t tick) const {
+    const auto after = std::upper_bound(tempos.begin(), tempos.end(), tick,
+                                        [](int64_t t, const Tempo& tempo) { return t < tempo.tick; });
+    return after == tempos.begin() ? nullptr : &*(after - 1);
 }
 
 bool MidiFile::parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int track,
@@ -233,23 +253,13 @@ double MidiFile::tickToQuarters(int64_t tick) const {
 
 double MidiFile::tickToSeconds(int64_t tick) const {
     if (division <= 0) return smpteTicksPerSecond > 0.0 ? tick / smpteTicksPerSecond : 0.0;
-    double seconds = 0.0;
-    int64_t lastTick = 0;
-    uint32_t micros = 500000;
-    for (const Tempo& t : tempos) {
-        if (t.tick >= tick) break;
-        seconds += static_cast<double>(t.tick - lastTick) * micros / (1e6 * division);
-        lastTick = t.tick;
-        micros = t.microsPerQuarter;
-    }
-    return seconds + static_cast<double>(tick - lastTick) * micros / (1e6 * division);
+    const Tempo* tempo = tempoBefore(tick);
+    if (!tempo) return static_cast<double>(tick) * 500000 / (1e6 * division);
+    return tempo->seconds +
+           static_cast<double>(tick - tempo->tick) * tempo->microsPerQuarter / (1e6 * division);
 }
 
 double MidiFile::tempoAt(int64_t tick) const {
-    uint32_t micros = 500000;
-    for (const Tempo& t : tempos) {
-        if (t.tick > tick) break;
-        micros = t.microsPerQuarter;
-    }
-    return 60e6 / micros;
+    const Tempo* tempo = tempoBefore(tick);
+    return 60e6 / (tempo ? tempo->microsPerQuarter : 500000);
 }

@@ -19,6 +19,7 @@ public:
     struct Tempo {
         int64_t tick = 0;
         uint32_t microsPerQuarter = 500000;
+        double seconds = 0.0; // where the change falls, filled in once the whole file is read
     };
 
     struct TimeSignature {
@@ -42,6 +43,8 @@ public:
     const std::vector<std::string>& warnings() const { return notes; }
     int64_t lastTick() const { return endTick; }
 
+    // Both take logarithmic time in the number of tempo changes, so timing every event of a file with
+    // many of them stays fast.
     double tickToSeconds(int64_t tick) const;
     double tempoAt(int64_t tick) const; // beats per minute
     double tickToQuarters(int64_t tick) const;
@@ -49,6 +52,9 @@ public:
 private:
     bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int track, std::string* error);
     void reset();
+    void timeTempoChanges();
+    // The last tempo change at or before the tick, or nullptr before the first.
+    const Tempo* tempoBefore(int64_t tick) const;
 
     int fileFormat = 0;
     int tracks = 0;

@@ -1,5 +1,6 @@
 #include "SongClock.h"
 
+#include <algorithm>
 #include <cmath>
 
 SongClock::SongClock(const MidiFile& song) {
@@ -22,31 +23,37 @@ SongClock::SongClock(const MidiFile& song) {
     }
 }
 
+namespace {
+// The last entry that starts at or before the key; tables are sorted and never empty.
+template <typename Table, typename Key, typename StartOf>
+const typename Table::value_type& lastAtOrBefore(const Table& table, Key key, StartOf startOf) {
+    const auto after =
+        std::upper_bound(table.begin(), table.end(), key,
+                         [&](Key k, const typename Table::value_type& e) { return k < startOf(e); });
+    return after == table.begin() ? table.front() : *(after - 1);
+}
+} // namespace
+
+const SongClock::TempoSegment& SongClock::tempoAt(double seconds) const {
+    return lastAtOrBefore(tempos, seconds, [](const TempoSegment& t) { return t.seconds; });
+}
+
 double SongClock::secondsToQuarters(double seconds) const {
-    const TempoSegment* segment = &tempos.front();
-    for (const TempoSegment& t : tempos) {
-        if (t.seconds > seconds) break;
-        segment = &t;
-    }
-    return segment->quarters + (seconds - segment->seconds) * segment->quartersPerSecond;
+    const TempoSegment& segment = tempoAt(seconds);
+    return segment.quarters + (seconds - segment.seconds) * segment.quartersPerSecond;
 }
 
 SongClock::Position SongClock::at(double seconds) const {
     Position position;
-    position.quarters = secondsToQuarters(seconds);
-    for (const TempoSegment& t : tempos) {
-        if (t.seconds > seconds) break;
-        position.tempo = t.quartersPerSecond * 60.0;
-    }
-    const BarSegment* bar = &bars.front();
-    for (const BarSegment& b : bars) {
-        if (b.quarters > position.quarters) break;
-        bar = &b;
-    }
-    const double barLength = bar->numerator * 4.0 / bar->denominator;
+    const TempoSegment& segment = tempoAt(seconds);
+    position.quarters = segment.quarters + (seconds - segment.seconds) * segment.quartersPerSecond;
+    position.tempo = segment.quartersPerSecond * 60.0;
+    const BarSegment& bar =
+        lastAtOrBefore(bars, position.quarters, [](const BarSegment& b) { return b.quarters; });
+    const double barLength = bar.numerator * 4.0 / bar.denominator;
     position.barStart =
-        bar->quarters + std::floor((position.quarters - bar->quarters) / barLength + 1e-9) * barLength;
-    position.numerator = bar->numerator;
-    position.denominator = bar->denominator;
+        bar.quarters + std::floor((position.quarters - bar.quarters) / barLength + 1e-9) * barLength;
+    position.numerator = bar.numerator;
+    position.denominator = bar.denominator;
     return position;
 }

@@ -33,6 +33,8 @@ private:
         int denominator;
     };
 
+    const TempoSegment& tempoAt(double seconds) const;
+
     std::vector<TempoSegment> tempos;
     std::vector<BarSegment> bars;
 };
