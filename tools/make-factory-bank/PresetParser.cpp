@@ -101,7 +101,7 @@ bool PresetParser::parse(const std::string& text, const std::string& name,
         ++lineNumber;
         if (!parseLine(line, programs)) return false;
     }
-    // A program of a later file must not be mistaken for this one's, so the check runs per file.
+    // Earlier files' programs were checked when those files were read.
     for (size_t i = firstOfFile; i < programs->size(); ++i) {
         if ((*programs)[i].settings.empty() && (*programs)[i].tuningLine == 0) {
             lineNumber = (*programs)[i].line;
@@ -121,7 +121,7 @@ bool PresetParser::parseLine(const std::string& rawLine, std::vector<ProgramDefi
     const std::string name = trim(line.substr(0, equals));
     const std::string value = trim(line.substr(equals + 1));
     if (name.empty() || value.empty()) return fail("expected \"name = value\"");
-    if (programs->size() == 0 || programs->back().file != fileName)
+    if (programs->empty() || programs->back().file != fileName)
         return fail("a setting before the first \"[program name]\"");
 
     ProgramDefinition* program = &programs->back();
