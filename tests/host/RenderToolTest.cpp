@@ -423,3 +423,23 @@ TEST_F(KorvantaRenderTool, TempoSyncedGeneratorsFollowTheSongsTempo) {
         EXPECT_NEAR(testsupport::measurePitch(level, 100.0), 2.0 * bpm / 60.0, 0.05 * bpm / 60.0) << bpm;
     }
 }
+
+TEST_F(KorvantaRenderTool, NotesStartAtTheirExactFrameWhateverTheBlockSize) {
+    // A rest of one quarter (half a second at 120 BPM), then the note: it sounds from frame 24000 at 48 kHz.
+    const Bytes late =
+        join({header(1), track(join({{0x83, 0x60, 0x90, 69, 100, 0x83, 0x60, 0x80, 69, 0}, kEnd}))});
+    std::vector<float> first;
+    for (const char* blockSize : {"4096", "512", "100", "17"}) {
+        const ToolRun run = RenderSong(late, {"--tail", "0", "-r", "48000", "-b", blockSize});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        const Wav wav = readFloatWav(Output());
+        ASSERT_EQ(wav.samples.size(), 2u * 48000);
+        size_t onset = 0;
+        while (onset < wav.samples.size() && wav.samples[onset] == 0.0f) ++onset;
+        EXPECT_EQ(onset / 2, 24000u) << blockSize;
+        if (first.empty())
+            first = wav.samples;
+        else
+            EXPECT_EQ(wav.samples, first) << blockSize;
+    }
+}

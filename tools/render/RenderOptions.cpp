@@ -137,6 +137,8 @@ std::string RenderOptions::usage() {
                        "plug-in, driven as a VST 2.4 host drives it: offline, with the song's tempo and\n"
                        "position as transport, events at their exact frame, output through\n"
                        "processDoubleReplacing. Notes still held at the end of the song are released.\n"
+                       "Program changes in the song switch programs when they come, replacing what\n"
+                       "--program and --param set.\n"
                        "\nOptions:\n";
     for (const OptionSpec& spec : kOptions) {
         std::string left = std::string("  ") + (spec.shortName[0] ? std::string(spec.shortName) + ", " : "") +
