@@ -98,23 +98,6 @@ TEST(MipMap, EachLevelKeepsOnlyItsBinsWithTheRollOff) {
     }
 }
 
-TEST(MipMap, LevelNineOfASawIsASineWithItsEdgeTerms) {
-    MipMap table;
-    table.createMipMap(eSaw);
-    const int16_t* wave = table.getLevel(9);
-    // The saw falls symmetrically about sample 1023.5, so its fundamental is a sine shifted by half a
-    // sample. Its Nyquist term survives on every level: a small alternation remains besides the sine.
-    const auto sine = [](uint32_t i) { return std::sin(2.0 * std::numbers::pi * (i + 0.5) / N); };
-    const double alternation = ((wave[0] / 32767.0 - sine(0)) - (wave[1] / 32767.0 - sine(1))) / 2.0;
-    EXPECT_NEAR(std::fabs(alternation), 1e-3, 2e-4);
-    // Normalisation puts the peak of the sum at full scale.
-    const double amplitude = 1.0 - std::fabs(alternation);
-    for (uint32_t i = 0; i < N; ++i) {
-        const double expected = amplitude * sine(i) + (i % 2 == 0 ? alternation : -alternation);
-        EXPECT_NEAR(wave[i] / 32767.0, expected, 1e-4) << i;
-    }
-}
-
 TEST(MipMap, EveryWaveOfEveryLevelReachesFullScale) {
     MipMap table;
     table.createMipMap(eSawTri);
@@ -179,24 +162,25 @@ TEST(MipMap, ResourceFileNamesFollowTheirTables) {
         eROMTable id;
         const char* file;
     };
-    constexpr Case cases[] = {
-        {eDW8000, "dw8000.bin"},
-        {eAcousticPiano, "apiano.bin"},
-        {ePianet, "pianet.bin"},
-        {eSlapLow, "slap_low.bin"},
-        {eSlapHigh, "slap_hi.bin"},
-        {eRePWM, "repwm.bin"},
-        {eResonance1, "resonance.bin"},
-        {eResonance2, "rectreso.bin"},
-        {eMP4CrossModulation, "fm_mp4.bin"},
-        {eFormantShift, "fmtshift.bin"},
-        {eAOE, "a_o_e.bin"},
-        {eGeesh, "geesh.bin"},
-        {eTDTeh, "td_teh.bin"},
-        {eTexture1, "texture1.bin"},
-        {eTexture2, "texture2.bin"},
-        {eLadiesAndGentlemen, "ladies.bin"},
-        {eDW6000, "dw6000.bin"},
+    using C = Case;
+    constexpr C cases[] = {
+        C{eDW8000, "dw8000.bin"},
+        C{eAcousticPiano, "apiano.bin"},
+        C{ePianet, "pianet.bin"},
+        C{eSlapLow, "slap_low.bin"},
+        C{eSlapHigh, "slap_hi.bin"},
+        C{eRePWM, "repwm.bin"},
+        C{eResonance1, "resonance.bin"},
+        C{eResonance2, "rectreso.bin"},
+        C{eMP4CrossModulation, "fm_mp4.bin"},
+        C{eFormantShift, "fmtshift.bin"},
+        C{eAOE, "a_o_e.bin"},
+        C{eGeesh, "geesh.bin"},
+        C{eTDTeh, "td_teh.bin"},
+        C{eTexture1, "texture1.bin"},
+        C{eTexture2, "texture2.bin"},
+        C{eLadiesAndGentlemen, "ladies.bin"},
+        C{eDW6000, "dw6000.bin"},
     };
     const TempFolder folder;
     uint32_t waves = 1;
@@ -210,6 +194,12 @@ TEST(MipMap, ResourceFileNamesFollowTheirTables) {
         EXPECT_EQ(table.getTableId(), static_cast<int>(c.id));
         ++waves;
     }
+    // Files of many waves are capped at 64.
+    folder.write("ladies.bin", rampFile(300000));
+    MipMap ladies;
+    ladies.setResourcePath(folder.folder().c_str());
+    ladies.createMipMap(eLadiesAndGentlemen);
+    EXPECT_EQ(ladies.getNumberOfWaves(), 64u);
 }
 
 TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
@@ -222,27 +212,15 @@ TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
     EXPECT_EQ(table.getNumberOfWaves(), 1u);
     EXPECT_EQ(samples[0], -16384 / 32768.0);
     EXPECT_EQ(samples[2047], (2047 * 16 - 16384) / 32768.0);
-}
-
-TEST(MipMap, ResourceFileOfManyWavesIsCappedAtSixtyFour) {
-    const TempFolder folder;
-    folder.write("ladies.bin", rampFile(300000));
-    MipMap table;
-    table.setResourcePath(folder.folder().c_str());
-    table.createMipMap(eLadiesAndGentlemen);
-    EXPECT_EQ(table.getNumberOfWaves(), 64u);
-}
-
-TEST(MipMap, ShortResourceFileReadsTheRestAsSilence) {
-    const TempFolder folder;
+    // A short file reads the rest as silence.
     folder.write("geesh.bin", rampFile(1000));
-    MipMap table;
-    table.setResourcePath(folder.folder().c_str());
-    const std::unique_ptr<double[]> samples = table.loadWaveFromResources("WAVE_GEESH", "WAV");
-    ASSERT_NE(samples, nullptr);
-    EXPECT_EQ(table.getNumberOfWaves(), 1u);
-    EXPECT_EQ(samples[499], (499 * 16 - 16384) / 32768.0);
-    for (uint32_t i = 500; i < N; ++i) ASSERT_EQ(samples[i], 0.0) << i;
+    MipMap shortTable;
+    shortTable.setResourcePath(folder.folder().c_str());
+    const std::unique_ptr<double[]> rest = shortTable.loadWaveFromResources("WAVE_GEESH", "WAV");
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(shortTable.getNumberOfWaves(), 1u);
+    EXPECT_EQ(rest[499], (499 * 16 - 16384) / 32768.0);
+    for (uint32_t i = 500; i < N; ++i) ASSERT_EQ(rest[i], 0.0) << i;
 }
 
 TEST(MipMap, MissingResourceFileLeavesTheTableAsItWas) {
@@ -306,10 +284,4 @@ TEST(MipMap, RebuildAfterALargerTableReadsOnlyTheNewOne) {
     EXPECT_EQ(reused.getSample(0, 1, 100), 0.0f);
     for (uint32_t level = 0; level < MipMap::kLevels; ++level)
         for (uint32_t i = 0; i < N; ++i) ASSERT_EQ(reused.getLevel(level)[i], fresh.getLevel(level)[i]);
-}
-
-TEST(MipMap, SampleValuesEqualTheStoredIntegerOverFullScale) {
-    for (int stored = -32768; stored <= 32767; ++stored)
-        ASSERT_EQ(MipMap::toSample(static_cast<int16_t>(stored)), static_cast<float>(stored) / 32767.0f)
-            << stored;
 }
