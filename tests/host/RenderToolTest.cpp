@@ -443,3 +443,15 @@ TEST_F(KorvantaRenderTool, NotesStartAtTheirExactFrameWhateverTheBlockSize) {
             EXPECT_EQ(wav.samples, first) << blockSize;
     }
 }
+
+TEST_F(KorvantaRenderTool, NotesHeldAtTheSongsEndAreReleased) {
+    // Note on, pedal down, and never a note off or pedal up: the song's end lets go of both, so the tail
+    // is the release, not the ten-second limit.
+    const Bytes held = join(
+        {header(1), track(join({{0x00, 0x90, 69, 100, 0x00, 0xB0, 64, 127, 0x83, 0x60, 0xFF, 0x2F, 0x00}}))});
+    const ToolRun run = RenderSong(held, {"--tail", "10"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const Wav wav = readFloatWav(Output());
+    EXPECT_GT(wav.Seconds(), 0.55);
+    EXPECT_LT(wav.Seconds(), 1.5);
+}
