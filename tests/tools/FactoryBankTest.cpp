@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -149,6 +153,174 @@ TEST(PresetParser, AMissingFileIsAnError) {
     std::vector<ProgramDefinition> programs;
     EXPECT_FALSE(parser.parseFile("/nonexistent/presets.txt", &programs));
     EXPECT_EQ(parser.getError(), "/nonexistent/presets.txt:0: cannot be read");
+}
+
+TEST(PresetParser, SurvivesRandomBytes) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 200; ++round) {
+        std::string text = round % 2 ? "[Random]\n" : "";
+        for (int i = 0; i < 400; ++i) {
+            const int b = byte(random);
+            // Enough structure that some lines reach the value parsers.
+            text += b < 16 ? '\n' : b < 24 ? '=' : b < 28 ? '#' : static_cast<char>(b);
+        }
+        PresetParser parser;
+        std::vector<ProgramDefinition> programs;
+        if (!parser.parse(text, "random.txt", &programs)) {
+            EXPECT_EQ(parser.getError().rfind("random.txt:", 0), 0u);
+        }
+    }
+}
+
+TEST(FactoryBank, AFolderMustHoldExactlyOneBank) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "korvanta-factory-bank-test";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "1-few.txt") << "[Only One]\nVolume = 0.4\n";
+    std::ofstream(folder / "notes.md") << "[Not A Program]\n";
+    std::vector<ProgramDefinition> programs;
+    std::string error;
+    EXPECT_FALSE(FactoryBank::read(folder.string(), &programs, &error));
+    EXPECT_EQ(error, folder.string() + ": 1 programs instead of 64");
+    std::filesystem::remove_all(folder);
+    EXPECT_FALSE(FactoryBank::read(folder.string(), &programs, &error));
+    EXPECT_EQ(error, folder.string() + ": no definition files");
+}
+
+// The plain value each parameter of a program should hold: its default unless the definition sets it.
+std::vector<double> programValues(const ProgramDefinition& program) {
+    std::vector<double> values(ParameterTable::kNumParams);
+    for (int i = 0; i < ParameterTable::kNumParams; ++i) values[i] = ParameterTable::row(i).defaultValue;
+    for (const ProgramSetting& setting : program.settings) values[setting.index] = setting.value;
+    return values;
+}
+
+// The generated bank, loaded into a fresh instrument the way a host would play it.
+class FactoryBankFile : public ::testing::Test {
+protected:
+    static constexpr double kRate = 44100.0;
+    static constexpr int kBlock = 512;
+
+    static void SetUpTestSuite() {
+        definitions = new std::vector<ProgramDefinition>;
+        std::string error;
+        readOk = FactoryBank::read(KORVANTA_PRESET_DIR, definitions, &error);
+        readError = error;
+    }
+    static void TearDownTestSuite() {
+        delete definitions;
+        definitions = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(readOk) << readError;
+        Korvanta::setNoiseSeed(1);
+        plug = std::make_unique<Korvanta>(IPlugInstanceInfo{});
+        for (int k = 0; k < Korvanta::kNumOscillators; ++k)
+            plug->getMipMap(k).setResourcePath(KORVANTA_RESOURCE_DIR "/");
+        plug->SetSampleRate(kRate);
+        plug->SetBlockSize(kBlock);
+        plug->Reset();
+        plug->OnActivate(true);
+        ASSERT_TRUE(plug->LoadBankFromFXB(KORVANTA_RESOURCE_DIR "/init.fxb"));
+    }
+
+    void send(int offset, uint8_t status, uint8_t note, uint8_t velocity) {
+        IMidiMsg msg(offset, status, note, velocity);
+        plug->ProcessMidiMsg(&msg);
+    }
+
+    void render(int nFrames, std::vector<double>* left, std::vector<double>* right) {
+        std::vector<double> l(kBlock), r(kBlock);
+        for (int done = 0; done < nFrames; done += kBlock) {
+            double* outputs[2] = {l.data(), r.data()};
+            const int n = std::min(kBlock, nFrames - done);
+            plug->ProcessDoubleReplacing(nullptr, outputs, n);
+            left->insert(left->end(), l.begin(), l.begin() + n);
+            right->insert(right->end(), r.begin(), r.begin() + n);
+        }
+    }
+
+    static inline std::vector<ProgramDefinition>* definitions = nullptr;
+    static inline bool readOk = false;
+    static inline std::string readError;
+    std::unique_ptr<Korvanta> plug;
+};
+
+TEST_F(FactoryBankFile, HoldsEveryProgramUnderItsNameInBankOrder) {
+    ASSERT_EQ(plug->NPresets(), FactoryBank::kNumPrograms);
+    std::set<std::string> names;
+    for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
+        EXPECT_EQ(std::string(plug->GetPresetName(i)), (*definitions)[i].name) << "program " << i;
+        names.insert(plug->GetPresetName(i));
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(FactoryBank::kNumPrograms));
+}
+
+TEST_F(FactoryBankFile, EveryProgramLoadsItsDefinition) {
+    for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
+        const ProgramDefinition& program = (*definitions)[i];
+        ASSERT_TRUE(plug->RestorePreset(i)) << program.name;
+        const std::vector<double> expected = programValues(program);
+        for (int p = 0; p < ParameterTable::kNumParams; ++p)
+            EXPECT_DOUBLE_EQ(plug->GetParam(p)->Value(), expected[p]) << program.name << ", parameter " << p;
+        EXPECT_EQ(plug->microTuning, program.tuning) << program.name;
+    }
+}
+
+TEST(FactoryBank, NoTwoProgramsAreAlike) {
+    std::vector<ProgramDefinition> programs;
+    std::string error;
+    ASSERT_TRUE(FactoryBank::read(KORVANTA_PRESET_DIR, &programs, &error)) << error;
+    std::set<std::pair<std::vector<double>, int>> sounds;
+    for (const ProgramDefinition& program : programs) {
+        sounds.insert({programValues(program), program.tuning});
+    }
+    EXPECT_EQ(sounds.size(), programs.size());
+}
+
+// One category of eight programs at a time, so that each run stays short under the sanitizers.
+constexpr int kCategorySize = 8;
+
+class FactoryBankChord : public FactoryBankFile, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FactoryBankChord, EveryProgramPlaysAFullVelocityChordWithinFullScale) {
+    constexpr std::array<uint8_t, 4> kChord = {60, 64, 67, 72};
+    constexpr int kHeld = static_cast<int>(2.0 * kRate);
+    constexpr int kReleased = static_cast<int>(1.0 * kRate);
+    const double quietest = std::pow(10.0, -50.0 / 20.0);
+    for (int i = GetParam(); i < GetParam() + kCategorySize; ++i) {
+        ASSERT_TRUE(plug->RestorePreset(i));
+        plug->setSoundOff();
+        std::vector<double> left, right;
+        for (uint8_t note : kChord) send(0, 0x90, note, 127);
+        render(kHeld, &left, &right);
+        for (uint8_t note : kChord) send(0, 0x80, note, 0);
+        render(kReleased, &left, &right);
+
+        double peak = 0.0;
+        for (size_t n = 0; n < left.size(); ++n)
+            peak = std::max({peak, std::abs(left[n]), std::abs(right[n])});
+        const std::vector<double> heldLeft(left.begin(), left.begin() + kHeld);
+        const std::vector<double> heldRight(right.begin(), right.begin() + kHeld);
+        const double loudness = std::max(testsupport::rms(heldLeft), testsupport::rms(heldRight));
+        EXPECT_LT(peak, 1.0) << (*definitions)[i].name << " peaks at " << 20.0 * std::log10(peak) << " dB";
+        EXPECT_GT(loudness, quietest) << (*definitions)[i].name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Categories, FactoryBankChord,
+                         ::testing::Range(0, FactoryBank::kNumPrograms, kCategorySize));
+
+TEST_F(FactoryBankFile, ProgramZeroPlaysConcertPitch) {
+    ASSERT_TRUE(plug->RestorePreset(0));
+    std::vector<double> left, right;
+    send(0, 0x90, 69, 127);
+    render(static_cast<int>(kRate), &left, &right);
+    // The steady part, after the envelopes have settled.
+    const std::vector<double> steady(left.begin() + static_cast<int>(0.5 * kRate), left.end());
+    EXPECT_NEAR(testsupport::measurePitch(steady, kRate), 440.0, 0.5);
 }
 
 } // namespace
