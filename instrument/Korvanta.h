@@ -10,9 +10,11 @@
 #include "TableDefs.h"
 #include "Voice.h"
 #include "Wave.h"
+#include "WaveImport.h"
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The instrument: 64 voices of three wavetable oscillators, noise, filter and envelopes, three
@@ -67,6 +69,18 @@ public:
     bool isWaveUsed(int k) const;
     void incrementWaveTable(int paramIdx, bool down);
 
+    // State chunk and program reset (KorvantaState.cpp).
+    bool SerializeState(ByteChunk* chunk) override;
+    int UnserializeState(ByteChunk* chunk, int pos) override;
+    // True when the state at pos carries the format marker of the current layout.
+    bool isNewVersion_1_1_3(ByteChunk* chunk, int pos) const;
+    void initPreset() override;
+
+    // User wave tables from files into user wave k (0..2); a failed load changes nothing.
+    bool loadWaveTable(int k, const std::string& path);
+    bool readWAV(int k, const std::string& path);
+    bool readBlofeldSYX(int k, const std::string& path);
+
     // What the rest of the program (editor, state, import, tests) reads of the engine.
     const Voice& getVoice(int i) const { return voices[i]; }
     const MG& getGenerator(int i) const { return generators[i]; }
@@ -120,6 +134,8 @@ private:
     void startSubBlock();
     void renderChunk(double* left, double* right, int nFrames, double gain);
     void handleController(const IMidiMsg& msg);
+    // Replaces user wave k by a table read completely, and rebuilds the oscillators that play it.
+    bool storeImportedWave(int k, const WaveImport::ImportedWaveTable& table);
 
     static int32_t noiseSeed;
 

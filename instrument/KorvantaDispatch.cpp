@@ -81,6 +81,7 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
     xModeOsc = -1;
     loading = true;
     subBlockLength = 0;
+    loadConfig();
 
     for (Voice& voice : voices) {
         voice.setPitchSource(this);
@@ -102,6 +103,10 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
     createGraphics();
     // Every member takes its parameter's value; the tables are built once loading is over.
     OnParamReset();
+    if (!LoadBankFromFXB(startupFxb.c_str())) {
+        startupFxb.clear();
+        initPresets();
+    }
     loading = false;
     RestorePreset(0);
     // A program that was still empty took the current state without applying it.

@@ -160,6 +160,18 @@ public:
     static void InitChunkWithIPlugVer(ByteChunk* chunk) { ::InitChunkWithIPlugVer(chunk); }
     static int GetIPlugVerFromChunk(ByteChunk* chunk, int* pos) { return ::GetIPlugVerFromChunk(chunk, pos); }
 
+    // Program (FXP) and bank (FXB) files (IPlugFxFiles.cpp). Saving never leaves a half-written file in
+    // place of an older one; a load that fails changes no program.
+    bool SaveProgramAsFXP(const char* fileName);
+    bool LoadProgramFromFXP(const char* fileName);
+    bool SaveBankAsFXB(const char* fileName);
+    bool LoadBankFromFXB(const char* fileName);
+    // The same from and into memory: the whole file's bytes.
+    bool MakeFXP(std::vector<unsigned char>* file);
+    bool ReadFXP(const std::vector<unsigned char>& file);
+    bool MakeFXB(std::vector<unsigned char>* file);
+    bool ReadFXB(const std::vector<unsigned char>& file);
+
 protected:
     struct ChannelIO {
         int nIn;

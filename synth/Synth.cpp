@@ -17,6 +17,7 @@ Synth::Synth(IPlugInstanceInfo instanceInfo)
                kVendorVersion, kUniqueID, kMfrID, 0, true, true, true),
       pluginPath(FindPluginPath()) {
     midiCC.fill(-1);
+    setupConfig();
 }
 
 void Synth::Reset() {

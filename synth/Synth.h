@@ -40,9 +40,34 @@ public:
     virtual void createGraphics() {}
     virtual IGraphics* GetGUI() { return nullptr; }
     virtual void allNotesOff() {}
-    virtual void initPresets() {}
+    // Fills the programs from the startup bank, else from the bank shipped in the bundle.
+    virtual void initPresets();
     virtual void initParameters() {}
     virtual void initPreset();
+
+    // Program management (SynthPrograms.cpp).
+    void copyPreset();
+    void pastePreset();
+    void changePreset(int idx);
+    // A whole bank file in memory; its header is skipped without looking at it.
+    void loadFXBfromBlob(const void* data, int size);
+
+    // The configuration file (SynthConfig.cpp). Results: 0 done, 11 the file does not exist.
+    static constexpr int kConfigDone = 0;
+    static constexpr int kConfigMissing = 11;
+    // Items of saveConfig: everything, or one of the two MIDI switches.
+    static constexpr int kSaveAll = -1;
+    static constexpr int kSaveMidiThru = 19;
+    static constexpr int kSaveIgnoreProgramChange = 20;
+    int loadConfig();
+    void saveConfig(int which);
+    void storeProgramPath(const std::string* path);
+    int setStartupFxb(const char* path);
+    void saveStartupFxb();
+    void unsetStartupFxb();
+    static bool fileExists(const std::string& path);
+    // The bank shipped in the bundle.
+    std::string getInitBankPath() const;
 
     // Defines parameter idx as an enumeration showing labels[0..nItems-1]; an unknown idx sets nothing.
     void initListParameter(int idx, const char* name, int defaultIdx, int nItems, const char* const* labels);
@@ -81,8 +106,15 @@ public:
     bool midiUnlearn = false;
     int midiLearnCC = -1;
     int midiLearnParam = -1;
+    std::string homePath;
+    std::string iniFile;
+    std::string programPath;
+    std::string startupFxb;
 
 protected:
+    // Works out the paths, creates the folder and the file (moving an older file over) and reads it.
+    void setupConfig();
+
     // Hook for the editor's MIDI-learn switch to fall back to off; there is no editor yet.
     virtual void showMidiLearnFinished() {}
 

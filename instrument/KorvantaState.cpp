@@ -1,0 +1,114 @@
+// The instrument's state chunk: everything that makes its sound, self-delimiting so that a bank can
+// place one state after another without lengths.
+
+#include "Korvanta.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr char kFormatMarker[] = "Korvanta_1.1.3";
+constexpr int kMarkerSize = sizeof kFormatMarker - 1;
+constexpr int kFirstReservedParam = 138;
+constexpr std::array<int, 3> kWaveTableParams = {11, 30, 50};
+constexpr unsigned char kUserWaveSlots = 3;
+constexpr int32_t kExtensionLength = 4;
+constexpr int32_t kExtensionValue = 1105;
+
+int readByte(const ByteChunk* chunk, int pos, unsigned char* value) {
+    return chunk->GetBytes(value, 1, pos);
+}
+
+} // namespace
+
+bool Korvanta::isNewVersion_1_1_3(ByteChunk* chunk, int pos) const {
+    return chunk && chunk->Fits(pos, kMarkerSize) &&
+           std::memcmp(chunk->GetData() + pos, kFormatMarker, kMarkerSize) == 0;
+}
+
+bool Korvanta::SerializeState(ByteChunk* chunk) {
+    if (!chunk) return false;
+    IMutexLock lock(mutex);
+    chunk->PutBytes(kFormatMarker, kMarkerSize);
+    chunk->Put(static_cast<int32_t>(GetCurrentPresetIdx()));
+    chunk->PutStr(GetPresetName(GetCurrentPresetIdx()));
+    // Reserved parameters carry nothing yet; whatever they hold is not passed on.
+    for (int i = kFirstReservedParam; i < NParams(); ++i) params[i].Set(0.0);
+    for (const IParam& param : params) chunk->Put(param.Value());
+    serializeTuning(chunk);
+    chunk->PutBytes(&kUserWaveSlots, 1);
+    for (int k = 0; k < kNumOscillators; ++k) {
+        // A table no oscillator plays would only make every program that passes by it heavier.
+        const unsigned char stored = userWaves[k].isValid() && isWaveUsed(k) ? 1 : 0;
+        chunk->PutBytes(&stored, 1);
+        if (stored) userWaves[k].serialize(chunk);
+    }
+    chunk->Put(kExtensionLength);
+    chunk->Put(kExtensionValue);
+    return chunk->Size() > 0;
+}
+
+int Korvanta::UnserializeState(ByteChunk* chunk, int pos) {
+    if (!chunk) return -1;
+    IMutexLock lock(mutex);
+    if (isNewVersion_1_1_3(chunk, pos)) {
+        // The program index and name are there for readers of the chunk; the program list has its own.
+        int32_t nameLength = -1;
+        pos = chunk->Get(static_cast<int32_t*>(&nameLength), pos + kMarkerSize + 4);
+        if (pos < 0 || nameLength < 0 || !chunk->Fits(pos, nameLength))
+            pos = -1;
+        else
+            pos += nameLength;
+    }
+    for (int i = 0; i < NParams() && pos >= 0; ++i) {
+        double x = 0.0;
+        pos = chunk->Get(&x, pos);
+        if (pos < 0) x = 0.0;
+        // Set clamps to the bounds and reads NaN as the lower bound.
+        params[i].Set(x);
+    }
+    OnParamReset();
+    pos = unserializeTuning(chunk, pos);
+
+    unsigned char slots = 0;
+    pos = pos >= 0 && pos < chunk->Size() ? readByte(chunk, pos, &slots) : -1;
+    if (pos < 0) return -1;
+    bool waveRead = false;
+    for (int k = 0; k < std::min<int>(slots, kNumOscillators) && pos >= 0; ++k) {
+        userWaves[k].clear();
+        unsigned char stored = 0;
+        pos = readByte(chunk, pos, &stored);
+        if (pos >= 0 && stored) {
+            pos = userWaves[k].unserialize(chunk, pos);
+            waveRead = true;
+        }
+    }
+    if (waveRead) {
+        for (const int idx : kWaveTableParams) OnParamChange(idx);
+    }
+    // This instrument writes exactly three slots; more mark a chunk it did not write.
+    if (pos < 0 || slots > kUserWaveSlots) return -1;
+
+    int32_t extensionLength = 0;
+    pos = chunk->Get(&extensionLength, pos);
+    if (pos < 0) return -1;
+    if (extensionLength < 1) return pos;
+    return chunk->Fits(pos, 4) ? pos + 4 : -1;
+}
+
+void Korvanta::initPreset() {
+    IMutexLock lock(mutex);
+    for (int i = 0; i < NParams(); ++i) {
+        const IParam& param = params[i];
+        SetParameterFromGUI(i, param.GetNormalized(param.GetDefault()));
+        updateUI(i, false);
+    }
+    setTuning(eEqual);
+    // The catalogue takes the user tables' names from the records, so clearing them empties those too.
+    for (Wave& wave : userWaves) wave.clear();
+    ModifyCurrentPreset("Init");
+    RedrawParamControls();
+    DirtyParameters();
+}

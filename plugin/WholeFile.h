@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Files read and written in one piece. Writing goes through a temporary file in the target's folder
+// that is renamed over the target, so a write that fails half-way leaves the old file as it was.
+namespace WholeFile {
+
+// Files larger than this are not read: nothing this plug-in writes comes near it.
+constexpr long kMaxReadSize = 256L * 1024 * 1024;
+
+// False when the file cannot be opened, is not a regular file, is larger than kMaxReadSize or
+// cannot be read completely; bytes is left alone then.
+bool read(const char* path, std::vector<unsigned char>* bytes);
+// False when the temporary file cannot be created or written, or the rename fails; the target is
+// then untouched and no temporary file remains.
+bool writeReplacing(const char* path, const void* data, size_t size);
+
+} // namespace WholeFile

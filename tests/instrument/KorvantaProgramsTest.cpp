@@ -1,0 +1,144 @@
+#include "KorvantaTestHost.h"
+#include "TempHome.h"
+#include "WaveTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+using namespace testhost;
+
+namespace {
+
+constexpr int kCutoff = 78; // "Filter Cutoff"
+
+double value(Korvanta& plug, int idx) {
+    return plug.GetParam(idx)->Value();
+}
+
+class KorvantaPrograms : public ::testing::Test {
+protected:
+    TempHome home;
+};
+
+} // namespace
+
+TEST_F(KorvantaPrograms, CopyAndPasteCarryTheStateAndTheSourceName) {
+    auto plug = makeInstrument();
+    plug->changePreset(3);
+    plug->ModifyCurrentPreset("Source");
+    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.3));
+    const double copied = value(*plug, kCutoff);
+    plug->copyPreset();
+    EXPECT_EQ(plug->copiedPresetIdx, 3);
+    plug->changePreset(10);
+    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.9));
+    plug->pastePreset();
+    EXPECT_DOUBLE_EQ(value(*plug, kCutoff), copied);
+    EXPECT_STREQ(plug->GetPresetName(10), "Source");
+    plug->changePreset(0);
+    ASSERT_TRUE(plug->RestorePreset(10));
+    EXPECT_DOUBLE_EQ(value(*plug, kCutoff), copied);
+}
+
+TEST_F(KorvantaPrograms, PasteBeforeAnyCopyDoesNothing) {
+    auto plug = makeInstrument();
+    const std::string before = plug->GetPresetName(0);
+    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.2));
+    const double edited = value(*plug, kCutoff);
+    plug->pastePreset();
+    EXPECT_DOUBLE_EQ(value(*plug, kCutoff), edited);
+    EXPECT_EQ(plug->GetPresetName(0), before);
+}
+
+TEST_F(KorvantaPrograms, ChangingProgramsKeepsTheEditsOfTheOneLeft) {
+    auto plug = makeInstrument();
+    plug->EnsureDefaultPreset();
+    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.4));
+    const double edited = value(*plug, kCutoff);
+    plug->changePreset(5);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 5);
+    plug->changePreset(64);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 5);
+    plug->changePreset(0);
+    EXPECT_DOUBLE_EQ(value(*plug, kCutoff), edited);
+}
+
+TEST_F(KorvantaPrograms, StartupBankFillsTheProgramsOfANewInstance) {
+    auto plug = makeInstrument();
+    plug->EnsureDefaultPreset();
+    plug->changePreset(0);
+    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.35));
+    plug->ModifyCurrentPreset("First");
+    const double first = value(*plug, kCutoff);
+    plug->changePreset(7);
+    plug->ModifyCurrentPreset("Seventh");
+    const std::string bank = home.file("start.fxb");
+    ASSERT_TRUE(plug->SaveBankAsFXB(bank.c_str()));
+    plug->setStartupFxb(bank.c_str());
+
+    auto next = makeInstrument();
+    EXPECT_EQ(next->startupFxb, bank);
+    EXPECT_STREQ(next->GetPresetName(0), "First");
+    EXPECT_STREQ(next->GetPresetName(7), "Seventh");
+    EXPECT_EQ(next->GetCurrentPresetIdx(), 0);
+    EXPECT_DOUBLE_EQ(value(*next, kCutoff), first);
+
+    // A startup bank that went away is forgotten for this instance, but not in the file.
+    std::remove(bank.c_str());
+    auto third = makeInstrument();
+    EXPECT_EQ(third->startupFxb, "");
+    EXPECT_NE(std::ifstream(home.iniFile()).peek(), EOF);
+}
+
+TEST_F(KorvantaPrograms, ABankBlobIsReadAfterItsHeader) {
+    auto plug = makeInstrument();
+    plug->EnsureDefaultPreset();
+    plug->changePreset(2);
+    plug->ModifyCurrentPreset("Blob");
+    std::vector<unsigned char> file;
+    ASSERT_TRUE(plug->MakeFXB(&file));
+    auto other = makeInstrument();
+    other->loadFXBfromBlob(file.data(), static_cast<int>(file.size()));
+    EXPECT_STREQ(other->GetPresetName(2), "Blob");
+    for (const int size : {0, 31, 100, 159, 160}) {
+        auto victim = makeInstrument();
+        const std::string before = victim->GetPresetName(2);
+        victim->loadFXBfromBlob(file.data(), size);
+        EXPECT_EQ(victim->GetPresetName(2), before);
+    }
+    other->loadFXBfromBlob(nullptr, 100);
+}
+
+TEST_F(KorvantaPrograms, ProgramFileOfTheInstrumentRoundTrips) {
+    auto plug = makeInstrument();
+    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.61));
+    plug->ModifyCurrentPreset("Lead");
+    const std::string path = home.file("lead.fxp");
+    ASSERT_TRUE(plug->SaveProgramAsFXP(path.c_str()));
+    auto other = makeInstrument();
+    other->changePreset(4);
+    ASSERT_TRUE(other->LoadProgramFromFXP(path.c_str()));
+    EXPECT_STREQ(other->GetPresetName(4), "Lead");
+    EXPECT_DOUBLE_EQ(value(*other, kCutoff), value(*plug, kCutoff));
+}
+
+TEST_F(KorvantaPrograms, AWaveFileThatFailsToLoadLeavesTheRecordAlone) {
+    auto plug = makeInstrument();
+    WaveTestFiles::Format format;
+    const std::string good = home.file("good.wav");
+    std::ofstream(good, std::ios::binary) << WaveTestFiles::wav(format, WaveTestFiles::ramp(2048));
+    setParam(*plug, 11, 65531);
+    ASSERT_TRUE(plug->loadWaveTable(0, good));
+    EXPECT_STREQ(plug->getUserWaveName(0), "good.wav");
+    EXPECT_TRUE(plug->getMipMap(0).isValid());
+
+    const std::string bad = home.file("bad.wav");
+    std::ofstream(bad, std::ios::binary) << "RIFF";
+    EXPECT_FALSE(plug->loadWaveTable(0, bad));
+    EXPECT_FALSE(plug->loadWaveTable(0, home.file("missing.syx")));
+    EXPECT_FALSE(plug->loadWaveTable(0, good + ".txt"));
+    EXPECT_FALSE(plug->loadWaveTable(3, good));
+    EXPECT_STREQ(plug->getUserWaveName(0), "good.wav");
+}

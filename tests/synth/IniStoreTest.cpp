@@ -1,0 +1,247 @@
+#include "IniStore.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct TempDir {
+    TempDir() {
+        char pattern[] = "/tmp/korvanta-ini-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string file(const char* name) const { return path + "/" + name; }
+    std::string path;
+};
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string get(const char* section, const char* key, const std::string& file, const char* fallback = "-") {
+    char value[256];
+    IniStore::instance().GetPrivateProfileString(section, key, fallback, value, sizeof value, file.c_str());
+    return value;
+}
+
+ino_t inodeOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info.st_ino;
+}
+
+IniStore& store() {
+    return IniStore::instance();
+}
+
+// Every line of a file the store wrote is a section head, a key line or the blank after a section.
+bool wellFormed(const std::string& text) {
+    if (text.empty()) return true;
+    if (text.size() < 2 || text.substr(text.size() - 2) != "\n\n") return false;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.empty()) continue;
+        if (line.front() == '[' && line.back() == ']') continue;
+        if (line.find('=') == std::string::npos) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(IniStore, ParsesSectionsKeysAndValuesByTheLineRules) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeText(file, "orphan=1\n"
+                    "  [Startup Bank]  \r\n"
+                    "\tFile =  \"/my banks/a b.fxb\"  \n"
+                    "File=  'quoted'  \n"
+                    "[Broken\n"
+                    "no equals sign\n"
+                    "=empty key\n"
+                    "[midi global]\n"
+                    "MIDI Thru=TRUE\n"
+                    "[MIDI Global]\n"
+                    "Ignore Program Change=true\n");
+    store().clearCache();
+    EXPECT_EQ(get("STARTUP BANK", "file", file), "quoted");
+    EXPECT_EQ(get("Startup Bank", "File ", file), "/my banks/a b.fxb");
+    // A section met again starts over.
+    EXPECT_EQ(get("MIDI Global", "MIDI Thru", file), "-");
+    EXPECT_EQ(get("MIDI Global", "Ignore Program Change", file), "true");
+    EXPECT_EQ(get("Broken", "no equals sign", file), "-");
+    EXPECT_EQ(get("", "orphan", file), "-");
+}
+
+TEST(IniStore, ValuesAndDefaultsAreCutToTheBufferAndTheLengthIsReturned) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeText(file, "[S]\nk= abcdef \n");
+    store().clearCache();
+    char value[4] = "xyz";
+    EXPECT_EQ(store().GetPrivateProfileString("S", "k", "", value, sizeof value, file.c_str()), 3);
+    EXPECT_STREQ(value, "abc");
+    EXPECT_EQ(store().GetPrivateProfileString("S", "missing", nullptr, value, sizeof value, file.c_str()), 0);
+    EXPECT_STREQ(value, "");
+    EXPECT_EQ(store().GetPrivateProfileString("S", "missing", " 'd' ", value, sizeof value, file.c_str()), 1);
+    EXPECT_STREQ(value, "d");
+}
+
+TEST(IniStore, RewritesSortedAsTextWithoutWhatItDidNotParse) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeText(file, "; comment\n[b]\nx=1\n\n[A]\ny=2\n");
+    store().clearCache();
+    for (const char* key : {"CC7", "CC20", "CC10", "cc2"})
+        EXPECT_TRUE(store().WritePrivateProfileString("MIDI Control", key, "5", file.c_str()));
+    EXPECT_EQ(readText(file), "[A]\ny=2\n\n[b]\nx=1\n\n[MIDI Control]\nCC10=5\ncc2=5\nCC20=5\nCC7=5\n\n");
+}
+
+TEST(IniStore, AnUnchangedValueDoesNotRewrite) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    store().clearCache();
+    ASSERT_TRUE(store().WritePrivateProfileString("MIDI Global", "MIDI Thru", "true", file.c_str()));
+    const ino_t written = inodeOf(file);
+    EXPECT_FALSE(store().WritePrivateProfileString("MIDI Global", "MIDI Thru", "true", file.c_str()));
+    EXPECT_EQ(inodeOf(file), written);
+    EXPECT_TRUE(store().WritePrivateProfileString("MIDI Global", "MIDI Thru", "TRUE", file.c_str()));
+    EXPECT_NE(inodeOf(file), written);
+}
+
+TEST(IniStore, DeletesKeysAndSectionsAndReplacesSections) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeText(file, "[A]\na=1\nb=2\n[B]\nc=3\n");
+    store().clearCache();
+    EXPECT_TRUE(store().WritePrivateProfileString("A", "a", nullptr, file.c_str()));
+    EXPECT_TRUE(store().WritePrivateProfileString("B", nullptr, nullptr, file.c_str()));
+    EXPECT_FALSE(store().WritePrivateProfileString(nullptr, "a", "1", file.c_str()));
+    EXPECT_FALSE(store().WritePrivateProfileString("A", "", "1", file.c_str()));
+    EXPECT_EQ(readText(file), "[A]\nb=2\n\n");
+    EXPECT_TRUE(store().WritePrivateProfileSection("A", "x=1\0y=2\0\0", file.c_str()));
+    EXPECT_EQ(readText(file), "[A]\nx=1\ny=2\n\n");
+    EXPECT_TRUE(store().WritePrivateProfileSection("A", "\0", file.c_str()));
+    EXPECT_EQ(readText(file), "[A]\n\n");
+    EXPECT_FALSE(store().WritePrivateProfileSection("C", "\0", file.c_str()));
+    EXPECT_EQ(readText(file), "[A]\n\n");
+}
+
+TEST(IniStore, AFileChangedOnDiskIsReadAgain) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeText(file, "[S]\nk=1\n");
+    store().clearCache();
+    EXPECT_EQ(get("S", "k", file), "1");
+    writeText(file, "[S]\nk=22\n");
+    EXPECT_EQ(get("S", "k", file), "22");
+    std::remove(file.c_str());
+    EXPECT_EQ(get("S", "k", file), "-");
+}
+
+TEST(IniStore, MoreFilesThanTheCacheHoldsAllStayCorrect) {
+    TempDir dir;
+    store().clearCache();
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < IniStore::kCacheSize + 8; ++i) {
+            const std::string file = dir.file(("f" + std::to_string(i) + ".ini").c_str());
+            if (round == 0)
+                store().WritePrivateProfileString("S", "k", std::to_string(i).c_str(), file.c_str());
+            else
+                EXPECT_EQ(get("S", "k", file), std::to_string(i));
+        }
+    }
+}
+
+TEST(IniStore, NoiseAndHugeFilesAreReadWithoutHarm) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    std::mt19937 random(3);
+    for (int round = 0; round < 50; ++round) {
+        std::string noise(random() % 5000, '\0');
+        for (char& c : noise) c = static_cast<char>(random() % 7 == 0 ? "[]=\n"[random() % 4] : random());
+        writeText(file, noise);
+        store().clearCache();
+        get("S", "k", file);
+        store().WritePrivateProfileString("S", "k", "v", file.c_str());
+        EXPECT_EQ(get("S", "k", file), "v");
+        EXPECT_TRUE(wellFormed(readText(file)));
+    }
+    // Text without any section stops being read early; a big file with sections is read whole.
+    writeText(file, std::string(8 << 20, 'x') + "\n[S]\nk=far\n");
+    store().clearCache();
+    EXPECT_EQ(get("S", "k", file), "-");
+    std::string big = "[S]\n";
+    for (int i = 0; i < 300000; ++i) big += "key" + std::to_string(i) + "=value\n";
+    writeText(file, big + "k=end\n");
+    EXPECT_EQ(get("S", "k", file), "end");
+}
+
+TEST(IniStore, AMissingFolderGivesDefaultsAndWritesNothing) {
+    store().clearCache();
+    const std::string file = "/tmp/korvanta-no-such-folder/deeper/a.ini";
+    EXPECT_FALSE(store().WritePrivateProfileString("S", "k", "v", file.c_str()));
+    // The change stays in the cache for the rest of the process.
+    EXPECT_EQ(get("S", "k", file), "v");
+    struct stat info {};
+    EXPECT_NE(stat("/tmp/korvanta-no-such-folder", &info), 0);
+}
+
+TEST(IniStore, ThreadsOfOneProcessNeverLoseEachOthersKeys) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    store().clearCache();
+    auto writer = [&file](const char* section) {
+        for (int i = 0; i < 100; ++i)
+            store().WritePrivateProfileString(section, ("CC" + std::to_string(i)).c_str(), "1", file.c_str());
+    };
+    std::thread a(writer, "A"), b(writer, "B");
+    a.join();
+    b.join();
+    store().clearCache();
+    EXPECT_EQ(get("A", "CC99", file), "1");
+    EXPECT_EQ(get("B", "CC99", file), "1");
+    EXPECT_TRUE(wellFormed(readText(file)));
+}
+
+TEST(IniStore, TwoProcessesWritingAtOnceLeaveAWholeFile) {
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    store().clearCache();
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        if (children[c] == 0) {
+            for (int i = 0; i < 200; ++i)
+                store().WritePrivateProfileString(c ? "B" : "A", ("k" + std::to_string(i)).c_str(),
+                                                  std::string(50 + i, 'v').c_str(), file.c_str());
+            _exit(0);
+        }
+    }
+    // A reader meanwhile never sees a partial file.
+    int status = 0;
+    for (int i = 0; i < 300; ++i) EXPECT_TRUE(wellFormed(readText(file)));
+    for (const pid_t child : children) waitpid(child, &status, 0);
+    const std::string text = readText(file);
+    EXPECT_TRUE(wellFormed(text));
+    EXPECT_NE(text.find("k199=" + std::string(249, 'v') + "\n"), std::string::npos);
+}

@@ -1,0 +1,182 @@
+#include "IniStore.h"
+#include "Synth.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// Each test gets a home of its own.
+class SynthConfig : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/korvanta-home-XXXXXX";
+        home = mkdtemp(pattern);
+        const char* old = std::getenv("HOME");
+        savedHome = old ? old : "";
+        hadHome = old != nullptr;
+        setenv("HOME", home.c_str(), 1);
+        IniStore::instance().clearCache();
+    }
+    void TearDown() override {
+        if (hadHome)
+            setenv("HOME", savedHome.c_str(), 1);
+        else
+            unsetenv("HOME");
+        std::system(("rm -rf '" + home + "'").c_str());
+    }
+
+    static std::unique_ptr<Synth> makeSynth() { return std::make_unique<Synth>(IPlugInstanceInfo{}); }
+    std::string iniPath() const { return home + "/Music/MarrowLaneAudio/korvanta.ini"; }
+    static void writeText(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string readText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    void makeFolder(const std::string& relative) const {
+        std::system(("mkdir -p '" + home + "/" + relative + "'").c_str());
+    }
+
+    std::string home;
+    std::string savedHome;
+    bool hadHome = false;
+};
+
+} // namespace
+
+TEST_F(SynthConfig, FirstRunCreatesTheFolderAndAnEmptyFileAndKeepsTheDefaults) {
+    auto synth = makeSynth();
+    struct stat info {};
+    ASSERT_EQ(stat((home + "/Music/MarrowLaneAudio").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0774u);
+    ASSERT_EQ(stat(iniPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 0);
+    EXPECT_EQ(synth->iniFile, iniPath());
+    EXPECT_EQ(synth->homePath, home);
+    EXPECT_EQ(synth->programPath, home);
+    EXPECT_EQ(synth->startupFxb, "");
+    EXPECT_FALSE(synth->midiThru);
+    EXPECT_FALSE(synth->ignoreProgramChange);
+    for (const int entry : synth->midiCC) EXPECT_EQ(entry, -1);
+}
+
+TEST_F(SynthConfig, AnOlderFileIsCopiedToTheNewPlaceAndRead) {
+    makeFolder("Library/Application Support/MarrowLaneAudio");
+    const std::string older = home + "/Library/Application Support/MarrowLaneAudio/korvanta.ini";
+    const std::string content = "[MIDI Global]\nMIDI Thru=TRUE\n[MIDI Control]\nCC20=12\n";
+    writeText(older, content);
+    auto synth = makeSynth();
+    EXPECT_EQ(readText(iniPath()), content);
+    EXPECT_TRUE(synth->midiThru);
+    EXPECT_EQ(synth->midiCC[20], 12);
+}
+
+TEST_F(SynthConfig, KeysAreReadByTheirRules) {
+    makeFolder("Music/MarrowLaneAudio");
+    const std::string longPath =
+        "/a/program/folder/whose/path/is/clearly/longer/than/sixty-three/characters/x";
+    writeText(iniPath(), "[startup bank]\nFile =x\nfile=  \" /banks/My Bank.fxb \"  \n"
+                         "[Global]\nPath to Program Files=" +
+                             longPath +
+                             "\n"
+                             "[MIDI Global]\nMIDI Thru=yes\nIgnore Program Change=True\n"
+                             "[MIDI Control]\nCC0=0\nCC1=007\nCC2=abc\nCC3=12x\nCC4=200\nCC5=-4\nCC6=\n");
+    auto synth = makeSynth();
+    EXPECT_EQ(synth->startupFxb, " /banks/My Bank.fxb ");
+    EXPECT_EQ(synth->programPath, longPath);
+    EXPECT_FALSE(synth->midiThru);
+    EXPECT_TRUE(synth->ignoreProgramChange);
+    const int expected[] = {0, 7, -1, 12, 200, -4, -1, -1};
+    for (int n = 0; n < 8; ++n) EXPECT_EQ(synth->midiCC[n], expected[n]) << n;
+}
+
+TEST_F(SynthConfig, AMissingFileClearsTheMapAndTheStartupBankButNotTheSwitches) {
+    auto synth = makeSynth();
+    synth->midiCC[5] = 3;
+    synth->startupFxb = "/x.fxb";
+    synth->midiThru = true;
+    std::remove(iniPath().c_str());
+    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
+    EXPECT_EQ(synth->midiCC[5], -1);
+    EXPECT_EQ(synth->startupFxb, "");
+    EXPECT_TRUE(synth->midiThru);
+}
+
+TEST_F(SynthConfig, SavingEverythingWritesTheMapSortedAsText) {
+    auto synth = makeSynth();
+    synth->midiCC[7] = 3;
+    synth->midiCC[20] = 12;
+    synth->midiThru = true;
+    synth->saveConfig(Synth::kSaveAll);
+    EXPECT_EQ(readText(iniPath()), "[MIDI Control]\nCC20=12\nCC7=3\n\n"
+                                   "[MIDI Global]\nIgnore Program Change=false\nMIDI Thru=true\n\n"
+                                   "[Startup Bank]\nFile=\n\n");
+    auto second = makeSynth();
+    EXPECT_EQ(second->midiCC[20], 12);
+    EXPECT_EQ(second->midiCC[7], 3);
+    EXPECT_TRUE(second->midiThru);
+}
+
+TEST_F(SynthConfig, SavingOneSwitchWritesOnlyItAndTheStartupBank) {
+    auto synth = makeSynth();
+    synth->midiCC[7] = 3;
+    synth->ignoreProgramChange = true;
+    synth->saveConfig(Synth::kSaveIgnoreProgramChange);
+    EXPECT_EQ(readText(iniPath()), "[MIDI Global]\nIgnore Program Change=true\n\n[Startup Bank]\nFile=\n\n");
+}
+
+TEST_F(SynthConfig, StartupBankAndProgramPathAreStoredAndUnset) {
+    auto synth = makeSynth();
+    EXPECT_EQ(synth->setStartupFxb("/banks/a.fxb"), 0);
+    const std::string folder = "/music/programs";
+    synth->storeProgramPath(&folder);
+    EXPECT_EQ(makeSynth()->startupFxb, "/banks/a.fxb");
+    EXPECT_EQ(makeSynth()->programPath, folder);
+    synth->unsetStartupFxb();
+    EXPECT_EQ(synth->startupFxb, "");
+    EXPECT_EQ(readText(iniPath()), "[Global]\nPath to Program Files=/music/programs\n\n[Startup Bank]\n\n");
+}
+
+TEST_F(SynthConfig, WithoutHomeNothingIsCreatedAnywhere) {
+    unsetenv("HOME");
+    auto synth = makeSynth();
+    EXPECT_EQ(synth->homePath, "");
+    EXPECT_EQ(synth->iniFile, "");
+    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
+    synth->midiCC[3] = 4;
+    synth->saveConfig(Synth::kSaveAll);
+    synth->unsetStartupFxb();
+    struct stat info {};
+    EXPECT_NE(stat("/Music/MarrowLaneAudio", &info), 0);
+}
+
+TEST_F(SynthConfig, AHomeThatDoesNotExistLeavesTheInitialSettings) {
+    setenv("HOME", (home + "/gone").c_str(), 1);
+    auto synth = makeSynth();
+    EXPECT_FALSE(Synth::fileExists(synth->iniFile));
+    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
+    synth->saveConfig(Synth::kSaveAll);
+    EXPECT_FALSE(Synth::fileExists(home + "/gone"));
+}
+
+TEST_F(SynthConfig, ConfigurationFileOfNoiseGivesDefaults) {
+    makeFolder("Music/MarrowLaneAudio");
+    std::string noise;
+    for (int i = 0; i < 100000; ++i) noise.push_back(static_cast<char>((i * 7919) % 251));
+    writeText(iniPath(), noise);
+    auto synth = makeSynth();
+    EXPECT_EQ(synth->startupFxb, "");
+    for (const int entry : synth->midiCC) EXPECT_EQ(entry, -1);
+}
