@@ -180,9 +180,3 @@ TEST(IParam, DisplayTextListKeepsInsertionOrderAndExactMatches) {
     longText.SetDisplayText(0, "a display text far longer than thirty-one characters");
     EXPECT_EQ(std::strlen(longText.GetDisplayText(0)), 31u);
 }
-
-TEST(IParam, DecibelsToAmplitude) {
-    IParam p;
-    p.InitDouble("Gain", -6.0, -60.0, 6.0, 0.1);
-    EXPECT_NEAR(p.DBToAmp(), std::pow(10.0, -6.0 / 20.0), 1e-9);
-}

@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 TEST(IPlugHosts, ProductStringsFindTheirHost) {
-    struct Case {
-        const char* product;
-        EHost host;
-    };
-    for (const Case& c :
+    using Case = std::tuple<const char*, EHost>;
+    for (const auto& [product, host] :
          {Case{"REAPER", kHostReaper}, Case{"Ableton Live", kHostAbletonLive},
           Case{"Logic Pro X", kHostLogic}, Case{"Cubase and Nuendo", kHostCubase},
           Case{"Nuendo", kHostNuendo}, Case{"Cakewalk", kHostSonar}, Case{"Samplitude", kHostSamplitude},
@@ -22,15 +19,12 @@ TEST(IPlugHosts, ProductStringsFindTheirHost) {
           Case{"Bitwig Studio", kHostUnknown}, Case{"", kHostUnknown}, Case{nullptr, kHostUnknown},
           // "live" hides in more names than Ableton's, and it comes early in the order.
           Case{"Deliverance Logic", kHostAbletonLive}})
-        EXPECT_EQ(LookUpHost(c.product), c.host) << (c.product ? c.product : "(null)");
+        EXPECT_EQ(LookUpHost(product), host) << (product ? product : "(null)");
 }
 
 TEST(IPlugHosts, DisplayNames) {
-    struct Case {
-        EHost host;
-        const char* name;
-    };
-    for (const Case& c :
+    using Case = std::tuple<EHost, const char*>;
+    for (const auto& [host, name] :
          {Case{kHostReaper, "Reaper"}, Case{kHostVegas, "Vegas"}, Case{kHostFL, "FLStudio"},
           Case{kHostTracktion, "Unknown"}, Case{kHostNTracks, "Unknown"},
           Case{kHostMelodyneStudio, "Unknown"}, Case{kHostBias, "Unknown"},
@@ -38,8 +32,8 @@ TEST(IPlugHosts, DisplayNames) {
           Case{kHostOpenMPT, "OpenMPT"}, Case{kHostUnknown, "Unknown"}, Case{kHostUninit, "Unknown"},
           Case{static_cast<EHost>(31), "Unknown"}}) {
         char text[kHostNameSize];
-        GetHostNameStr(c.host, text);
-        EXPECT_STREQ(text, c.name) << c.host;
+        GetHostNameStr(host, text);
+        EXPECT_STREQ(text, name) << host;
     }
     char small[4];
     GetHostNameStr(kHostReaper, small, sizeof small);

@@ -191,29 +191,23 @@ TEST_F(IPlugVSTTest, FlagsFollowChunksMonoAndInstrument) {
 
 TEST_F(IPlugVSTTest, ConstantQueriesAndUnknownOpcodes) {
     TestVST plug;
-    struct Case {
-        VstInt32 opcode;
-        VstIntPtr answer;
-    };
-    for (const Case& c :
+    using Case = std::tuple<VstInt32, VstIntPtr>;
+    for (const auto& [opcode, answer] :
          {Case{effIdentify, 0x4E764566}, Case{effGetVstVersion, 2400}, Case{effGetVendorVersion, 10105},
           Case{effGetTailSize, 0}, Case{effCanBeAutomated, 1}, Case{9, 0}, Case{effSetBypass, 0},
           Case{effGetParameterProperties, 0}, Case{effShellGetNextPlugin, 0}, Case{79, 0}, Case{100, 0},
           Case{-5, 0}})
-        EXPECT_EQ(plug.Dispatch(c.opcode), c.answer) << c.opcode;
+        EXPECT_EQ(plug.Dispatch(opcode), answer) << opcode;
 }
 
 TEST_F(IPlugVSTTest, CanDoAnswersOnlyItsOwnTexts) {
     TestVST plug;
-    struct Case {
-        const char* text;
-        VstIntPtr answer;
-    };
-    for (const Case& c :
+    using Case = std::tuple<const char*, VstIntPtr>;
+    for (const auto& [text, answer] :
          {Case{"receiveVstTimeInfo", 1}, Case{"sendVstEvents", 1}, Case{"sendVstMidiEvent", 1},
           Case{"receiveVstEvents", 1}, Case{"receiveVstMidiEvent", 1}, Case{"offline", 0}, Case{"", 0},
           Case{"ReceiveVstTimeInfo", 0}, Case{"receiveVstTimeInfo ", 0}})
-        EXPECT_EQ(plug.Dispatch(effCanDo, 0, 0, const_cast<char*>(c.text)), c.answer) << c.text;
+        EXPECT_EQ(plug.Dispatch(effCanDo, 0, 0, const_cast<char*>(text)), answer) << text;
     EXPECT_EQ(plug.Dispatch(effCanDo), 0);
     EXPECT_EQ(plug.GetCockosExtensions(), 0);
     EXPECT_EQ(plug.Dispatch(effCanDo, 0, 0, const_cast<char*>("hasCockosExtensions")), VstIntPtr{0xBEEF0000});
@@ -312,16 +306,13 @@ TEST_F(IPlugVSTTest, HostParameterValuesAreNormalisedAndGuarded) {
     EXPECT_EQ(plug.log, (std::vector<std::string>{"change 0"}));
     EXPECT_EQ(fakeHost.Count(audioMasterAutomate), 0); // the host's own change is not echoed
 
-    struct Case {
-        float sent;
-        double plain;
-    };
-    for (const Case& c :
+    using Case = std::tuple<float, double>;
+    for (const auto& [sent, plain] :
          {Case{std::numeric_limits<float>::quiet_NaN(), 0.0},
           Case{std::numeric_limits<float>::infinity(), 100.0},
           Case{-std::numeric_limits<float>::infinity(), 0.0}, Case{1.5f, 100.0}, Case{-0.5f, 0.0}}) {
-        effect->setParameter(effect, 0, c.sent);
-        EXPECT_DOUBLE_EQ(plug.GetParam(0)->Value(), c.plain) << c.sent;
+        effect->setParameter(effect, 0, sent);
+        EXPECT_DOUBLE_EQ(plug.GetParam(0)->Value(), plain) << sent;
     }
 
     plug.log.clear();
