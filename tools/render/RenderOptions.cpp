@@ -10,7 +10,7 @@ namespace {
 
 using Apply = bool (*)(RenderOptions&, const char* value, std::string* error);
 
-struct OptionSpec {
+struct OptionRow {
     const char* longName;
     const char* shortName; // "" when there is none
     const char* argument;  // nullptr for a switch
@@ -76,7 +76,7 @@ bool readFormat(RenderOptions& o, const char* text, std::string* error) {
 }
 
 // clang-format off
-constexpr std::array<OptionSpec, 14> kOptions{{
+constexpr std::array<OptionRow, 14> kOptions{{
     {"--output", "-o", "FILE", "the WAV file to write (default: the song's name with .wav)",
      [](RenderOptions& o, const char* v, std::string*) { o.outputPath = v; return true; }},
     {"--sample-rate", "-r", "HZ", "sample rate in whole hertz, 8000..384000 (default 48000)",
@@ -121,9 +121,9 @@ constexpr std::array<OptionSpec, 14> kOptions{{
 // Where the option texts start in --help; continuation lines in the table are indented to it.
 constexpr size_t kHelpColumn = 21;
 
-const OptionSpec* findOption(const std::string& name) {
-    for (const OptionSpec& spec : kOptions)
-        if (name == spec.longName || (spec.shortName[0] && name == spec.shortName)) return &spec;
+const OptionRow* findOption(const std::string& name) {
+    for (const OptionRow& option : kOptions)
+        if (name == option.longName || (option.shortName[0] && name == option.shortName)) return &option;
     return nullptr;
 }
 
@@ -140,14 +140,15 @@ std::string RenderOptions::usage() {
                        "Program changes in the song switch programs when they come, replacing what\n"
                        "--program and --param set.\n"
                        "\nOptions:\n";
-    for (const OptionSpec& spec : kOptions) {
-        std::string left = std::string("  ") + (spec.shortName[0] ? std::string(spec.shortName) + ", " : "") +
-                           spec.longName + (spec.argument ? std::string(" ") + spec.argument : "");
+    for (const OptionRow& option : kOptions) {
+        std::string left = std::string("  ") +
+                           (option.shortName[0] ? std::string(option.shortName) + ", " : "") +
+                           option.longName + (option.argument ? std::string(" ") + option.argument : "");
         if (left.size() < kHelpColumn - 1)
             left.resize(kHelpColumn, ' ');
         else
             left += "\n" + std::string(kHelpColumn, ' ');
-        text += left + spec.help + "\n";
+        text += left + option.help + "\n";
     }
     text += "\nExit status: 0 done, 2 bad options, 3 plug-in cannot be loaded or refuses a request,\n"
             "4 missing or malformed MIDI file (or a song longer than --max-length), 5 output cannot be\n"
@@ -171,8 +172,8 @@ RenderOptions::Outcome RenderOptions::parse(int argc, const char* const* argv, s
         // --name=value is read like --name value.
         const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = findOption(name);
-        if (!spec) {
+        const OptionRow* option = findOption(name);
+        if (!option) {
             *error = "unknown option '" + arg + "'";
             return Outcome::error;
         }
@@ -186,13 +187,13 @@ RenderOptions::Outcome RenderOptions::parse(int argc, const char* const* argv, s
             continue;
         }
         const char* value = nullptr;
-        if (spec->argument) {
+        if (option->argument) {
             if (equals != std::string::npos) {
                 value = argv[i] + equals + 1;
             } else if (i + 1 < argc) {
                 value = argv[++i];
             } else {
-                *error = name + " needs " + spec->argument;
+                *error = name + " needs " + option->argument;
                 return Outcome::error;
             }
         } else if (equals != std::string::npos) {
@@ -200,7 +201,7 @@ RenderOptions::Outcome RenderOptions::parse(int argc, const char* const* argv, s
             return Outcome::error;
         }
         std::string why;
-        if (!spec->apply(*this, value, &why)) {
+        if (!option->apply(*this, value, &why)) {
             *error = name + ": " + why;
             return Outcome::error;
         }
