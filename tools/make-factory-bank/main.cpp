@@ -2,6 +2,7 @@
 #include "Korvanta.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 // make-factory-bank <definition folder> <bank file>: writes the factory bank, or explains on stderr
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    // The bank must not depend on whoever builds it: without a home the instrument neither reads a
+    // configuration (a startup bank, learned controllers) nor creates one.
+    unsetenv("HOME");
     IPlugInstanceInfo info;
     auto plug = std::make_unique<Korvanta>(info);
     FactoryBank::fill(*plug, programs);
