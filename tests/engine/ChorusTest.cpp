@@ -43,21 +43,18 @@ TEST(Chorus, StepSweepsBetweenDelayAndDepthBounds) {
 }
 
 TEST(Chorus, DelayTimeIsStagesTimesStep) {
-    struct Case {
-        double delay;
-        double step;
-    };
-    for (const Case c : {Case{0.0, 0.125}, Case{1.0, 1.0}}) {
+    using Case = std::tuple<double, double>;
+    for (const auto& [delay, step] : {Case{0.0, 0.125}, Case{1.0, 1.0}}) {
         Chorus chorus;
-        chorus.delay = c.delay;
+        chorus.delay = delay;
         chorus.depth = 0.0;
         chorus.update();
-        ASSERT_EQ(chorus.getStep(), c.step);
-        const int expected = static_cast<int>(882 * c.step);
+        ASSERT_EQ(chorus.getStep(), step);
+        const int expected = static_cast<int>(882 * step);
         const int measured = impulseDelay(chorus, 2000);
         // The band-limiting filters add a few samples of group delay.
-        EXPECT_GE(measured, expected) << c.delay;
-        EXPECT_LE(measured, expected + 12) << c.delay;
+        EXPECT_GE(measured, expected) << delay;
+        EXPECT_LE(measured, expected + 12) << delay;
     }
     // The line holds 20 ms.
     Chorus chorus;

@@ -23,15 +23,12 @@ TEST(Clock, PeriodsAt120BpmAnd44100) {
     const ClockTime time = timeAt(120.0, 0.0);
     clock.synchronize(&time);
     EXPECT_EQ(clock.getSamplesPerBeat(), 22050.0);
-    struct Case {
-        int index;
-        double exact;
-        int rounded;
-    };
-    for (const Case c : {Case{9, 22050.0, 22050}, Case{14, 7350.0, 7350}, Case{0, 352800.0, 352800},
-                         Case{11, 14700.0, 14700}, Case{19, 1378.125, 1378}, Case{16, 4134.375, 4134}}) {
-        EXPECT_DOUBLE_EQ(clock.getExactPeriod(c.index), c.exact) << c.index;
-        EXPECT_EQ(clock.getRoundedPeriod(c.index), c.rounded) << c.index;
+    using Case = std::tuple<int, double, int>;
+    for (const auto& [index, exact, rounded] :
+         {Case{9, 22050.0, 22050}, Case{14, 7350.0, 7350}, Case{0, 352800.0, 352800},
+          Case{11, 14700.0, 14700}, Case{19, 1378.125, 1378}, Case{16, 4134.375, 4134}}) {
+        EXPECT_DOUBLE_EQ(clock.getExactPeriod(index), exact) << index;
+        EXPECT_EQ(clock.getRoundedPeriod(index), rounded) << index;
     }
 }
 

@@ -55,15 +55,13 @@ TEST(DCF, WithoutResonanceLowpass24IsFourBilinearPoles) {
 }
 
 TEST(DCF, OutputGainAndFeedbackFollowTheResonance) {
-    struct Case {
-        double resonance, gain;
-    };
-    for (const Case c : {Case{0.0, 1.0}, Case{0.25, 1.75}, Case{0.5, 2.0}, Case{1.0, 1.0}}) {
-        DCF filter = makeFilter(44100.0, Properties::eLowpass24, 0, c.resonance);
+    using Case = std::tuple<double, double>;
+    for (const auto& [resonance, gain] : {Case{0.0, 1.0}, Case{0.25, 1.75}, Case{0.5, 2.0}, Case{1.0, 1.0}}) {
+        DCF filter = makeFilter(44100.0, Properties::eLowpass24, 0, resonance);
         double l = 0.0, r = 0.0;
         filter.process(&l, &r, 0);
-        EXPECT_DOUBLE_EQ(filter.getOutputGain(), c.gain) << c.resonance;
-        EXPECT_DOUBLE_EQ(filter.getFeedback(), c.resonance * 4.1) << c.resonance;
+        EXPECT_DOUBLE_EQ(filter.getOutputGain(), gain) << resonance;
+        EXPECT_DOUBLE_EQ(filter.getFeedback(), resonance * 4.1) << resonance;
     }
 }
 
@@ -131,18 +129,17 @@ TEST(DCF, TypesShapeTheResponse) {
 }
 
 TEST(DCF, CutoffModulationIsClampedToTheTableEnds) {
-    struct Case {
-        int cutoff, mod, equivalent;
-    };
-    for (const Case c : {Case{0, -500, 0}, Case{100, std::numeric_limits<int>::min(), 0},
-                         Case{17000, 1000, 17280}, Case{17280, std::numeric_limits<int>::max(), 17280}}) {
-        DCF modulated = makeFilter(44100.0, Properties::eLowpass24, c.cutoff, 0.7);
-        DCF plain = makeFilter(44100.0, Properties::eLowpass24, c.equivalent, 0.7);
+    using Case = std::tuple<int, int, int>;
+    for (const auto& [cutoff, mod, equivalent] :
+         {Case{0, -500, 0}, Case{100, std::numeric_limits<int>::min(), 0}, Case{17000, 1000, 17280},
+          Case{17280, std::numeric_limits<int>::max(), 17280}}) {
+        DCF modulated = makeFilter(44100.0, Properties::eLowpass24, cutoff, 0.7);
+        DCF plain = makeFilter(44100.0, Properties::eLowpass24, equivalent, 0.7);
         for (int n = 0; n < 200; ++n) {
             double l1 = std::sin(n * 0.3), r1 = l1, l2 = l1, r2 = l1;
-            modulated.process(&l1, &r1, c.mod);
+            modulated.process(&l1, &r1, mod);
             plain.process(&l2, &r2, 0);
-            ASSERT_EQ(l1, l2) << c.cutoff << " " << c.mod;
+            ASSERT_EQ(l1, l2) << cutoff << " " << mod;
         }
     }
 }

@@ -39,17 +39,16 @@ TEST(ExpEG, FastestAttackTakesAbout217SamplesAt44100) {
 
 TEST(ExpEG, StageTimesFollowTheTimeParameter) {
     // 1/k seconds with k = 5^(3.3 - 7.5x) + 0.05 decades per second.
-    struct Case {
-        double x, seconds;
-    };
-    for (const Case c : {Case{0.0, 1.0 / 202.63}, Case{0.5, 1.0 / 0.5347}, Case{1.0, 1.0 / 0.05116}}) {
-        ExpEG eg = makeEG(44100.0, c.x, 0.0, 1.0, c.x);
+    using Case = std::tuple<double, double>;
+    for (const auto& [x, seconds] :
+         {Case{0.0, 1.0 / 202.63}, Case{0.5, 1.0 / 0.5347}, Case{1.0, 1.0 / 0.05116}}) {
+        ExpEG eg = makeEG(44100.0, x, 0.0, 1.0, x);
         eg.start();
         const int attack = samplesUntil(eg, ExpEG::kDecay);
-        EXPECT_NEAR(attack / 44100.0, c.seconds, c.seconds * 0.005) << c.x;
+        EXPECT_NEAR(attack / 44100.0, seconds, seconds * 0.005) << x;
         eg.stop();
         const int release = samplesUntil(eg, ExpEG::kOff);
-        EXPECT_NEAR(release / 44100.0, c.seconds, c.seconds * 0.005) << c.x;
+        EXPECT_NEAR(release / 44100.0, seconds, seconds * 0.005) << x;
         EXPECT_EQ(eg.getLevel(), 0.0);
     }
 }

@@ -29,17 +29,13 @@ LowPass makeLowPass(double fs, double fc) {
 } // namespace
 
 TEST(LowPass, GainAtCutoffEqualsQ) {
-    struct Case {
-        double fs, fc;
-        bool setQ;
-        double expected;
-    };
-    for (const Case c :
+    using Case = std::tuple<double, double, bool, double>;
+    for (const auto& [fs, fc, setQ, expected] :
          {Case{44100.0, 2000.0, false, 0.7071067811865476}, Case{48000.0, 7000.0, false, 0.7071067811865476},
           Case{44100.0, 2000.0, true, 0.7363961030678928}}) {
-        LowPass filter = makeLowPass(c.fs, c.fc);
-        if (c.setQ) filter.setQ(0.7071067811865476);
-        EXPECT_NEAR(sineGain(filter, c.fc, c.fs), c.expected, 2e-3) << c.fc << " Hz at " << c.fs;
+        LowPass filter = makeLowPass(fs, fc);
+        if (setQ) filter.setQ(0.7071067811865476);
+        EXPECT_NEAR(sineGain(filter, fc, fs), expected, 2e-3) << fc << " Hz at " << fs;
     }
     LowPass mapped;
     mapped.setSampleRate(44100.0);

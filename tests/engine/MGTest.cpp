@@ -37,21 +37,17 @@ TEST(MG, RampRisesOverOnePeriod) {
 
 TEST(MG, WaveformsFollowTheRamp) {
     // Ramp over a period of 5 ticks after the first tick: -1, -0.5, 0, 0.5, 1.
-    struct Case {
-        int waveform;
-        std::vector<double> values;
-    };
+    using Case = std::tuple<int, std::vector<double>>;
     const Case cases[] = {
         {MG::eSine, {0.0, 1.0, 0.0, -1.0, 0.0}},        {MG::eTriangle, {-1.0, 0.0, 1.0, 0.0, -1.0}},
         {MG::eSawDown, {1.0, 0.5, 0.0, -0.5, -1.0}},    {MG::eSawUp, {-1.0, -0.5, 0.0, 0.5, 1.0}},
         {MG::eRectangle, {1.0, 1.0, -1.0, -1.0, -1.0}},
     };
-    for (const Case& c : cases) {
-        MG mg = makeMG(c.waveform, 5);
+    for (const auto& [waveform, values] : cases) {
+        MG mg = makeMG(waveform, 5);
         mg.update();
         const std::vector<double> out = run(mg, 5);
-        for (size_t i = 0; i < out.size(); ++i)
-            EXPECT_NEAR(out[i], c.values[i], 1e-12) << c.waveform << " " << i;
+        for (size_t i = 0; i < out.size(); ++i) EXPECT_NEAR(out[i], values[i], 1e-12) << waveform << " " << i;
     }
 }
 

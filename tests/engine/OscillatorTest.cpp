@@ -79,62 +79,49 @@ TEST(Oscillator, AbsurdlyLowRatesCannotOverflowThePhase) {
 }
 
 TEST(Oscillator, WaveSelectionAcrossATable) {
-    struct Case {
-        eROMTable id;
-        double shape;
-        bool interpolate;
-        uint32_t a, b;
-        double weightA, fraction;
-    };
+    using Case = std::tuple<eROMTable, double, bool, uint32_t, uint32_t, double, double>;
     const Case cases[] = {
         {eSineTriSquareSaw, 0.5, true, 1, 2, 0.5, 0.5}, {eSineTriSquareSaw, 0.5, false, 2, 3, 0.5, 0.5},
         {eSineTriSquareSaw, 0.0, true, 0, 1, 1.0, 0.0}, {eSawTri, 1.0, true, 63, 63, 1.0, 0.0},
         {eSawTri, 1.0, false, 63, 63, 1.0, 0.0},        {eSawTri, 0.25, true, 15, 16, 0.25, 0.75},
         {eSawTri, 2.0, true, 63, 63, 1.0, 0.0},         {eSawTri, -1.0, true, 0, 1, 1.0, 0.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [id, shape, interpolate, a, b, weightA, fraction] : cases) {
         Oscillator osc;
-        osc.interpolate = c.interpolate;
-        play(osc, c.id, kPitchC4, c.shape);
-        EXPECT_EQ(osc.getWaveA(), c.a) << c.id << " shape " << c.shape;
-        EXPECT_EQ(osc.getWaveB(), c.b) << c.id << " shape " << c.shape;
-        EXPECT_DOUBLE_EQ(osc.getWeightA(), c.weightA) << c.id << " shape " << c.shape;
-        EXPECT_DOUBLE_EQ(osc.getFraction(), c.fraction) << c.id << " shape " << c.shape;
+        osc.interpolate = interpolate;
+        play(osc, id, kPitchC4, shape);
+        EXPECT_EQ(osc.getWaveA(), a) << id << " shape " << shape;
+        EXPECT_EQ(osc.getWaveB(), b) << id << " shape " << shape;
+        EXPECT_DOUBLE_EQ(osc.getWeightA(), weightA) << id << " shape " << shape;
+        EXPECT_DOUBLE_EQ(osc.getFraction(), fraction) << id << " shape " << shape;
     }
 }
 
 TEST(Oscillator, PitchOffsetFromOctavePitchAndTune) {
-    struct Case {
-        int octave, pitch;
-        double tune;
-        int offset;
-    };
-    for (const Case c :
+    using Case = std::tuple<int, int, double, int>;
+    for (const auto& [octave, pitch, tune, offset] :
          {Case{1, 0, 0.0, 0}, Case{0, 0, 0.0, -1536}, Case{3, 0, 0.0, 3072}, Case{1, 1, 0.0, 128},
           Case{1, 0, 1.0, 64}, Case{1, 0, -1.0, -64}, Case{1, 0, 0.5078125, 33}, Case{1, 0, -0.5078125, -33},
           Case{2, -7, 0.25, 1536 - 896 + 16}}) {
         Oscillator osc;
-        osc.setOctave(c.octave);
-        osc.setPitch(c.pitch);
-        osc.setTune(c.tune);
-        EXPECT_EQ(osc.getPitchOffset(), c.offset) << c.octave << " " << c.pitch << " " << c.tune;
+        osc.setOctave(octave);
+        osc.setPitch(pitch);
+        osc.setTune(tune);
+        EXPECT_EQ(osc.getPitchOffset(), offset) << octave << " " << pitch << " " << tune;
     }
 }
 
 TEST(Oscillator, PitchesOutsideTheRangeMuteForThatTick) {
-    struct Case {
-        double pitch;
-        int index;
-        bool muted;
-    };
-    for (const Case c : {Case{-0.5, 0, false}, Case{-1.0, 0, true}, Case{-500.0, 0, true},
-                         Case{17280.9, 17280, false}, Case{17281.0, 17280, true}, Case{1e12, 17280, true},
-                         Case{std::numeric_limits<double>::quiet_NaN(), 0, true}}) {
+    using Case = std::tuple<double, int, bool>;
+    for (const auto& [pitch, index, muted] :
+         {Case{-0.5, 0, false}, Case{-1.0, 0, true}, Case{-500.0, 0, true}, Case{17280.9, 17280, false},
+          Case{17281.0, 17280, true}, Case{1e12, 17280, true},
+          Case{std::numeric_limits<double>::quiet_NaN(), 0, true}}) {
         Oscillator osc;
         play(osc, eSaw);
-        osc.update(c.pitch, 0.0);
-        EXPECT_EQ(osc.getPitchIndex(), c.index) << c.pitch;
-        EXPECT_EQ(osc.isMuted(), c.muted) << c.pitch;
+        osc.update(pitch, 0.0);
+        EXPECT_EQ(osc.getPitchIndex(), index) << pitch;
+        EXPECT_EQ(osc.isMuted(), muted) << pitch;
     }
 }
 
@@ -228,17 +215,14 @@ TEST(Oscillator, PhaseModulationShiftsTheReadPosition) {
 }
 
 TEST(Oscillator, SawReadingsMakeADoubleSawAndPulses) {
-    struct Case {
-        eROMTable id;
-        double shape;
-        int32_t offset;
-    };
-    for (const Case c : {Case{eSaw, 0.0, 0}, Case{eSaw, 0.5, 512}, Case{eSaw, 1.0, 1024},
-                         Case{ePulse, 0.0, 1024}, Case{ePulse, 1.0, 0}, Case{ePulse, 0.3, 716},
-                         Case{eFullPWM, 0.0, 1024}, Case{eFullPWM, 0.5, 2048}, Case{eFullPWM, 0.75, 2560}}) {
+    using Case = std::tuple<eROMTable, double, int32_t>;
+    for (const auto& [id, shape, offset] :
+         {Case{eSaw, 0.0, 0}, Case{eSaw, 0.5, 512}, Case{eSaw, 1.0, 1024}, Case{ePulse, 0.0, 1024},
+          Case{ePulse, 1.0, 0}, Case{ePulse, 0.3, 716}, Case{eFullPWM, 0.0, 1024}, Case{eFullPWM, 0.5, 2048},
+          Case{eFullPWM, 0.75, 2560}}) {
         Oscillator osc;
-        play(osc, c.id, kPitchC4, c.shape);
-        EXPECT_EQ(osc.getReadOffset(), c.offset) << c.id << " shape " << c.shape;
+        play(osc, id, kPitchC4, shape);
+        EXPECT_EQ(osc.getReadOffset(), offset) << id << " shape " << shape;
     }
 }
 

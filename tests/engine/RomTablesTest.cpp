@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -77,11 +78,7 @@ TEST(RomTables, WaveCountsOfTheComputedTables) {
 }
 
 TEST(RomTables, AdditiveTablesHoldTheirListedPartials) {
-    struct Case {
-        eROMTable id;
-        uint32_t wave;
-        std::vector<int> harmonics;
-    };
+    using Case = std::tuple<eROMTable, uint32_t, std::vector<int>>;
     std::vector<Case> cases{Case{eSine, 0, {1}},
                             Case{eSine, 1, {2}},
                             Case{eOdd, 0, {1}},
@@ -109,23 +106,20 @@ TEST(RomTables, AdditiveTablesHoldTheirListedPartials) {
     for (uint32_t w = 0; w < evenToOdd.size(); ++w) cases.push_back(Case{eEvenToOdd, w, evenToOdd[w]});
     // Dirac meltdown loses one harmonic per wave.
     for (uint32_t w : {0u, 1u, 31u, 62u, 63u}) {
-        cases.push_back(Case{eDiracMeltdown, w, {}});
-        for (int h = 1; h <= static_cast<int>(64 - w); ++h) cases.back().harmonics.push_back(h);
+        std::vector<int> harmonics(64 - w);
+        std::iota(harmonics.begin(), harmonics.end(), 1);
+        cases.push_back(Case{eDiracMeltdown, w, harmonics});
     }
-    for (const Case& c : cases) {
+    for (const auto& [id, wave, harmonics] : cases) {
         MipMap table;
-        table.createMipMap(c.id);
-        expectPartials(levelZero(table, c.wave), equalPartials(c.harmonics),
-                       "table " + std::to_string(c.id) + " wave " + std::to_string(c.wave));
+        table.createMipMap(id);
+        expectPartials(levelZero(table, wave), equalPartials(harmonics),
+                       "table " + std::to_string(id) + " wave " + std::to_string(wave));
     }
 }
 
 TEST(RomTables, DrawbarsSetTheirHarmonicsAtFullOrSecondLevel) {
-    struct Case {
-        eROMTable id;
-        uint32_t wave;
-        std::map<int, double> partials;
-    };
+    using Case = std::tuple<eROMTable, uint32_t, std::map<int, double>>;
     const std::vector<Case> cases{
         {eDrawbarFull, 0, {{1, 1.0}}},
         {eDrawbarFull, 2, {{1, 1.0}, {2, 1.0}, {4, 1.0}}},
@@ -134,11 +128,11 @@ TEST(RomTables, DrawbarsSetTheirHarmonicsAtFullOrSecondLevel) {
         {eDrawbarMixed, 15, {{1, 1.0}, {16, 0.5}}},
         {eDrawbarFull, 13, {{1, 1.0}, {10, 1.0}, {12, 1.0}, {16, 1.0}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [id, wave, partials] : cases) {
         MipMap table;
-        table.createMipMap(c.id);
-        expectPartials(levelZero(table, c.wave), c.partials,
-                       "table " + std::to_string(c.id) + " wave " + std::to_string(c.wave));
+        table.createMipMap(id);
+        expectPartials(levelZero(table, wave), partials,
+                       "table " + std::to_string(id) + " wave " + std::to_string(wave));
     }
 }
 

@@ -165,14 +165,12 @@ TEST(Voice, SourceTableBindsEachSource) {
     EXPECT_EQ(v.getModSource(Properties::eModOff), nullptr);
     EXPECT_EQ(v.getModSource(21), nullptr);
     EXPECT_EQ(v.getModSource(-1), nullptr);
-    struct Case {
-        int source;
-        double value;
-    };
-    for (const Case c : {Case{1, 1.0}, Case{2, 0.5}, Case{3, -0.5}, Case{4, 1.0}, Case{8, 0.75},
-                         Case{9, 0.25}, Case{10, 1.0}, Case{11, 1.0}, Case{12, 0.9}, Case{13, 0.3}}) {
-        ASSERT_NE(v.getModSource(c.source), nullptr) << c.source;
-        EXPECT_NEAR(*v.getModSource(c.source), c.value, 1e-12) << c.source;
+    using Case = std::tuple<int, double>;
+    for (const auto& [source, value] :
+         {Case{1, 1.0}, Case{2, 0.5}, Case{3, -0.5}, Case{4, 1.0}, Case{8, 0.75}, Case{9, 0.25},
+          Case{10, 1.0}, Case{11, 1.0}, Case{12, 0.9}, Case{13, 0.3}}) {
+        ASSERT_NE(v.getModSource(source), nullptr) << source;
+        EXPECT_NEAR(*v.getModSource(source), value, 1e-12) << source;
     }
     // Controller sources bound before the instrument hands over its values still follow them.
     Voice early;
@@ -189,16 +187,14 @@ TEST(Voice, SourceTableBindsEachSource) {
 TEST(Voice, ScalingRuleOnTheAmplifier) {
     // Source "Velo" with velocity 64: s = 64/127.
     const double s = 64.0 / 127.0;
-    struct Case {
-        double amount, factor;
-    };
-    for (const Case c : {Case{0.0, 1.0}, Case{1.0, s}, Case{-1.0, 1.0 - s}, Case{0.5, 1.0 - 0.5 * (1.0 - s)},
-                         Case{-0.5, 1.0 - 0.5 * s}}) {
+    using Case = std::tuple<double, double>;
+    for (const auto& [amount, factor] : {Case{0.0, 1.0}, Case{1.0, s}, Case{-1.0, 1.0 - s},
+                                         Case{0.5, 1.0 - 0.5 * (1.0 - s)}, Case{-0.5, 1.0 - 0.5 * s}}) {
         Rig rig;
-        rig.set(85, c.amount, 0.0);
+        rig.set(85, amount, 0.0);
         rig.set(86, Properties::eModVelocity, 0.0);
         rig.voice.setNoteOn(60, 64, 1, 0);
-        EXPECT_DOUBLE_EQ(rig.voice.getAmpFactor(), c.factor) << c.amount;
+        EXPECT_DOUBLE_EQ(rig.voice.getAmpFactor(), factor) << amount;
     }
     Rig velocity;
     velocity.set(84, 0.5, 0.5);
@@ -208,21 +204,17 @@ TEST(Voice, ScalingRuleOnTheAmplifier) {
 
 TEST(Voice, GatedRuleOnTheGenerators) {
     const double s = 64.0 / 127.0;
-    struct Case {
-        double amount;
-        int source;
-        double value, positive;
-    };
-    for (const Case c :
+    using Case = std::tuple<double, int, double, double>;
+    for (const auto& [amount, source, value, positive] :
          {Case{0.5, 11, 0.5 * s * 0.8, 0.5 * 0.5 * s * 0.8 + 0.5},
           Case{-0.5, 11, 0.5 * (1.0 - s) * 0.8, 0.5 * 0.5 * (1.0 - s) * 0.8 + 0.5}, Case{1.0, 0, 0.0, 0.0}}) {
         Rig rig;
         rig.mg1 = 0.8;
-        rig.set(125, c.amount, 0.0);
-        rig.set(126, c.source, 0.0);
+        rig.set(125, amount, 0.0);
+        rig.set(126, source, 0.0);
         rig.voice.setNoteOn(60, 64, 1, 0);
-        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1), c.value) << c.amount;
-        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1Positive), c.positive) << c.amount;
+        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1), value) << amount;
+        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1Positive), positive) << amount;
     }
 }
 
@@ -244,14 +236,13 @@ TEST(Voice, AmpEnvelopeModulation) {
 
 TEST(Voice, PanGains) {
     Voice voice;
-    struct Case {
-        double p, left, right;
-    };
-    for (const Case c : {Case{0.0, 1.0, 1.0}, Case{0.5, std::sqrt(0.5), 1.0}, Case{-0.75, 1.0, 0.5},
-                         Case{1.0, 0.0, 1.0}, Case{3.0, 0.0, 1.0}, Case{-2.0, 1.0, 0.0}}) {
-        voice.setPan(c.p);
-        EXPECT_DOUBLE_EQ(voice.getPanLeft(), c.left) << c.p;
-        EXPECT_DOUBLE_EQ(voice.getPanRight(), c.right) << c.p;
+    using Case = std::tuple<double, double, double>;
+    for (const auto& [p, left, right] :
+         {Case{0.0, 1.0, 1.0}, Case{0.5, std::sqrt(0.5), 1.0}, Case{-0.75, 1.0, 0.5}, Case{1.0, 0.0, 1.0},
+          Case{3.0, 0.0, 1.0}, Case{-2.0, 1.0, 0.0}}) {
+        voice.setPan(p);
+        EXPECT_DOUBLE_EQ(voice.getPanLeft(), left) << p;
+        EXPECT_DOUBLE_EQ(voice.getPanRight(), right) << p;
     }
 }
 

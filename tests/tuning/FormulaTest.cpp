@@ -62,23 +62,19 @@ TEST(CFormula, LoopCountsRunningPastTheTableBecomeMarkers) {
 }
 
 TEST(CFormula, AppliesOperandsLoopsAndFixedFrequencies) {
-    struct Case {
-        int note;
-        const char* text;
-        int probe;
-        double hz;
-    };
-    for (const Case& c : {Case{7, "", 7, equal100(7)}, Case{1, "#>-1 %200 ~5", 5, equal100(10)},
-                          Case{1, "#>-1 %200 ~5", 6, equal100(6)}, Case{10, "#>1 %-200 ~-3", 10, equal100(9)},
-                          Case{10, "#>1 %-200 ~-3", 8, equal100(5)},
-                          Case{10, "#>1 %-200 ~-3", 7, equal100(7)}, Case{5, "#100 *3 /2 +7", 5, 157.0},
-                          Case{6, "#=12 %-1200 +=0", 6, 200.0}, Case{69, "!440", 69, 440.0},
-                          Case{69, "!440", 57, 220.0}, Case{69, "#=3 *2 !440 this is ignored", 57, 220.0},
-                          Case{0, "#50 ~-5", 0, 50.0}, Case{0, "#50 ~-5", 1, equal100(1)},
-                          Case{120, "#60 ~999", 127, 60.0}, Case{120, "#60 ~999", 119, equal100(119)}}) {
+    using Case = std::tuple<int, const char*, int, double>;
+    for (const auto& [note, text, probe, hz] :
+         {Case{7, "", 7, equal100(7)}, Case{1, "#>-1 %200 ~5", 5, equal100(10)},
+          Case{1, "#>-1 %200 ~5", 6, equal100(6)}, Case{10, "#>1 %-200 ~-3", 10, equal100(9)},
+          Case{10, "#>1 %-200 ~-3", 8, equal100(5)}, Case{10, "#>1 %-200 ~-3", 7, equal100(7)},
+          Case{5, "#100 *3 /2 +7", 5, 157.0}, Case{6, "#=12 %-1200 +=0", 6, 200.0},
+          Case{69, "!440", 69, 440.0}, Case{69, "!440", 57, 220.0},
+          Case{69, "#=3 *2 !440 this is ignored", 57, 220.0}, Case{0, "#50 ~-5", 0, 50.0},
+          Case{0, "#50 ~-5", 1, equal100(1)}, Case{120, "#60 ~999", 127, 60.0},
+          Case{120, "#60 ~999", 119, equal100(119)}}) {
         std::vector<double> f = equalFrom100();
-        parsed(c.note, c.text).Apply(f);
-        EXPECT_NEAR(f[c.probe], c.hz, 1e-12 * c.hz) << c.text << " note " << c.probe;
+        parsed(note, text).Apply(f);
+        EXPECT_NEAR(f[probe], hz, 1e-12 * hz) << text << " note " << probe;
     }
 }
 
