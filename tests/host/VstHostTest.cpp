@@ -586,9 +586,12 @@ TEST_F(VstHost, HostIdentityIsAskedOnce) {
         Dispatch(effect, effGetChunk, 1, 0, &chunk);
     }
     EXPECT_EQ(host.Count(audioMasterGetVendorString), 1);
+    // Besides the identity questions, only the display refresh that loading the shipped bank at creation
+    // asks for.
     for (const HostCall& call : host.calls)
         EXPECT_TRUE(call.opcode == audioMasterGetProductString ||
-                    call.opcode == audioMasterGetVendorVersion || call.opcode == audioMasterGetVendorString)
+                    call.opcode == audioMasterGetVendorVersion || call.opcode == audioMasterGetVendorString ||
+                    call.opcode == audioMasterUpdateDisplay)
             << call.opcode;
 }
 
