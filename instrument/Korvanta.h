@@ -74,6 +74,9 @@ public:
     int UnserializeState(ByteChunk* chunk, int pos) override;
     // True when the state at pos carries the format marker of the current layout.
     bool isNewVersion_1_1_3(ByteChunk* chunk, int pos) const;
+    // Every program of a bank passes through the live instrument; only the mip-maps of the program
+    // restored at the end are built.
+    int UnserializePresets(ByteChunk* chunk, int pos) override;
     void initPreset() override;
 
     // User wave tables from files into user wave k (0..2); a failed load changes nothing.

@@ -98,6 +98,18 @@ int Korvanta::UnserializeState(ByteChunk* chunk, int pos) {
     return chunk->Fits(pos, 4) ? pos + 4 : -1;
 }
 
+int Korvanta::UnserializePresets(ByteChunk* chunk, int pos) {
+    IMutexLock lock(mutex);
+    const bool wasLoading = loading;
+    loading = true;
+    pos = Synth::UnserializePresets(chunk, pos);
+    loading = wasLoading;
+    if (!loading) {
+        for (int k = 0; k < kNumOscillators; ++k) buildWaveTable(k);
+    }
+    return pos;
+}
+
 void Korvanta::initPreset() {
     IMutexLock lock(mutex);
     for (int i = 0; i < NParams(); ++i) {
