@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -179,4 +180,27 @@ TEST_F(SynthConfig, ConfigurationFileOfNoiseGivesDefaults) {
     auto synth = makeSynth();
     EXPECT_EQ(synth->startupFxb, "");
     for (const int entry : synth->midiCC) EXPECT_EQ(entry, -1);
+}
+
+TEST_F(SynthConfig, TwoInstancesSavingAtOnceLeaveAFileBothCanRead) {
+    auto first = makeSynth();
+    auto second = makeSynth();
+    first->midiCC[7] = 3;
+    std::thread a([&] {
+        for (int i = 0; i < 50; ++i) {
+            first->midiThru = i % 2 == 0;
+            first->saveConfig(Synth::kSaveAll);
+        }
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 50; ++i) second->setStartupFxb(("/banks/" + std::to_string(i) + ".fxb").c_str());
+    });
+    a.join();
+    b.join();
+    IniStore::instance().clearCache();
+    auto third = makeSynth();
+    // Saving the configuration writes the instance's own startup bank too: the last writer's stays.
+    EXPECT_TRUE(third->startupFxb == "" || third->startupFxb == "/banks/49.fxb") << third->startupFxb;
+    EXPECT_EQ(third->midiCC[7], 3);
+    EXPECT_FALSE(third->midiThru);
 }
