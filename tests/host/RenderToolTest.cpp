@@ -455,3 +455,63 @@ TEST_F(KorvantaRenderTool, NotesHeldAtTheSongsEndAreReleased) {
     EXPECT_GT(wav.Seconds(), 0.55);
     EXPECT_LT(wav.Seconds(), 1.5);
 }
+
+TEST_F(KorvantaRenderTool, ProgramAndBankFilesCarryTheSoundAcross) {
+    const std::string fxp = (folder / "edited.fxp").string();
+    const std::string fxb = (folder / "bank.fxb").string();
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--program", "5", "--param", "Filter Cutoff=0.3",
+                                 "--save-fxp", fxp, "--save-fxb", fxb})
+                  .exitCode,
+              0);
+    const Wav edited = readFloatWav(Output());
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--fxp", fxp}).exitCode, 0);
+    EXPECT_EQ(readFloatWav(Output()).samples, edited.samples);
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--fxb", fxb, "--program", "5"}).exitCode, 0);
+    EXPECT_EQ(readFloatWav(Output()).samples, edited.samples);
+
+    const ToolRun wrongFile = RenderSong(kSong, {"--fxb", (folder / "song.mid").string()});
+    EXPECT_EQ(wrongFile.exitCode, 3);
+    EXPECT_NE(wrongFile.errors.find("--fxb"), std::string::npos) << wrongFile.errors;
+    EXPECT_EQ(Render({"--list-programs", "--fxb", fxb}).exitCode, 0);
+}
+
+TEST_F(KorvantaRenderTool, TuningFilesRetuneTheNotes) {
+    // A4 a quarter tone sharp: 6950 cents above MIDI note 0.
+    const fs::path tun = Write("sharp.tun", Bytes{});
+    std::ofstream(tun) << "[Tuning]\nnote 69=6950\n";
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--program", "0", "--tuning", tun.string()}).exitCode, 0);
+    const Wav wav = readFloatWav(Output());
+    ASSERT_EQ(wav.channels, 2);
+    std::vector<double> left;
+    for (size_t i = 2 * 4800; i + 1 < wav.samples.size() && left.size() < 16384; i += 2)
+        left.push_back(wav.samples[i]);
+    EXPECT_NEAR(testsupport::measurePitch(left, wav.rate), 440.0 * std::pow(2.0, 50.0 / 1200.0), 1.0);
+
+    const ToolRun missing = RenderSong(kSong, {"--tuning", (folder / "none.scl").string()});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_NE(missing.errors.find("none.scl"), std::string::npos);
+}
+
+TEST_F(KorvantaRenderTool, WaveTablesLoadIntoAUserTableAndPlay) {
+    // One cycle of a square wave, 2048 frames of mono 16-bit PCM.
+    Bytes wav = {'R', 'I', 'F', 'F', 0,  0, 0,   0,   'W', 'A',  'V',  'E',  'f', 'm',  't',
+                 ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,    0,   0x88, 0x58,
+                 1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0x10, 0,   0};
+    for (int i = 0; i < 2048; ++i) {
+        const int16_t s = i < 1024 ? 20000 : -20000;
+        wav.push_back(static_cast<uint8_t>(s & 0xFF));
+        wav.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
+    }
+    const fs::path table = Write("square.wav", wav);
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--program", "0"}).exitCode, 0);
+    const Wav plain = readFloatWav(Output());
+    const ToolRun loaded =
+        RenderSong(kSong, {"--tail", "0", "--program", "0", "--wavetable", "1=" + table.string()});
+    ASSERT_EQ(loaded.exitCode, 0);
+    EXPECT_NE(loaded.errors.find("single cycle waveform file\nwith 2048 samples."), std::string::npos)
+        << loaded.errors;
+    EXPECT_NE(readFloatWav(Output()).samples, plain.samples);
+
+    const ToolRun refused = RenderSong(kSong, {"--wavetable", "2=" + (folder / "song.mid").string()});
+    EXPECT_EQ(refused.exitCode, 3);
+}

@@ -75,8 +75,20 @@ bool readFormat(RenderOptions& o, const char* text, std::string* error) {
     return false;
 }
 
+bool readWaveTable(RenderOptions& o, const char* text, std::string* error) {
+    RenderOptions::WaveTableLoad load;
+    if (text[0] < '1' || text[0] > '3' || text[1] != '=' || text[2] == '\0') {
+        *error = std::string("'") + text + "' is not OSC=FILE with OSC 1, 2 or 3";
+        return false;
+    }
+    load.oscillator = text[0] - '0';
+    load.path = text + 2;
+    o.waveTables.push_back(load);
+    return true;
+}
+
 // clang-format off
-constexpr std::array<OptionRow, 14> kOptions{{
+const std::array<OptionRow, 21> kOptions{{
     {"--output", "-o", "FILE", "the WAV file to write (default: the song's name with .wav)",
      [](RenderOptions& o, const char* v, std::string*) { o.outputPath = v; return true; }},
     {"--sample-rate", "-r", "HZ", "sample rate in whole hertz, 8000..384000 (default 48000)",
@@ -111,6 +123,20 @@ constexpr std::array<OptionRow, 14> kOptions{{
     {"--plugin", "", "PATH", "the plug-in module to load (default: the one built with this tool,\n"
      "                     else ~/.vst/Korvanta.vst/Contents/x86_64-linux/Korvanta.so)",
      [](RenderOptions& o, const char* v, std::string*) { o.pluginPath = v; return true; }},
+    {"--fxb", "", "FILE", "load a bank file (FXB) before the program is chosen",
+     [](RenderOptions& o, const char* v, std::string*) { o.fxbPath = v; return true; }},
+    {"--fxp", "", "FILE", "load a program file (FXP) into the chosen program",
+     [](RenderOptions& o, const char* v, std::string*) { o.fxpPath = v; return true; }},
+    {"--tuning", "", "FILE", "load a tuning file (.tun, .scl or .kbm) and select it as the user tuning",
+     [](RenderOptions& o, const char* v, std::string*) { o.tuningPath = v; return true; }},
+    {"--wavetable", "", "OSC=FILE", "load a wave table (.wav or Blofeld .syx) into user wave OSC (1..3) and\n"
+     "                     select it on oscillator OSC; repeatable", readWaveTable},
+    {"--save-fxp", "", "FILE", "after all settings, save the current program as an FXP file",
+     [](RenderOptions& o, const char* v, std::string*) { o.saveFxpPath = v; return true; }},
+    {"--save-fxb", "", "FILE", "after all settings, save the whole bank as an FXB file",
+     [](RenderOptions& o, const char* v, std::string*) { o.saveFxbPath = v; return true; }},
+    {"--list-programs", "", nullptr, "print the program names (after --fxb) and render nothing",
+     [](RenderOptions& o, const char*, std::string*) { o.listPrograms = true; return true; }},
     {"--info", "", nullptr, "print what the plug-in reports to a host (after --program and --param),\n"
      "                     and render nothing", nullptr},
     {"--help", "-h", nullptr, "show this text", nullptr},
@@ -207,6 +233,8 @@ RenderOptions::Outcome RenderOptions::parse(int argc, const char* const* argv, s
         }
     }
     if (info) return Outcome::info;
+    if (listPrograms) return Outcome::programs;
+    if (songPath.empty() && (!saveFxpPath.empty() || !saveFxbPath.empty())) return Outcome::save;
     if (songPath.empty()) {
         *error = "no MIDI file given";
         return Outcome::error;

@@ -14,7 +14,12 @@ public:
         double value = 0.0;
     };
 
-    enum class Outcome { render, info, help, error };
+    enum class Outcome { render, info, programs, save, help, error };
+
+    struct WaveTableLoad {
+        int oscillator = 1; // 1..3
+        std::string path;
+    };
 
     // Reads argv; on Outcome::error, error says what is wrong.
     Outcome parse(int argc, const char* const* argv, std::string* error);
@@ -32,6 +37,13 @@ public:
     double gainDb = 0.0;
     double maxLengthSeconds = 3600.0;
     bool quiet = false;
+    std::string fxbPath;    // bank loaded before the program is chosen
+    std::string fxpPath;    // program loaded into the chosen program
+    std::string tuningPath; // TUN, SCL or KBM file, selected as the user tuning
+    std::vector<WaveTableLoad> waveTables;
+    std::string saveFxpPath; // the current program, after all settings
+    std::string saveFxbPath; // the whole bank, after all settings
+    bool listPrograms = false;
 
     static constexpr double kMinSampleRate = 8000.0;
     static constexpr double kMaxSampleRate = 384000.0;

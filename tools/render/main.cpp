@@ -1,5 +1,6 @@
 // korvanta-render: drives the Korvanta plug-in through its VST 2.4 entry point, as a host would.
 
+#include "InstrumentFiles.h"
 #include "MidiFile.h"
 #include "PluginHost.h"
 #include "RenderOptions.h"
@@ -91,8 +92,9 @@ int applySettings(PluginHost& host, const RenderOptions& options) {
             return fail(kExitUsage, "--program " + std::to_string(options.program) + ": the plug-in has " +
                                         std::to_string(effect->numPrograms) + " programs (0.." +
                                         std::to_string(effect->numPrograms - 1) + ")");
-        host.Dispatch(effSetProgram, 0, options.program);
     }
+    std::string error;
+    if (!InstrumentFiles::load(host, options, &error)) return fail(kExitPlugin, error);
     for (const RenderOptions::ParamOverride& param : options.params) {
         const int index = isIndex(param.key) ? std::atoi(param.key.c_str()) : host.FindParameter(param.key);
         if (index < 0 || index >= effect->numParams)
@@ -103,6 +105,15 @@ int applySettings(PluginHost& host, const RenderOptions& options) {
         effect->setParameter(effect, index, static_cast<float>(param.value));
     }
     return 0;
+}
+
+void printProgramNames(const PluginHost& host) {
+    for (int i = 0; i < host.Effect()->numPrograms; ++i) {
+        char name[256] = "";
+        host.Dispatch(effGetProgramNameIndexed, i, 0, name);
+        name[sizeof name - 1] = '\0';
+        std::printf("  %3d  %s\n", i, name);
+    }
 }
 
 // What a host sees of the plug-in, after the program and parameter overrides a render would apply.
@@ -144,12 +155,7 @@ int printInfo(const std::string& pluginPath, const RenderOptions& options) {
     std::printf("\n");
 
     std::printf("Program names:\n");
-    for (int i = 0; i < effect->numPrograms; ++i) {
-        char name[256] = "";
-        host.Dispatch(effGetProgramNameIndexed, i, 0, name);
-        name[sizeof name - 1] = '\0';
-        std::printf("  %3d  %s\n", i, name);
-    }
+    printProgramNames(host);
     std::printf("Parameters:  %d\n", effect->numParams);
     for (int i = 0; i < effect->numParams; ++i) {
         const std::string name = host.DispatchText(effGetParamName, i);
@@ -158,6 +164,19 @@ int printInfo(const std::string& pluginPath, const RenderOptions& options) {
         std::printf("  %3d  %-24s %s%s%s\n", i, name.empty() ? "(unnamed)" : name.c_str(), display.c_str(),
                     label.empty() ? "" : " ", label.c_str());
     }
+    host.Close();
+    return 0;
+}
+
+// --list-programs, or saving program and bank files without rendering a song.
+int runWithoutSong(const std::string& pluginPath, const RenderOptions& options, bool list) {
+    PluginHost host;
+    if (!host.Load(pluginPath)) return fail(kExitPlugin, host.Error());
+    host.Dispatch(effOpen);
+    if (const int code = applySettings(host, options)) return code;
+    if (list) printProgramNames(host);
+    std::string error;
+    if (!InstrumentFiles::save(host, options, &error)) return fail(kExitOutput, error);
     host.Close();
     return 0;
 }
@@ -197,6 +216,7 @@ int renderSong(const RenderOptions& options, const std::string& pluginPath) {
     if (host.Effect()->numOutputs < 1) return fail(kExitPlugin, pluginPath + " has no outputs");
     host.Start(options.sampleRate, options.blockSize);
     if (const int code = applySettings(host, options)) return code;
+    if (!InstrumentFiles::save(host, options, &error)) return fail(kExitOutput, error);
 
     WavWriter writer;
     if (!writer.open(options.outputPath, static_cast<int>(options.sampleRate), options.format, &error))
@@ -233,6 +253,14 @@ int main(int argc, char** argv) {
     if (outcome == RenderOptions::Outcome::error) return fail(kExitUsage, error);
     const std::string pluginPath = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     if (!fileExists(pluginPath)) return fail(kExitPlugin, "plug-in not found: " + pluginPath);
-    return outcome == RenderOptions::Outcome::info ? printInfo(pluginPath, options)
-                                                   : renderSong(options, pluginPath);
+    switch (outcome) {
+    case RenderOptions::Outcome::info:
+        return printInfo(pluginPath, options);
+    case RenderOptions::Outcome::programs:
+        return runWithoutSong(pluginPath, options, true);
+    case RenderOptions::Outcome::save:
+        return runWithoutSong(pluginPath, options, false);
+    default:
+        return renderSong(options, pluginPath);
+    }
 }
