@@ -224,3 +224,23 @@ TEST_F(ProgramChunks, CutAndNoisyChunksFailOrApplyWithoutHarm) {
     EXPECT_EQ(setChunk(effect, 1, program), 1);
     EXPECT_NEAR(effect->getParameter(effect, kFilterCutoff), 0.45f, 1e-6);
 }
+
+TEST_F(ProgramChunks, ANewInstanceWithoutStartupBankTakesTheBankShippedInTheBundle) {
+    const std::string module = KORVANTA_MODULE;
+    const std::string bundle = module.substr(0, module.rfind("/Contents/"));
+    FILE* shipped = std::fopen((bundle + "/Contents/Resources/init.fxb").c_str(), "rb");
+    if (!shipped) GTEST_SKIP() << "the build has not written the factory bank";
+    unsigned char header[160] = {};
+    const size_t got = std::fread(header, 1, sizeof header, shipped);
+    std::fclose(shipped);
+    ASSERT_EQ(got, sizeof header);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(header), 4), "CcnK");
+
+    AEffect* effect = create();
+    for (int i = 0; i < effect->numPrograms; ++i) {
+        const std::string name = programName(effect, i);
+        EXPECT_FALSE(name.empty()) << i;
+        EXPECT_EQ(name.find("user preset"), std::string::npos) << i;
+        EXPECT_NE(name, "Empty") << i;
+    }
+}
