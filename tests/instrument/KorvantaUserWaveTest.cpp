@@ -1,0 +1,80 @@
+#include "KorvantaTestHost.h"
+#include "Spectrum.h"
+#include "TempHome.h"
+#include "WaveTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+using namespace testhost;
+
+namespace {
+
+constexpr int kWaveTable1 = 11;
+constexpr int kOsc2On = 29;
+constexpr int kOsc3On = 49;
+
+// Oscillator 1 alone, so that what sounds is the table it reads.
+void soloOscillator1(Korvanta& plug) {
+    setParam(plug, kOsc2On, 0);
+    setParam(plug, kOsc3On, 0);
+}
+
+Stereo playNote69(Korvanta& plug) {
+    sendMidi(plug, 0, 0x90, 69, 127);
+    return render(plug, 8192, 512);
+}
+
+// Strength of harmonic h of a 440 Hz tone, relative to the fundamental.
+double harmonicRatio(const std::vector<double>& x, double rate, int h) {
+    const std::vector<double> tail(x.begin() + 2048, x.end());
+    const std::vector<double> mag = testsupport::magnitudeSpectrum(tail);
+    auto peakNear = [&](double hz) {
+        const int bin = static_cast<int>(std::lround(hz * tail.size() / rate));
+        return *std::max_element(mag.begin() + bin - 3, mag.begin() + bin + 4);
+    };
+    return peakNear(440.0 * h) / peakNear(440.0);
+}
+
+class KorvantaUserWave : public ::testing::Test {
+protected:
+    TempHome home;
+};
+
+} // namespace
+
+TEST_F(KorvantaUserWave, AnImportedTablePlaysAndComesBackFromTheStateChunk) {
+    // One cycle of a sine with a strong third harmonic, which no default table has.
+    std::vector<double> cycle(2048);
+    for (int i = 0; i < 2048; ++i) {
+        const double phase = 2.0 * M_PI * i / 2048.0;
+        cycle[i] = 0.6 * std::sin(phase) + 0.3 * std::sin(3.0 * phase);
+    }
+    const std::string path = home.file("third.wav");
+    std::ofstream(path, std::ios::binary) << WaveTestFiles::wav(WaveTestFiles::Format{}, cycle);
+
+    auto plug = makeInstrument();
+    soloOscillator1(*plug);
+    ASSERT_TRUE(plug->loadWaveTable(0, path));
+    setParam(*plug, kWaveTable1, 65531);
+    const Stereo played = playNote69(*plug);
+    EXPECT_GT(testsupport::rms(played.left), 0.01);
+    EXPECT_NEAR(harmonicRatio(played.left, 44100.0, 3), 0.5, 0.05);
+    EXPECT_LT(harmonicRatio(played.left, 44100.0, 2), 0.01);
+
+    ByteChunk chunk;
+    ASSERT_TRUE(plug->SerializeState(&chunk));
+    auto restored = makeInstrument();
+    ASSERT_EQ(restored->UnserializeState(&chunk, 0), chunk.Size());
+    const Wave& before = plug->getUserWave(0);
+    const Wave& after = restored->getUserWave(0);
+    ASSERT_EQ(after.getSize(), before.getSize());
+    EXPECT_TRUE(std::equal(before.getSamples(), before.getSamples() + before.getSize(), after.getSamples()));
+    EXPECT_STREQ(after.getName(), "third.wav");
+    EXPECT_STREQ(restored->getWaveTableName(kWaveTable1), "third.wav");
+    EXPECT_EQ(playNote69(*restored).left, played.left);
+}
