@@ -1,6 +1,7 @@
 #include "ParameterTable.h"
 
 #include "Pitch.h"
+#include "Properties.h"
 
 #include <cmath>
 #include <cstdio>
@@ -14,37 +15,11 @@ const char* const labelHardSync2[4] = {"Off", "Osc 1", "Osc 3", nullptr};
 const char* const labelHardSync3[4] = {"Off", "Osc 1", "Osc 2", nullptr};
 const char* const labelLinFM2[2] = {"Osc 1", "Osc 3"};
 const char* const labelLinFM3[2] = {"Osc 2", "Osc 1"};
-const char* const labelDCFType[4] = {"Lowpass 24", "Lowpass 12", "Highpass 24", nullptr};
 const char* const labelEGTrigger[2] = {"Multiple", "Single"};
 const char* const labelMGWaveform[6] = {"Sine", "Triangle", "Saw down", "Saw up", "Rectangle", "Sample/Hold"};
 const char* const labelSyncRates[20] = {"4/1",  "2/1.", "2/1",   "1/1.",  "1/1",  "1/2.", "1/2",
                                         "1/4.", "1/2T", "1/4",   "1/8.",  "1/4T", "1/8",  "1/16.",
                                         "1/8T", "1/16", "1/32.", "1/16T", "1/32", "1/64"};
-const char* const labelModSources[22] = {"OFF",  "ON",   "MW",    "PB",   "Note", "MG1",  "MG2",  "Vib",
-                                         "MW+",  "PB+",  "Note+", "Velo", "P-AT", "C-AT", "MG1+", "MG2+",
-                                         "Vib+", "F-EG", "A-EG",  "EG 1", "EG 2", nullptr};
-const char* const labelModSrcDesc[22] = {"Off",
-                                         "On",
-                                         "Modulation Wheel",
-                                         "Pitch Bend",
-                                         "Note",
-                                         "MG 1",
-                                         "MG 2",
-                                         "Vibrato",
-                                         "Modulation Wheel (positive)",
-                                         "Pitch Bend (positive)",
-                                         "Note (positive)",
-                                         "Velocity",
-                                         "Poly After Touch",
-                                         "Channel After Touch",
-                                         "MG 1 (positive)",
-                                         "MG 2 (positive)",
-                                         "Vibrato (positive)",
-                                         "Filter EG",
-                                         "Amp EG",
-                                         "Linear EG 1",
-                                         "Linear EG 2",
-                                         nullptr};
 
 namespace ParameterTable {
 
@@ -101,12 +76,17 @@ constexpr Row list(const char* name, const char* const (&labels)[N], int def, in
     return {name, Kind::Enum, 0.0, double(count - 1), double(def), 1.0, 1.0, labels, count, nullptr};
 }
 
+template <size_t N>
+constexpr Row list(const char* name, const std::array<const char*, N>& labels, int def, int count) {
+    return {name, Kind::Enum, 0.0, double(count - 1), double(def), 1.0, 1.0, labels.data(), count, nullptr};
+}
+
 // Amount (-1..1) followed by its modulation source: both carry the same name.
 constexpr Row amount(const char* name, double def = 0.0, double step = 0.01, DisplayFunc display = nullptr) {
     return dbl(name, -1.0, 1.0, def, step, 1.0, display);
 }
 constexpr Row source(const char* name, int def = 0) {
-    return list(name, labelModSources, def, 21);
+    return list(name, Properties::labelModSources, def, Properties::eNumModSources);
 }
 
 constexpr Row unit(const char* name, double def) {
@@ -217,7 +197,7 @@ constexpr std::array<Row, kNumParams> kRows = {
     pan("Pan Osc 3"),
     pan("Pan Noise"),
     // Filter and amplifier
-    list("Filter Type", labelDCFType, 0, 3),
+    list("Filter Type", Properties::labelDCFType, 0, Properties::eNumDCFTypes),
     dbl("Filter Cutoff", 0.0, 1.0, 1.0, 0.001, 0.5, setDisplayTextForFrequency),
     unit("Filter Resonance", 0.0),
     unit("Filter Keyboard Track", 0.0),

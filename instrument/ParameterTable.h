@@ -40,7 +40,8 @@ void setDisplayTextForOctave(double value, char* text);    // writes nothing
 
 } // namespace ParameterTable
 
-// Label arrays for the enumerations; those marked so end with a null entry after the texts.
+// Label arrays for the enumerations; those marked so end with a null entry after the texts. The
+// modulation sources and filter types are the engine's own lists (Properties).
 extern const char* const labelOffOn[2];
 extern const char* const labelPolyphonyModes[8]; // null-terminated
 extern const char* const labelWaveMode[2];
@@ -50,9 +51,6 @@ extern const char* const labelHardSync2[4]; // null-terminated
 extern const char* const labelHardSync3[4]; // null-terminated
 extern const char* const labelLinFM2[2];
 extern const char* const labelLinFM3[2];
-extern const char* const labelDCFType[4]; // null-terminated
 extern const char* const labelEGTrigger[2];
 extern const char* const labelMGWaveform[6];
 extern const char* const labelSyncRates[20];
-extern const char* const labelModSources[22]; // null-terminated
-extern const char* const labelModSrcDesc[22]; // null-terminated

@@ -1,5 +1,6 @@
 #include "ParameterTable.h"
 #include "IParam.h"
+#include "Properties.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -106,10 +107,10 @@ TEST(ParameterTable, DisplayTexts) {
 TEST(ParameterTable, LabelArraysEndWhereTheyShould) {
     EXPECT_EQ(labelPolyphonyModes[7], nullptr);
     EXPECT_EQ(labelHardSync2[3], nullptr);
-    EXPECT_EQ(labelDCFType[3], nullptr);
-    EXPECT_EQ(labelModSources[21], nullptr);
-    EXPECT_STREQ(labelModSrcDesc[20], "Linear EG 2");
-    EXPECT_EQ(labelModSrcDesc[21], nullptr);
+    EXPECT_EQ(Properties::labelDCFType[3], nullptr);
+    EXPECT_EQ(Properties::labelModSources[21], nullptr);
+    EXPECT_STREQ(Properties::labelModSrcDesc[20], "Linear EG 2");
+    EXPECT_EQ(Properties::labelModSrcDesc[21], nullptr);
     EXPECT_EQ(makeParam(2).GetNDisplayTexts(), 7);
     EXPECT_EQ(makeParam(15).GetNDisplayTexts(), 21);
     EXPECT_STREQ(labelLinFM3[1], "Osc 1");
