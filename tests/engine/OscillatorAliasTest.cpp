@@ -1,6 +1,6 @@
 #include "MipMap.h"
 #include "Oscillator.h"
-#include "Spectrum.h"
+#include "SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Oscillator.h"
 #include "MipMap.h"
-#include "Spectrum.h"
+#include "SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

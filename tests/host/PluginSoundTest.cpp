@@ -2,7 +2,7 @@
 // samples whatever the host's block size.
 
 #include "PluginUnderTest.h"
-#include "Spectrum.h"
+#include "SignalAnalysis.h"
 
 #include <array>
 #include <cmath>

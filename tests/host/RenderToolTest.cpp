@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Spectrum.h"
+#include "SignalAnalysis.h"
 
 #include <cmath>
 #include <cstdint>

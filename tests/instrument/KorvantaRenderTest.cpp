@@ -1,5 +1,5 @@
 #include "KorvantaTestHost.h"
-#include "Spectrum.h"
+#include "SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "Korvanta.h"
 #include "ParameterTable.h"
 #include "PresetParser.h"
-#include "Spectrum.h"
+#include "SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

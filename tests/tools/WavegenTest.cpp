@@ -1,9 +1,9 @@
 #include "Formants.h"
 #include "Fourier.h"
+#include "HarmonicSpectrum.h"
 #include "NoiseBank.h"
 #include "PortableMath.h"
 #include "Random.h"
-#include "Spectrum.h"
 #include "WaveTable.h"
 
 #include <cmath>
@@ -76,7 +76,7 @@ TEST(WavegenFourier, InverseUndoesForwardUpToTheLength) {
 }
 
 TEST(WavegenSpectrum, PartialRendersAsAPhasedSine) {
-    Spectrum spectrum;
+    HarmonicSpectrum spectrum;
     spectrum.addPartial(3, 0.5, 0.25);
     const Cycle cycle = spectrum.render();
     for (int i : {0, 1, 100, 777, 2047})
@@ -87,7 +87,7 @@ TEST(WavegenSpectrum, PartialRendersAsAPhasedSine) {
 }
 
 TEST(WavegenSpectrum, AnalyseFindsPartialsAndDropsWhatLiesAboveTheBand) {
-    const Spectrum spectrum = Spectrum::analyse(
+    const HarmonicSpectrum spectrum = HarmonicSpectrum::analyse(
         [](double t) {
             return 0.8 * std::sin(2.0 * kPi * 2.0 * t) + 0.3 * std::cos(2.0 * kPi * 40.0 * t) + 0.5;
         },
@@ -99,18 +99,18 @@ TEST(WavegenSpectrum, AnalyseFindsPartialsAndDropsWhatLiesAboveTheBand) {
 }
 
 TEST(WavegenSpectrum, GlideStartsAndEndsOnItsKeys) {
-    Spectrum a;
+    HarmonicSpectrum a;
     a.addPartial(1, 1.0);
-    Spectrum b;
+    HarmonicSpectrum b;
     b.addPartial(2, 1.0);
-    const std::vector<Spectrum> glided = Spectrum::glide({a, b}, 5);
+    const std::vector<HarmonicSpectrum> glided = HarmonicSpectrum::glide({a, b}, 5);
     ASSERT_EQ(glided.size(), 5u);
     EXPECT_NEAR(glided[0].amplitude(1), 1.0, 1e-15);
     EXPECT_NEAR(glided[0].amplitude(2), 0.0, 1e-15);
     EXPECT_NEAR(glided[2].amplitude(1), 0.5, 1e-15);
     EXPECT_NEAR(glided[2].amplitude(2), 0.5, 1e-15);
     EXPECT_NEAR(glided[4].amplitude(2), 1.0, 1e-15);
-    EXPECT_TRUE(Spectrum::glide({}, 4).empty());
+    EXPECT_TRUE(HarmonicSpectrum::glide({}, 4).empty());
 }
 
 TEST(WavegenWaveTable, FinishingCentresAndNormalises) {
@@ -164,7 +164,7 @@ TEST(WavegenFormants, TractIsUnityAtZeroAndPeaksAtItsFormants) {
 TEST(WavegenFormants, VoiceFollowsTheVocalTract) {
     const Formants voice(100.0);
     const VocalFrame ah = {{700, 1200, 2500, 3400, 4300}, 1.0, 0.0, 3000, 2000};
-    const Spectrum spectrum = voice.voice(ah, Spectrum());
+    const HarmonicSpectrum spectrum = voice.voice(ah, HarmonicSpectrum());
     EXPECT_GT(spectrum.amplitude(7), spectrum.amplitude(4));
     EXPECT_GT(spectrum.amplitude(12), spectrum.amplitude(9));
     EXPECT_GT(spectrum.amplitude(1), 0.0);

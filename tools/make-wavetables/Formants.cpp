@@ -15,14 +15,14 @@ constexpr std::array<double, 5> kBandwidths = {80.0, 100.0, 150.0, 250.0, 300.0}
 constexpr int kVoiceHarmonics = 120;
 constexpr int kNoiseHarmonics = 160;
 
-double energy(const Spectrum& spectrum) {
+double energy(const HarmonicSpectrum& spectrum) {
     double sum = 0.0;
     for (int h = 1; h <= kHighestHarmonic; ++h) sum += spectrum.amplitude(h) * spectrum.amplitude(h);
     return sum;
 }
 
 // Scales the spectrum to unit energy, so that the weights of a frame mean relative loudness.
-Spectrum normalised(Spectrum spectrum) {
+HarmonicSpectrum normalised(HarmonicSpectrum spectrum) {
     const double e = energy(spectrum);
     if (e > 0.0) spectrum.scale(1.0 / std::sqrt(e));
     return spectrum;
@@ -51,19 +51,19 @@ VocalFrame blend(const VocalFrame& a, const VocalFrame& b, double t) {
     return result;
 }
 
-Spectrum Formants::voice(const VocalFrame& frame, const Spectrum& noise) const {
-    Spectrum voiced;
+HarmonicSpectrum Formants::voice(const VocalFrame& frame, const HarmonicSpectrum& noise) const {
+    HarmonicSpectrum voiced;
     for (int h = 1; h <= kVoiceHarmonics; ++h)
         voiced.addPartial(h, tractGain(frame.formants, h * fundamental) / h);
 
-    Spectrum turbulence = noise;
+    HarmonicSpectrum turbulence = noise;
     turbulence.shape([&](int h) {
         const double x = (h * fundamental - frame.noiseCentre) / (0.5 * frame.noiseWidth);
         // A flat-topped band: the hiss of a fricative fills its band evenly.
         return 1.0 / (1.0 + x * x * x * x) * std::sqrt(tractGain(frame.formants, h * fundamental));
     });
 
-    Spectrum result = normalised(voiced);
+    HarmonicSpectrum result = normalised(voiced);
     result.scale(frame.voicing);
     if (frame.noise > 0.0) result.add(normalised(turbulence), frame.noise);
     return result;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "HarmonicSpectrum.h"
 #include "NoiseBank.h"
-#include "Spectrum.h"
 #include "WaveTable.h"
 
 #include <array>
@@ -35,7 +35,7 @@ public:
     // fundamental: the pitch (Hz) the harmonic grid stands for when formants are placed on it.
     explicit Formants(double fundamental) : fundamental(fundamental) {}
 
-    Spectrum voice(const VocalFrame& frame, const Spectrum& noise) const;
+    HarmonicSpectrum voice(const VocalFrame& frame, const HarmonicSpectrum& noise) const;
     // Spreads the keys evenly over the given number of waves, dwelling at each key and gliding
     // between them; noise from a bank made from the seed.
     WaveTable speak(const std::vector<VocalKey>& keys, int waves, uint64_t seed) const;

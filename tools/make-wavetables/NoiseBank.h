@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Spectrum.h"
+#include "HarmonicSpectrum.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,10 +15,10 @@ public:
 
     int keyCount() const { return static_cast<int>(spectra.size()); }
     // position runs from 0 to keyCount() - 1.
-    Spectrum at(double position) const;
+    HarmonicSpectrum at(double position) const;
 
 private:
-    std::vector<Spectrum> spectra;
+    std::vector<HarmonicSpectrum> spectra;
 };
 
 } // namespace wavegen

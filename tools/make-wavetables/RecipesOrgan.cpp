@@ -42,8 +42,8 @@ constexpr std::array<Registration, 16> kDW8000 = {{
     {8, 6, 7, 5, 0, 6, 0, 6, 0, 5, 0, 5, 0, 0, 0, 5}, // mixture
 }};
 
-Spectrum registration(const Registration& levels) {
-    Spectrum spectrum;
+HarmonicSpectrum registration(const Registration& levels) {
+    HarmonicSpectrum spectrum;
     for (int h = 1; h <= static_cast<int>(levels.size()); ++h) {
         const int level = levels[h - 1];
         if (level > 0) spectrum.addPartial(h, power(10.0, -3.0 * (8 - level) / 20.0));
@@ -55,10 +55,11 @@ Spectrum registration(const Registration& levels) {
 // early sampled-wave synthesizers.
 template <size_t N>
 WaveTable organ(const std::array<Registration, N>& registrations, int stepsBetween, int levels) {
-    std::vector<Spectrum> keys;
+    std::vector<HarmonicSpectrum> keys;
     for (const Registration& r : registrations) keys.push_back(registration(r));
     WaveTable table;
-    for (const Spectrum& s : Spectrum::glide(keys, static_cast<int>(N - 1) * stepsBetween + 1))
+    for (const HarmonicSpectrum& s :
+         HarmonicSpectrum::glide(keys, static_cast<int>(N - 1) * stepsBetween + 1))
         table.addQuantised(s.render(), levels);
     return table;
 }

@@ -34,11 +34,11 @@ double momentOf(const StringModel& m, int w) {
     return m.duration * x * x;
 }
 
-Spectrum stringMoment(const StringModel& m, int w, const NoiseBank& noise) {
+HarmonicSpectrum stringMoment(const StringModel& m, int w, const NoiseBank& noise) {
     const double t = momentOf(m, w);
     // The phase drift of the stretched partials, slowed so that neighbouring waves stay related.
     const double driftTime = 0.004 * w;
-    Spectrum spectrum;
+    HarmonicSpectrum spectrum;
     for (int h = 1; h <= m.harmonics; ++h) {
         const double position = std::fabs(sine(kPi * h * m.excitationPoint));
         const double rolloff = 1.0 / (1.0 + (h / m.brightness) * (h / m.brightness));
@@ -55,7 +55,7 @@ Spectrum stringMoment(const StringModel& m, int w, const NoiseBank& noise) {
     }
     const double thump = m.noise * exponential(-0.9 * w);
     if (thump > 1e-4) {
-        Spectrum burst = noise.at(0.5 * w);
+        HarmonicSpectrum burst = noise.at(0.5 * w);
         burst.shape([&](int h) { return h >= m.noiseLow && h <= m.noiseHigh ? 1.0 / std::sqrt(h) : 0.0; });
         spectrum.add(burst, thump * spectrum.amplitude(1));
     }
@@ -96,7 +96,7 @@ WaveTable makePianet() {
     for (int w = 0; w < kWaves; ++w) {
         const double x = static_cast<double>(w) / (kWaves - 1);
         const double t = 2.0 * x * x;
-        Spectrum reed;
+        HarmonicSpectrum reed;
         reed.addPartial(1, 1.0);
         reed.addPartial(2, 0.3 * exponential(-1.0 * t));
         // The reed's first bending mode lies near 6.3 times the fundamental; on the harmonic grid it

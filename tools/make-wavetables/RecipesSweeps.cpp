@@ -41,8 +41,8 @@ double gate(double t, double start, double end, double edge) {
     return 1.0;
 }
 
-Spectrum crossModulation(double ratio, double index, double ring) {
-    return Spectrum::analyse(
+HarmonicSpectrum crossModulation(double ratio, double index, double ring) {
+    return HarmonicSpectrum::analyse(
         [=](double t) {
             const double carrierAlone = sine(kTwoPi * t);
             const double modulatorAlone = sine(kTwoPi * ratio * t);
@@ -61,7 +61,7 @@ WaveTable makeRePWM() {
     WaveTable table;
     for (int w = 0; w < kSweepWaves; ++w) {
         const double duty = exponentialSweep(0.5, 0.03, along(w));
-        Spectrum pulse;
+        HarmonicSpectrum pulse;
         for (int h = 1; h <= kHighest; ++h)
             pulse.addPartial(h, 2.0 / (kPi * h) * sine(kPi * h * duty) * sigma(h, kHighest), 0.5 * kPi);
         table.add(pulse);
@@ -74,7 +74,7 @@ WaveTable makeResonance() {
     WaveTable table;
     for (int w = 0; w < kSweepWaves; ++w) {
         const double cutoff = exponentialSweep(1.5, 48.0, along(w));
-        Spectrum saw;
+        HarmonicSpectrum saw;
         for (int h = 1; h <= kHighest; ++h) saw.addPartial(h, resonantLowPass(h, cutoff, 10.0) / h);
         table.add(saw);
     }
@@ -88,7 +88,7 @@ WaveTable makeRectResonance() {
         // A raised cosine that restarts every cycle, heard only while a rectangular gate is open: the
         // ringing of a resonant filter struck by each edge of a pulse. Never negative, so the gate's
         // own fundamental always comes through.
-        table.add(Spectrum::analyse(
+        table.add(HarmonicSpectrum::analyse(
             [=](double t) { return gate(t, 0.0, 0.5, 0.02) * 0.5 * (1.0 - cosine(kTwoPi * ratio * t)); },
             512));
     }
@@ -105,9 +105,9 @@ WaveTable makeCrossModulation() {
                                                            : static_cast<int>(std::floor(position));
         const double index = 0.6 + 2.4 * along(w);
         const double ring = 0.15 + 0.35 * along(w);
-        table.add(Spectrum::blend(crossModulation(kRatios[segment], index, ring),
-                                  crossModulation(kRatios[segment + 1], index, ring),
-                                  smoothstep(position - segment)));
+        table.add(HarmonicSpectrum::blend(crossModulation(kRatios[segment], index, ring),
+                                          crossModulation(kRatios[segment + 1], index, ring),
+                                          smoothstep(position - segment)));
     }
     return table;
 }

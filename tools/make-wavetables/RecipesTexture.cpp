@@ -17,8 +17,8 @@ double along(int w) {
 }
 
 // A few random partials scattered over a wide band, weaker towards the top: a glassy, metallic cluster.
-Spectrum cluster(Random& random) {
-    Spectrum spectrum;
+HarmonicSpectrum cluster(Random& random) {
+    HarmonicSpectrum spectrum;
     spectrum.addPartial(1, 0.4);
     spectrum.addPartial(2, 0.2);
     for (int i = 0; i < 24; ++i) {
@@ -35,7 +35,7 @@ WaveTable makeTexture1() {
     const NoiseBank bank(0x7E1, 9, 1, 200);
     WaveTable table;
     for (int w = 0; w < kTextureWaves; ++w) {
-        Spectrum noise = bank.at(along(w) * (bank.keyCount() - 1));
+        HarmonicSpectrum noise = bank.at(along(w) * (bank.keyCount() - 1));
         const double centre = 4.0 * power(10.0, along(w));
         noise.shape([=](int h) { return 1.0 / (1.0 + (h / centre) * (h / centre)); });
         table.add(noise);
@@ -45,12 +45,12 @@ WaveTable makeTexture1() {
 
 WaveTable makeTexture2() {
     Random random(0x7E2);
-    std::vector<Spectrum> keys;
+    std::vector<HarmonicSpectrum> keys;
     for (int k = 0; k < 9; ++k) keys.push_back(cluster(random));
-    const std::vector<Spectrum> glided = Spectrum::glide(keys, kTextureWaves);
+    const std::vector<HarmonicSpectrum> glided = HarmonicSpectrum::glide(keys, kTextureWaves);
     WaveTable table;
     for (int w = 0; w < kTextureWaves; ++w) {
-        Spectrum spectrum = glided[w];
+        HarmonicSpectrum spectrum = glided[w];
         // A slowly moving comb adds a flanging shimmer across the table.
         const double spacing = 6.0 + 18.0 * along(w);
         spectrum.shape([=](int h) { return 0.55 + 0.45 * cosine(kTwoPi * h / spacing); });

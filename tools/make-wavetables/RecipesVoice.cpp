@@ -58,7 +58,7 @@ WaveTable makeFormantShift() {
         const double factor = 0.55 * power(2.2 / 0.55, static_cast<double>(w) / (kVoiceWaves - 1));
         VocalFrame frame = kA;
         for (double& f : frame.formants) f *= factor;
-        table.add(formants.voice(frame, Spectrum()));
+        table.add(formants.voice(frame, HarmonicSpectrum()));
     }
     return table;
 }

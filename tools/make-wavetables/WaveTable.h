@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Spectrum.h"
+#include "HarmonicSpectrum.h"
 
 #include <array>
 #include <cstdint>
@@ -21,7 +21,7 @@ public:
 
     // Returns false, storing nothing, when the wave is silent or the table already holds 64 waves.
     bool add(const Cycle& cycle);
-    bool add(const Spectrum& spectrum) { return add(spectrum.render()); }
+    bool add(const HarmonicSpectrum& spectrum) { return add(spectrum.render()); }
     // Rounds the wave to the given number of levels between -1 and 1 before it is finished: the
     // coarse amplitude steps of early digital instruments.
     bool addQuantised(const Cycle& cycle, int levels);

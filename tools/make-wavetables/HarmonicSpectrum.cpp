@@ -1,4 +1,4 @@
-#include "Spectrum.h"
+#include "HarmonicSpectrum.h"
 
 #include "Fourier.h"
 #include "PortableMath.h"
@@ -23,39 +23,39 @@ std::complex<double> sinePartial(double amplitude, double phase) {
 
 } // namespace
 
-void Spectrum::addPartial(int harmonic, double amplitude, double phase) {
+void HarmonicSpectrum::addPartial(int harmonic, double amplitude, double phase) {
     if (inRange(harmonic)) bins[harmonic] += sinePartial(amplitude, phase);
 }
 
-void Spectrum::setPartial(int harmonic, double amplitude, double phase) {
+void HarmonicSpectrum::setPartial(int harmonic, double amplitude, double phase) {
     if (inRange(harmonic)) bins[harmonic] = sinePartial(amplitude, phase);
 }
 
-double Spectrum::amplitude(int harmonic) const {
+double HarmonicSpectrum::amplitude(int harmonic) const {
     return inRange(harmonic) ? std::sqrt(std::norm(bins[harmonic])) : 0.0;
 }
 
-void Spectrum::shape(const std::function<double(int harmonic)>& gain) {
+void HarmonicSpectrum::shape(const std::function<double(int harmonic)>& gain) {
     for (int h = 1; h <= kHighestHarmonic; ++h)
         if (bins[h] != 0.0) bins[h] *= gain(h);
 }
 
-void Spectrum::scale(double factor) {
+void HarmonicSpectrum::scale(double factor) {
     for (auto& bin : bins) bin *= factor;
 }
 
-void Spectrum::add(const Spectrum& other, double factor) {
+void HarmonicSpectrum::add(const HarmonicSpectrum& other, double factor) {
     for (int h = 1; h <= kHighestHarmonic; ++h) bins[h] += other.bins[h] * factor;
 }
 
-Spectrum Spectrum::blend(const Spectrum& a, const Spectrum& b, double t) {
-    Spectrum result;
+HarmonicSpectrum HarmonicSpectrum::blend(const HarmonicSpectrum& a, const HarmonicSpectrum& b, double t) {
+    HarmonicSpectrum result;
     for (int h = 1; h <= kHighestHarmonic; ++h) result.bins[h] = a.bins[h] * (1.0 - t) + b.bins[h] * t;
     return result;
 }
 
-std::vector<Spectrum> Spectrum::glide(const std::vector<Spectrum>& keys, int count) {
-    std::vector<Spectrum> result;
+std::vector<HarmonicSpectrum> HarmonicSpectrum::glide(const std::vector<HarmonicSpectrum>& keys, int count) {
+    std::vector<HarmonicSpectrum> result;
     if (keys.empty() || count < 1) return result;
     const int last = static_cast<int>(keys.size()) - 1;
     for (int i = 0; i < count; ++i) {
@@ -66,7 +66,7 @@ std::vector<Spectrum> Spectrum::glide(const std::vector<Spectrum>& keys, int cou
     return result;
 }
 
-Cycle Spectrum::render() const {
+Cycle HarmonicSpectrum::render() const {
     std::vector<std::complex<double>> data(kWaveLength);
     for (int h = 1; h <= kHighestHarmonic; ++h) {
         data[h] = 0.5 * bins[h];
@@ -78,11 +78,11 @@ Cycle Spectrum::render() const {
     return cycle;
 }
 
-Spectrum Spectrum::analyse(const std::function<double(double t)>& wave, int highest) {
+HarmonicSpectrum HarmonicSpectrum::analyse(const std::function<double(double t)>& wave, int highest) {
     std::vector<std::complex<double>> data(kAnalysisLength);
     for (int i = 0; i < kAnalysisLength; ++i) data[i] = wave(static_cast<double>(i) / kAnalysisLength);
     Fourier::forward(data);
-    Spectrum result;
+    HarmonicSpectrum result;
     const int top = highest < kHighestHarmonic ? highest : kHighestHarmonic;
     for (int h = 1; h <= top; ++h) result.bins[h] = data[h] * (2.0 / kAnalysisLength);
     return result;

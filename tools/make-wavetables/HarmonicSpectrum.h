@@ -15,7 +15,7 @@ using Cycle = std::array<double, kWaveLength>;
 
 // The harmonics 1..1023 of one single-cycle wave (no DC term). Harmonic h with amplitude a and
 // phase p stands for a * sin(2 pi h t + p).
-class Spectrum {
+class HarmonicSpectrum {
 public:
     void addPartial(int harmonic, double amplitude, double phase = 0.0);
     void setPartial(int harmonic, double amplitude, double phase = 0.0);
@@ -24,17 +24,18 @@ public:
     // Multiplies every harmonic h by gain(h); gain may be any real number.
     void shape(const std::function<double(int harmonic)>& gain);
     void scale(double factor);
-    void add(const Spectrum& other, double factor = 1.0);
+    void add(const HarmonicSpectrum& other, double factor = 1.0);
     // (1 - t) * a + t * b, harmonic by harmonic.
-    static Spectrum blend(const Spectrum& a, const Spectrum& b, double t);
+    static HarmonicSpectrum blend(const HarmonicSpectrum& a, const HarmonicSpectrum& b, double t);
     // The given number of spectra spread evenly over the keys (first and last on the first and last
     // key), blending linearly in between.
-    static std::vector<Spectrum> glide(const std::vector<Spectrum>& keys, int count);
+    static std::vector<HarmonicSpectrum> glide(const std::vector<HarmonicSpectrum>& keys, int count);
 
     Cycle render() const;
     // The harmonics 1..highest of a periodic function of the phase t in [0, 1), taken from 8192
     // points so that what lies above the kept band cannot fold back into it.
-    static Spectrum analyse(const std::function<double(double t)>& wave, int highest = kHighestHarmonic);
+    static HarmonicSpectrum analyse(const std::function<double(double t)>& wave,
+                                    int highest = kHighestHarmonic);
 
 private:
     // bins[h] holds c with partial(t) = Re(c * e^(2 pi i h t)); bins[0] stays 0.
