@@ -45,17 +45,6 @@ const std::vector<NamedFormat> kAcceptedFormats = {
 
 } // namespace
 
-TEST(WaveReader, NewReaderHasNoFormatAndReadsNothing) {
-    WaveReader reader;
-    EXPECT_FALSE(reader.hasFormat());
-    EXPECT_EQ(reader.getChannels(), 0);
-    EXPECT_EQ(reader.getFrames(), 0u);
-    EXPECT_EQ(reader.getFirstSamplePosition(), -1);
-    double value = 5.0;
-    EXPECT_EQ(reader.ReadDoubles(&value, 1), 0u);
-    EXPECT_EQ(value, 5.0);
-}
-
 TEST(WaveReader, ReadsEveryAcceptedFormat) {
     Scratch scratch;
     for (const NamedFormat& f : kAcceptedFormats) {
@@ -250,6 +239,9 @@ TEST(WaveReader, OpensOnlyReadableRegularFiles) {
     WaveReader reader;
     EXPECT_FALSE(reader.Open(nullptr));
     EXPECT_TRUE(reader.Open(good.c_str()));
+    if (geteuid() == 0) return; // root may read any file
+    ASSERT_EQ(chmod(good.c_str(), 0), 0);
+    EXPECT_FALSE(reader.Open(good.c_str()));
 }
 
 TEST(WaveReader, LeavesNoFileOpenOnAnyPath) {
@@ -261,36 +253,32 @@ TEST(WaveReader, LeavesNoFileOpenOnAnyPath) {
     const std::vector<Bytes> files = {good, good.substr(0, 30), riff(chunk("LIST", "x")), "RIFF",
                                       good + "tail"};
     const auto before = openFiles();
-    for (int round = 0; round < 50; ++round) {
-        for (const Bytes& content : files) {
-            WaveReader reader;
-            reader.Open(scratch.write("leak.wav", content).c_str());
-            reader.Open(scratch.write("leak2.wav", content).c_str()); // reopening drops the first file
-        }
+    for (const Bytes& content : files) {
+        WaveReader reader;
+        reader.Open(scratch.write("leak.wav", content).c_str());
+        reader.Open(scratch.write("leak2.wav", content).c_str()); // reopening drops the first file
     }
     EXPECT_EQ(openFiles(), before);
 }
 
-TEST(WaveReader, RefusesAFileItMayNotRead) {
-    if (geteuid() == 0) GTEST_SKIP() << "running as root, which may read any file";
-    Scratch scratch;
-    const std::string path = scratch.write("locked.wav", wav({1, 1, 16}, {0.5}));
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    WaveReader reader;
-    EXPECT_FALSE(reader.Open(path.c_str()));
-}
-
-TEST(WaveReader, ReadsFilesWrittenBySox) {
+TEST(WaveReader, ReadsFilesWrittenBySoxAndRefusesItsOtherFormats) {
     if (!haveSox()) GTEST_SKIP() << "sox is not installed; the files written by a real tool are not checked";
     struct Case {
         const char* encoding;
         uint16_t tagInFile;
-        uint16_t bits;
+        uint16_t bits; // 0: the reader must refuse the file
     };
     const std::vector<Case> cases = {
-        {"-e unsigned-integer -b 8", 1, 8},      {"-e signed-integer -b 16", 1, 16},
-        {"-e signed-integer -b 24", 0xFFFE, 24}, {"-e floating-point -b 32", 3, 32},
+        {"-e unsigned-integer -b 8", 1, 8},
+        {"-e signed-integer -b 16", 1, 16},
+        {"-e signed-integer -b 24", 0xFFFE, 24},
+        {"-e floating-point -b 32", 3, 32},
         {"-e floating-point -b 64", 3, 64},
+        {"-e signed-integer -b 32", 1, 0},
+        {"-e u-law", 7, 0},
+        {"-e a-law", 6, 0},
+        {"-e ms-adpcm", 2, 0},
+        {"-e ima-adpcm", 0x11, 0},
     };
     std::vector<double> values = kExactValues;
     values.push_back(0.125); // an odd count, so that 8-bit data is followed by a pad byte
@@ -302,24 +290,16 @@ TEST(WaveReader, ReadsFilesWrittenBySox) {
         unsigned char tag[2] = {};
         in.seekg(20);
         in.read(reinterpret_cast<char*>(tag), 2);
-        EXPECT_EQ(tag[0] | tag[1] << 8, c.tagInFile);
         WaveReader reader;
+        if (c.bits == 0) {
+            EXPECT_FALSE(reader.Open(scratch.path("sox.wav").c_str()));
+            EXPECT_FALSE(reader.hasFormat());
+            continue;
+        }
+        EXPECT_EQ(tag[0] | tag[1] << 8, c.tagInFile);
         ASSERT_TRUE(reader.Open(scratch.path("sox.wav").c_str()));
         EXPECT_EQ(reader.getBitsPerSample(), c.bits);
         EXPECT_EQ(reader.getChannels(), 1);
         EXPECT_EQ(readAll(reader, 100), values);
-    }
-}
-
-TEST(WaveReader, RefusesSoxFilesInOtherFormats) {
-    if (!haveSox()) GTEST_SKIP() << "sox is not installed; the files written by a real tool are not checked";
-    const std::vector<std::string> encodings = {"-e signed-integer -b 32", "-e u-law", "-e a-law",
-                                                "-e ms-adpcm", "-e ima-adpcm"};
-    Scratch scratch;
-    for (const std::string& encoding : encodings) {
-        ASSERT_TRUE(soxWrite(scratch, kExactValues, encoding, "other.wav")) << encoding;
-        WaveReader reader;
-        EXPECT_FALSE(reader.Open(scratch.path("other.wav").c_str())) << encoding;
-        EXPECT_FALSE(reader.hasFormat()) << encoding;
     }
 }
