@@ -211,19 +211,9 @@ TEST(WaveImport, NonFiniteFloatSamplesBecomeFiniteWithoutSpreading) {
     for (double v : stretched.samples) ASSERT_TRUE(std::isfinite(v));
 }
 
-TEST(WaveImport, StereoWavIsRefusedSilently) {
-    Scratch scratch;
-    const std::string path = scratch.write("stereo.wav", wav({1, 2, 16}, ramp(4096)));
-    const ImportVerdict verdict = checkSelectedFile(path);
-    EXPECT_FALSE(verdict.accepted);
-    EXPECT_EQ(verdict.message, "");
-    ImportedWaveTable table;
-    EXPECT_FALSE(readWAV(path, &table));
-    EXPECT_TRUE(table.samples.empty());
-}
-
-TEST(WaveImport, MonoWavWithoutAWholeFrameIsRefused) {
+TEST(WaveImport, StereoWavAndMonoWavWithoutAWholeFrameAreRefusedSilently) {
     const std::vector<Bytes> files = {
+        wav({1, 2, 16}, ramp(4096)),
         riff(chunk("fmt ", fmtBody(kMono16))),
         riff(chunk("fmt ", fmtBody(kMono16)) + chunk("data", "\x01")),
         riff(chunk("fmt ", fmtBody({1, 1, 24})) + chunk("data", Bytes("\x01\x02", 2))),
@@ -344,16 +334,6 @@ TEST(WaveImport, InvalidBlofeldFilesAreRefusedWithTheirName) {
     EXPECT_EQ(load(scratch.path("long.syx")).numberOfWaves(), 2);
 }
 
-TEST(WaveImport, BlofeldFileWithoutAWholeMessageKeepsThePreviousWave) {
-    Scratch scratch;
-    for (const Bytes& content : {Bytes(), blofeldFile(1).substr(0, 409)}) {
-        Wave wave;
-        fillPrevious(wave);
-        loadInto(wave, scratch.write("cut.syx", content));
-        expectPrevious(wave);
-    }
-}
-
 TEST(WaveImport, UnreadablePathsAreRefused) {
     Scratch scratch;
     std::filesystem::create_directory(scratch.path("folder.wav"));
@@ -366,7 +346,9 @@ TEST(WaveImport, UnreadablePathsAreRefused) {
                                             scratch.write("text.wav", "RIFF is not enough"),
                                             file + "/below.syx",
                                             scratch.path("missing.syx"),
-                                            scratch.write("table.txt", blofeldFile(1))};
+                                            scratch.write("table.txt", blofeldFile(1)),
+                                            scratch.write("nothing.syx", ""),
+                                            scratch.write("cut.syx", blofeldFile(1).substr(0, 409))};
     for (const std::string& path : paths) {
         const ImportVerdict verdict = checkSelectedFile(path);
         EXPECT_FALSE(verdict.accepted) << path;
