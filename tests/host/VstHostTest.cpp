@@ -182,7 +182,6 @@ TEST_F(VstHost, ModuleExportsExactlyTheTwoEntryPoints) {
     }
     ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(symbols, (std::set<std::string>{"VSTPluginMain", "main"}));
-    EXPECT_NE(legacyMain, nullptr);
 }
 
 TEST_F(VstHost, EntryPointFillsTheAEffect) {
@@ -218,14 +217,12 @@ TEST_F(VstHost, MainBehavesAsVSTPluginMain) {
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
     EXPECT_NE(a->object, b->object);
-    EXPECT_EQ(b->magic, a->magic);
-    EXPECT_EQ(b->flags, a->flags);
-    EXPECT_EQ(b->numPrograms, a->numPrograms);
-    EXPECT_EQ(b->numParams, a->numParams);
-    EXPECT_EQ(b->numOutputs, a->numOutputs);
-    EXPECT_EQ(b->uniqueID, a->uniqueID);
-    EXPECT_EQ(b->version, a->version);
-    EXPECT_EQ(b->dispatcher, a->dispatcher);
+    const auto fields = [](const AEffect* e) {
+        return std::vector<VstIntPtr>{
+            e->magic,      e->flags,    e->numPrograms, e->numParams,
+            e->numOutputs, e->uniqueID, e->version,     reinterpret_cast<VstIntPtr>(e->dispatcher)};
+    };
+    EXPECT_EQ(fields(b), fields(a));
     EXPECT_EQ(Dispatch(b, effGetVstVersion), 2400);
     EXPECT_EQ(ProgramChunk(a), ProgramChunk(b));
 }
