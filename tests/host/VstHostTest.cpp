@@ -125,6 +125,15 @@ protected:
         if (effect) open.push_back(effect);
         return effect;
     }
+    // Opened, rated and switched on, ready to process.
+    AEffect* CreateRunning(float rate, VstIntPtr blockSize) {
+        AEffect* effect = Create();
+        Dispatch(effect, effOpen);
+        Dispatch(effect, effSetSampleRate, 0, 0, nullptr, rate);
+        Dispatch(effect, effSetBlockSize, 0, blockSize);
+        Dispatch(effect, effMainsChanged, 0, 1);
+        return effect;
+    }
     void Close(AEffect* effect) {
         std::erase(open, effect);
         effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
@@ -401,11 +410,7 @@ TEST_F(VstHost, ParametersThroughTheStaticEntries) {
 }
 
 TEST_F(VstHost, EventsArriveThroughProcessEvents) {
-    AEffect* effect = Create();
-    Dispatch(effect, effOpen);
-    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    Dispatch(effect, effSetBlockSize, 0, 64);
-    Dispatch(effect, effMainsChanged, 0, 1);
+    AEffect* effect = CreateRunning(44100.0f, 64);
 
     auto midi = [](int delta, unsigned char status, char d1, char d2) {
         VstMidiEvent event{};
@@ -456,11 +461,7 @@ TEST_F(VstHost, EventsArriveThroughProcessEvents) {
 }
 
 TEST_F(VstHost, ProcessEntriesReplaceAccumulateAndWriteDoubles) {
-    AEffect* effect = Create();
-    Dispatch(effect, effOpen);
-    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    Dispatch(effect, effSetBlockSize, 0, 32);
-    Dispatch(effect, effMainsChanged, 0, 1);
+    AEffect* effect = CreateRunning(48000.0f, 32);
     host.calls.clear();
 
     const unsigned hostMode = _mm_getcsr();
@@ -513,12 +514,8 @@ TEST_F(VstHost, ProcessEntriesReplaceAccumulateAndWriteDoubles) {
 
 TEST_F(VstHost, AudioPathAllocatesNothing) {
     const long beforeCreation = allocations;
-    AEffect* effect = Create();
+    AEffect* effect = CreateRunning(48000.0f, 256);
     ASSERT_GT(allocations, beforeCreation); // the counter sees the module's allocations
-    Dispatch(effect, effOpen);
-    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    Dispatch(effect, effSetBlockSize, 0, 256);
-    Dispatch(effect, effMainsChanged, 0, 1);
     std::vector<float> left(256), right(256);
     float* outputs[] = {left.data(), right.data()};
     std::vector<double> dLeft(256), dRight(256);
@@ -548,10 +545,7 @@ TEST_F(VstHost, AudioPathAllocatesNothing) {
 }
 
 TEST_F(VstHost, AudioAndEditorThreadsMayCallAtOnce) {
-    AEffect* effect = Create();
-    Dispatch(effect, effOpen);
-    Dispatch(effect, effSetBlockSize, 0, 128);
-    Dispatch(effect, effMainsChanged, 0, 1);
+    AEffect* effect = CreateRunning(44100.0f, 128);
     host.calls.reserve(10000);
     std::thread audio([effect] {
         std::vector<float> left(128), right(128);
