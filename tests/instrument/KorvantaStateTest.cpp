@@ -33,6 +33,16 @@ void loadUserWave(Korvanta& plug, int k, int waves, const char* name) {
     plug.getUserWave(k).putFrom(samples.data(), static_cast<int>(samples.size()), name);
 }
 
+// Where the parameter values start, after the marker, the index and the first program's name.
+int valuesStart(Korvanta& plug) {
+    return kMarkerSize + 8 + static_cast<int>(std::strlen(plug.GetPresetName(0)));
+}
+
+// Where the user wave slots start, after the values and the tuning block.
+int slotsStart(Korvanta& plug) {
+    return valuesStart(plug) + kParamBytes + tuningBlockSize(plug);
+}
+
 ByteChunk stateOf(Korvanta& plug) {
     ByteChunk chunk;
     plug.SerializeState(&chunk);
@@ -97,7 +107,7 @@ TEST_F(KorvantaState, OlderLayoutIsReadFromItsFirstByte) {
     auto plug = makeInstrument();
     setParam(*plug, paramNamed(*plug, "Volume"), 0.25);
     const ByteChunk current = stateOf(*plug);
-    const int nameEnd = kMarkerSize + 4 + 4 + static_cast<int>(std::strlen(plug->GetPresetName(0)));
+    const int nameEnd = valuesStart(*plug);
     ByteChunk older;
     older.PutBytes(current.GetData() + nameEnd, current.Size() - nameEnd);
 
@@ -109,7 +119,7 @@ TEST_F(KorvantaState, OlderLayoutIsReadFromItsFirstByte) {
 TEST_F(KorvantaState, ValuesOutsideTheRangeAreClampedAndNotANumberIsTheMinimum) {
     auto plug = makeInstrument();
     ByteChunk chunk = stateOf(*plug);
-    const int first = kMarkerSize + 8 + static_cast<int>(std::strlen(plug->GetPresetName(0)));
+    const int first = valuesStart(*plug);
     const int volume = paramNamed(*plug, "Volume");
     const double values[] = {5.0, std::numeric_limits<double>::quiet_NaN(),
                              -std::numeric_limits<double>::infinity()};
@@ -126,7 +136,7 @@ TEST_F(KorvantaState, ReservedParametersAreWrittenAsZero) {
     plug->GetParam(140)->Set(1.0);
     const ByteChunk chunk = stateOf(*plug);
     double value = -1.0;
-    chunk.Get(&value, kMarkerSize + 8 + static_cast<int>(std::strlen(plug->GetPresetName(0))) + 8 * 140);
+    chunk.Get(&value, valuesStart(*plug) + 8 * 140);
     EXPECT_EQ(value, 0.0);
 }
 
@@ -134,9 +144,7 @@ TEST_F(KorvantaState, AUserWaveNoOscillatorSelectsIsNotStored) {
     auto plug = makeInstrument();
     loadUserWave(*plug, 2, 1, "unused.wav");
     ByteChunk chunk = stateOf(*plug);
-    const int t = tuningBlockSize(*plug);
-    const int slots =
-        kMarkerSize + 8 + static_cast<int>(std::strlen(plug->GetPresetName(0))) + kParamBytes + t;
+    const int slots = slotsStart(*plug);
     EXPECT_EQ(chunk.GetData()[slots + 3], 0);
     EXPECT_EQ(plug->UnserializeState(&chunk, 0), chunk.Size());
     EXPECT_FALSE(plug->getUserWave(2).isValid());
@@ -159,9 +167,7 @@ TEST_F(KorvantaState, MoreThanThreeSlotsFailAfterApplyingTheThree) {
     loadUserWave(*plug, 1, 1, "one.wav");
     setParam(*plug, 50, 65532);
     ByteChunk chunk = stateOf(*plug);
-    const int t = tuningBlockSize(*plug);
-    const int slots =
-        kMarkerSize + 8 + static_cast<int>(std::strlen(plug->GetPresetName(0))) + kParamBytes + t;
+    const int slots = slotsStart(*plug);
     chunk.GetData()[slots] = 4;
     auto other = makeInstrument();
     EXPECT_EQ(other->UnserializeState(&chunk, 0), -1);
