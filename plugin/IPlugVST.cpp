@@ -322,10 +322,13 @@ void IPlugVST::setParameterFromHost(int idx, float value) {
     OnParamChange(idx);
 }
 
-bool IPlugVST::prepareProcess(void* inputs, void* outputs, VstInt32 nFrames) {
+template <typename Sample>
+bool IPlugVST::attachProcessBuffers(Sample** inputs, Sample** outputs, VstInt32 nFrames) {
     if (DoesMIDI()) HostCallback(audioMasterWantMidi);
     if (nFrames <= 0) return false;
     if ((!inputs && NInChannels() > 0) || (!outputs && NOutChannels() > 0)) return false;
+    AttachInputBuffers(0, NInChannels(), inputs, nFrames);
+    AttachOutputBuffers(0, NOutChannels(), outputs);
     return true;
 }
 
@@ -334,9 +337,7 @@ void IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** outputs, VstI
     if (!plug) return;
     IMutexLock lock(plug->mutex);
     DenormalGuard denormals;
-    if (!plug->prepareProcess(inputs, outputs, nFrames)) return;
-    plug->AttachInputBuffers(0, plug->NInChannels(), inputs, nFrames);
-    plug->AttachOutputBuffers(0, plug->NOutChannels(), outputs);
+    if (!plug->attachProcessBuffers(inputs, outputs, nFrames)) return;
     plug->ProcessBuffersAccumulating(0.0f, nFrames);
 }
 
@@ -345,9 +346,7 @@ void IPlugVST::VSTProcessReplacing(AEffect* effect, float** inputs, float** outp
     if (!plug) return;
     IMutexLock lock(plug->mutex);
     DenormalGuard denormals;
-    if (!plug->prepareProcess(inputs, outputs, nFrames)) return;
-    plug->AttachInputBuffers(0, plug->NInChannels(), inputs, nFrames);
-    plug->AttachOutputBuffers(0, plug->NOutChannels(), outputs);
+    if (!plug->attachProcessBuffers(inputs, outputs, nFrames)) return;
     plug->ProcessBuffers(0.0f, nFrames);
 }
 
@@ -357,9 +356,7 @@ void IPlugVST::VSTProcessDoubleReplacing(AEffect* effect, double** inputs, doubl
     if (!plug) return;
     IMutexLock lock(plug->mutex);
     DenormalGuard denormals;
-    if (!plug->prepareProcess(inputs, outputs, nFrames)) return;
-    plug->AttachInputBuffers(0, plug->NInChannels(), inputs, nFrames);
-    plug->AttachOutputBuffers(0, plug->NOutChannels(), outputs);
+    if (!plug->attachProcessBuffers(inputs, outputs, nFrames)) return;
     plug->ProcessBuffers(0.0, nFrames);
 }
 

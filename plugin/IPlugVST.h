@@ -80,7 +80,9 @@ private:
     void processEvents(const VstEvents* events);
     void setSpeakerConnections(const VstSpeakerArrangement* inArr, const VstSpeakerArrangement* outArr);
     void setParameterFromHost(int idx, float value);
-    bool prepareProcess(void* inputs, void* outputs, VstInt32 nFrames);
+    // Tells the host we want MIDI, checks the host's buffers and attaches them; false means render nothing.
+    template <typename Sample>
+    bool attachProcessBuffers(Sample** inputs, Sample** outputs, VstInt32 nFrames);
     VstTimeInfo* getHostTime(VstInt32 mask);
     void updateEditorRect();
 
