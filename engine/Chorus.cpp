@@ -1,4 +1,4 @@
-#include "Chorus.h"
+#include "engine/Chorus.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LowPass.h"
-#include "MG.h"
+#include "engine/LowPass.h"
+#include "engine/MG.h"
 
 #include <array>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Properties.h"
+#include "engine/Properties.h"
 
 #include <array>
 #include <cmath>

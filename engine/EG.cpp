@@ -1,4 +1,4 @@
-#include "EG.h"
+#include "engine/EG.h"
 
 #include <cmath>
 

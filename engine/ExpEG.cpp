@@ -1,4 +1,4 @@
-#include "ExpEG.h"
+#include "engine/ExpEG.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EG.h"
+#include "engine/EG.h"
 
 // Exponential ADSR: each sample moves a fixed fraction of the distance to a target placed beyond the
 // stage's end (10/9 for the attack, −1/9 for the release), so a stage ends after nine tenths of the

@@ -1,4 +1,4 @@
-#include "FFT.h"
+#include "engine/FFT.h"
 
 #include <fftw3.h>
 

@@ -1,4 +1,4 @@
-#include "Filter.h"
+#include "engine/Filter.h"
 
 #include <numbers>
 

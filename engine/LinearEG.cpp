@@ -1,4 +1,4 @@
-#include "LinearEG.h"
+#include "engine/LinearEG.h"
 
 LinearEG::LinearEG() {
     rateConstant = 10.0 * 1000.0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EG.h"
+#include "engine/EG.h"
 
 // Linear ADSR: each stage runs at a constant slope so that a full stage lasts x · 10 seconds.
 class LinearEG final : public EG {

@@ -1,4 +1,4 @@
-#include "LowPass.h"
+#include "engine/LowPass.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Filter.h"
+#include "engine/Filter.h"
 
 // Second-order low-pass (the RBJ cookbook design) used to smooth modulation signals: the oscillators'
 // phase-modulation input and the chorus line.

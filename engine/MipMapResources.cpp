@@ -1,4 +1,4 @@
-#include "MipMap.h"
+#include "engine/MipMap.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "MipMap.h"
+#include "engine/MipMap.h"
 
-#include "FFT.h"
+#include "engine/FFT.h"
 
 #include <array>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "Oscillator.h"
+#include "engine/Oscillator.h"
 
-#include "Pitch.h"
+#include "tuning/Pitch.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LowPass.h"
-#include "MipMap.h"
+#include "engine/LowPass.h"
+#include "engine/MipMap.h"
 
 #include <array>
 #include <cstdint>

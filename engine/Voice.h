@@ -1,13 +1,13 @@
 #pragma once
 
-#include "DCF.h"
-#include "ExpEG.h"
-#include "LinearEG.h"
-#include "MipMap.h"
-#include "NoiseSource.h"
-#include "Oscillator.h"
-#include "PitchSource.h"
-#include "Properties.h"
+#include "engine/DCF.h"
+#include "engine/ExpEG.h"
+#include "engine/LinearEG.h"
+#include "engine/MipMap.h"
+#include "engine/NoiseSource.h"
+#include "engine/Oscillator.h"
+#include "engine/Properties.h"
+#include "tuning/PitchSource.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "BinaryFile.h"
+#include "instrument/BinaryFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "Chorus.h"
-#include "Clock.h"
-#include "IMidiMsg.h"
-#include "MG.h"
-#include "MipMap.h"
-#include "NoiseSource.h"
-#include "Synth.h"
-#include "TableDefs.h"
-#include "Voice.h"
-#include "Wave.h"
-#include "WaveImport.h"
+#include "engine/Chorus.h"
+#include "engine/Clock.h"
+#include "engine/MG.h"
+#include "engine/MipMap.h"
+#include "engine/NoiseSource.h"
+#include "engine/Voice.h"
+#include "instrument/TableDefs.h"
+#include "instrument/Wave.h"
+#include "instrument/WaveImport.h"
+#include "plugin/IMidiMsg.h"
+#include "synth/Synth.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 void Korvanta::setNoteOn(int note, int velocity) {
     if (noteShouldBeSkipped(note)) return;

@@ -1,5 +1,5 @@
-#include "Korvanta.h"
-#include "ParameterTable.h"
+#include "instrument/Korvanta.h"
+#include "instrument/ParameterTable.h"
 
 void Korvanta::initParameters() {
     using ParameterTable::Kind;

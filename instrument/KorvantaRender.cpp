@@ -1,4 +1,4 @@
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 #include <xmmintrin.h>
 

@@ -1,7 +1,7 @@
 // The instrument's state chunk: everything that makes its sound, self-delimiting so that a bank can
 // place one state after another without lengths.
 
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 #include <algorithm>
 #include <cmath>

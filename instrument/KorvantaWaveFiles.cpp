@@ -1,7 +1,7 @@
 // Loading user wave tables from files. The file is read without the lock; only the replacement of
 // the record and the rebuilding of the mip-maps that play it hold it, so rendering waits for no disk.
 
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 bool Korvanta::storeImportedWave(int k, const WaveImport::ImportedWaveTable& table) {
     if (k < 0 || k >= kNumOscillators) return false;

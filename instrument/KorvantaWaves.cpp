@@ -1,4 +1,4 @@
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 namespace {
 constexpr double kWaveTableRange = 65535.0;

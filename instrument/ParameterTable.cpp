@@ -1,7 +1,7 @@
-#include "ParameterTable.h"
+#include "instrument/ParameterTable.h"
 
-#include "Pitch.h"
-#include "Properties.h"
+#include "engine/Properties.h"
+#include "tuning/Pitch.h"
 
 #include <cmath>
 #include <cstdio>

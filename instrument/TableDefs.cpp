@@ -1,6 +1,6 @@
-#include "TableDefs.h"
+#include "instrument/TableDefs.h"
 
-#include "Wave.h"
+#include "instrument/Wave.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableDef.h"
+#include "instrument/TableDef.h"
 
 #include <array>
 #include <cstdint>

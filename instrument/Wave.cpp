@@ -1,6 +1,6 @@
-#include "Wave.h"
+#include "instrument/Wave.h"
 
-#include "ByteChunk.h"
+#include "plugin/ByteChunk.h"
 
 #include <cmath>
 #include <vector>

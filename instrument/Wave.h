@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveSource.h"
+#include "engine/WaveSource.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "WaveImport.h"
+#include "instrument/WaveImport.h"
 
-#include "BinaryFile.h"
-#include "Wave.h"
-#include "WaveReader.h"
+#include "instrument/BinaryFile.h"
+#include "instrument/Wave.h"
+#include "instrument/WaveReader.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MipMap.h"
+#include "engine/MipMap.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "WaveReader.h"
+#include "instrument/WaveReader.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BinaryFile.h"
+#include "instrument/BinaryFile.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ByteChunk.h"
+#include "plugin/ByteChunk.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "IMidiMsg.h"
+#include "plugin/IMidiMsg.h"
 
 #include <algorithm>
 

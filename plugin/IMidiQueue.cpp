@@ -1,4 +1,4 @@
-#include "IMidiQueue.h"
+#include "plugin/IMidiQueue.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IMidiMsg.h"
+#include "plugin/IMidiMsg.h"
 
 // The block's channel messages, kept in non-decreasing offset order. A flat array: adding appends in
 // the common (sorted) case, removal only advances the front, and memory is reclaimed by compaction.

@@ -1,4 +1,4 @@
-#include "IParam.h"
+#include "plugin/IParam.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "IPlugBase.h"
+#include "plugin/IPlugBase.h"
 
 #include <algorithm>
 #include <array>

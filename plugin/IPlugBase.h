@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ByteChunk.h"
-#include "Hosts.h"
-#include "IMidiMsg.h"
-#include "IParam.h"
-#include "IPlugEditor.h"
-#include "IPreset.h"
-#include "ISysEx.h"
-#include "ITimeInfo.h"
+#include "plugin/ByteChunk.h"
+#include "plugin/Hosts.h"
+#include "plugin/IMidiMsg.h"
+#include "plugin/IParam.h"
+#include "plugin/IPlugEditor.h"
+#include "plugin/IPreset.h"
+#include "plugin/ISysEx.h"
+#include "plugin/ITimeInfo.h"
 
 #include <mutex>
 #include <string>

@@ -1,8 +1,8 @@
 // Program (FXP) and bank (FXB) files of IPlugBase. Header fields are big-endian 32-bit values; the
 // chunks inside them keep the plug-in's own little-endian layout.
 
-#include "IPlugBase.h"
-#include "WholeFile.h"
+#include "plugin/IPlugBase.h"
+#include "plugin/WholeFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "IPlugVST.h"
+#include "plugin/IPlugVST.h"
 
 #include <xmmintrin.h>
 

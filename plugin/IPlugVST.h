@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IPlugBase.h"
-#include "vst2/Vst2.h"
+#include "plugin/IPlugBase.h"
+#include "plugin/vst2/Vst2.h"
 
 // What the entry point hands to the plug-in's constructor.
 struct IPlugInstanceInfo {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteChunk.h"
+#include "plugin/ByteChunk.h"
 
 // One program: a name and the opaque state the instrument produced for it.
 struct IPreset {

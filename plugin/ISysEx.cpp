@@ -1,4 +1,4 @@
-#include "ISysEx.h"
+#include "plugin/ISysEx.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "WholeFile.h"
+#include "plugin/WholeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "MTSClient.h"
+#include "synth/MTSClient.h"
 
 #include <cmath>
 

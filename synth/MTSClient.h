@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MTSLibrary.h"
+#include "synth/MTSLibrary.h"
 
 #include <array>
 

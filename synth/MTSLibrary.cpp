@@ -1,4 +1,4 @@
-#include "MTSLibrary.h"
+#include "synth/MTSLibrary.h"
 
 #include <dlfcn.h>
 

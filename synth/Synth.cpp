@@ -1,4 +1,4 @@
-#include "Synth.h"
+#include "synth/Synth.h"
 
 #include <dlfcn.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ByteChunk.h"
-#include "IMidiQueue.h"
-#include "IPlugVST.h"
-#include "TuningEngine.h"
+#include "plugin/ByteChunk.h"
+#include "plugin/IMidiQueue.h"
+#include "plugin/IPlugVST.h"
+#include "synth/TuningEngine.h"
 
 #include <array>
 #include <string>

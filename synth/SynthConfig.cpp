@@ -1,7 +1,7 @@
 // The user's configuration file: where it lives, what it holds, when it is read and written.
 
-#include "IniStore.h"
-#include "Synth.h"
+#include "synth/IniStore.h"
+#include "synth/Synth.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // Program management beyond the framework's list: initialise, copy, paste, switch, and the banks
 // used at start-up.
 
-#include "Synth.h"
+#include "synth/Synth.h"
 
 #include <cstring>
 

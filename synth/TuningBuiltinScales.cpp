@@ -1,4 +1,4 @@
-#include "TuningBuiltinScales.h"
+#include "synth/TuningBuiltinScales.h"
 
 namespace TuningBuiltinScales {
 

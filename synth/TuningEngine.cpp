@@ -1,6 +1,6 @@
-#include "TuningEngine.h"
+#include "synth/TuningEngine.h"
 
-#include "TuningBuiltinScales.h"
+#include "synth/TuningBuiltinScales.h"
 
 #include <algorithm>
 #include <cmath>

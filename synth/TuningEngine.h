@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ByteChunk.h"
-#include "CSCL_Import.h"
-#include "CSingleScale.h"
-#include "MTSClient.h"
-#include "Pitch.h"
-#include "PitchSource.h"
+#include "plugin/ByteChunk.h"
+#include "synth/MTSClient.h"
+#include "tuning/CSCL_Import.h"
+#include "tuning/CSingleScale.h"
+#include "tuning/Pitch.h"
+#include "tuning/PitchSource.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "CFormula.h"
+#include "tuning/CFormula.h"
 
-#include "TunConversions.h"
-#include "TunNumbers.h"
+#include "tuning/TunConversions.h"
+#include "tuning/TunNumbers.h"
 
 #include <algorithm>
 #include <string>

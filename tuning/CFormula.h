@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SRVParam.h"
+#include "tuning/SRVParam.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "CSCL_Import.h"
+#include "tuning/CSCL_Import.h"
 
-#include "TunConversions.h"
-#include "TunNumbers.h"
+#include "tuning/TunConversions.h"
+#include "tuning/TunNumbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSingleScale.h"
-#include "CStringParser.h"
+#include "tuning/CSingleScale.h"
+#include "tuning/CStringParser.h"
 
 #include <array>
 #include <cstdint>

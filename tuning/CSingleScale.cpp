@@ -1,7 +1,7 @@
-#include "CSingleScale.h"
+#include "tuning/CSingleScale.h"
 
-#include "CTunFileReader.h"
-#include "TunNumbers.h"
+#include "tuning/CTunFileReader.h"
+#include "tuning/TunNumbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CFormula.h"
-#include "CMIDIChannelRange.h"
-#include "CStringParser.h"
+#include "tuning/CFormula.h"
+#include "tuning/CMIDIChannelRange.h"
+#include "tuning/CStringParser.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "CStringParser.h"
+#include "tuning/CStringParser.h"
 
 #include <string_view>
 

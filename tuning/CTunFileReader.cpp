@@ -1,7 +1,7 @@
-#include "CTunFileReader.h"
+#include "tuning/CTunFileReader.h"
 
-#include "TunConversions.h"
-#include "TunNumbers.h"
+#include "tuning/TunConversions.h"
+#include "tuning/TunNumbers.h"
 
 #include <algorithm>
 #include <cmath>

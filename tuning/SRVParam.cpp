@@ -1,4 +1,4 @@
-#include "SRVParam.h"
+#include "tuning/SRVParam.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "TunConversions.h"
+#include "tuning/TunConversions.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "TunNumbers.h"
+#include "tuning/TunNumbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,5 +1,5 @@
-#include "MipMap.h"
-#include "Oscillator.h"
+#include "engine/MipMap.h"
+#include "engine/Oscillator.h"
 
 #include <benchmark/benchmark.h>
 

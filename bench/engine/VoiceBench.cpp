@@ -1,6 +1,6 @@
-#include "MG.h"
-#include "MipMap.h"
-#include "Voice.h"
+#include "engine/MG.h"
+#include "engine/MipMap.h"
+#include "engine/Voice.h"
 
 #include <benchmark/benchmark.h>
 #include <xmmintrin.h>

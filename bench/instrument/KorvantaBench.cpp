@@ -1,5 +1,5 @@
-#include "Korvanta.h"
-#include "Properties.h"
+#include "engine/Properties.h"
+#include "instrument/Korvanta.h"
 
 #include <benchmark/benchmark.h>
 

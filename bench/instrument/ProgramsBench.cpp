@@ -2,7 +2,7 @@
 // whatever factory bank the build has put into the bundle), loading a bank file, program changes and
 // state chunks through the dispatcher.
 
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>

@@ -1,6 +1,6 @@
-#include "MipMap.h"
-#include "Wave.h"
-#include "WaveImport.h"
+#include "engine/MipMap.h"
+#include "instrument/Wave.h"
+#include "instrument/WaveImport.h"
 
 #include <benchmark/benchmark.h>
 

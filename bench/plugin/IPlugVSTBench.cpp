@@ -1,6 +1,6 @@
 // Cost of the framework around the instrument: the host entries without any sound being made.
 
-#include "IPlugVST.h"
+#include "plugin/IPlugVST.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-#include "FactoryBank.h"
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
+#include "tools/make-factory-bank/FactoryBank.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "TuningEngine.h"
+#include "synth/TuningEngine.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "engine/Clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "DCF.h"
+#include "engine/DCF.h"
 
-#include "Pitch.h"
+#include "tuning/Pitch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ExpEG.h"
+#include "engine/ExpEG.h"
 
 #include <gtest/gtest.h>
 

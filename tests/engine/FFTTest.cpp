@@ -1,4 +1,4 @@
-#include "FFT.h"
+#include "engine/FFT.h"
 
 #include <gtest/gtest.h>
 

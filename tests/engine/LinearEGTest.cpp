@@ -1,4 +1,4 @@
-#include "LinearEG.h"
+#include "engine/LinearEG.h"
 
 #include <gtest/gtest.h>
 

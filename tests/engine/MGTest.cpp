@@ -1,6 +1,6 @@
-#include "MG.h"
+#include "engine/MG.h"
 
-#include "Clock.h"
+#include "engine/Clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "MipMap.h"
-#include "Oscillator.h"
-#include "SignalAnalysis.h"
+#include "engine/MipMap.h"
+#include "engine/Oscillator.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Oscillator.h"
-#include "MipMap.h"
-#include "SignalAnalysis.h"
+#include "engine/Oscillator.h"
+#include "engine/MipMap.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

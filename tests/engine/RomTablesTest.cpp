@@ -1,5 +1,5 @@
-#include "MipMap.h"
-#include "WaveSpectrum.h"
+#include "engine/MipMap.h"
+#include "tests/support/WaveSpectrum.h"
 
 #include <gtest/gtest.h>
 

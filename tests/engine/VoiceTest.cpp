@@ -1,4 +1,4 @@
-#include "Voice.h"
+#include "engine/Voice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The built plug-in plays in tune, chords, bends, holds and filters as a host hears it, and gives the same
 // samples whatever the host's block size.
 
-#include "PluginUnderTest.h"
-#include "SignalAnalysis.h"
+#include "tests/host/PluginUnderTest.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <array>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vst2.h"
+#include "plugin/vst2/Vst2.h"
 
 #include <dlfcn.h>
 

@@ -1,6 +1,6 @@
 // Programs and banks as a host stores them in its projects, through the built module's entry point.
 
-#include "Vst2.h"
+#include "plugin/vst2/Vst2.h"
 
 #include <dlfcn.h>
 

@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "SignalAnalysis.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <cmath>
 #include <cstdint>

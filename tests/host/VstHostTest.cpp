@@ -1,6 +1,6 @@
 // Drives the built Korvanta.so through its exported entry points only, the way a host does.
 
-#include "Vst2.h"
+#include "plugin/vst2/Vst2.h"
 
 #include <dlfcn.h>
 #include <malloc.h>

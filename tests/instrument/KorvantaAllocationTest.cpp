@@ -1,7 +1,7 @@
 // Counts every allocation of this test program, so that the render path can be shown to allocate
 // nothing while notes start and stop and parameters move.
 
-#include "KorvantaTestHost.h"
+#include "tests/instrument/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ExpEG.h"
-#include "KorvantaTestHost.h"
+#include "engine/ExpEG.h"
+#include "tests/instrument/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "KorvantaTestHost.h"
-#include "ParameterTable.h"
+#include "instrument/ParameterTable.h"
+#include "tests/instrument/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 

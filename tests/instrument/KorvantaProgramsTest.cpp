@@ -1,6 +1,6 @@
-#include "KorvantaTestHost.h"
-#include "TempHome.h"
-#include "WaveTestFiles.h"
+#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/instrument/TempHome.h"
+#include "tests/instrument/WaveTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "KorvantaTestHost.h"
-#include "SignalAnalysis.h"
+#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "KorvantaTestHost.h"
-#include "TempHome.h"
+#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/instrument/TempHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 #include <array>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "KorvantaTestHost.h"
-#include "SignalAnalysis.h"
-#include "TempHome.h"
-#include "WaveTestFiles.h"
+#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/instrument/TempHome.h"
+#include "tests/instrument/WaveTestFiles.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "KorvantaTestHost.h"
+#include "tests/instrument/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 

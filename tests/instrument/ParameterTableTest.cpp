@@ -1,6 +1,6 @@
-#include "ParameterTable.h"
-#include "IParam.h"
-#include "Properties.h"
+#include "instrument/ParameterTable.h"
+#include "engine/Properties.h"
+#include "plugin/IParam.h"
 
 #include <gtest/gtest.h>
 #include <string>

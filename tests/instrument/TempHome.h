@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IniStore.h"
+#include "synth/IniStore.h"
 
 #include <cstdlib>
 #include <string>

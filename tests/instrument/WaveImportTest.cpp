@@ -1,8 +1,8 @@
-#include "WaveImport.h"
+#include "instrument/WaveImport.h"
 
-#include "MipMap.h"
-#include "Wave.h"
-#include "WaveTestFiles.h"
+#include "engine/MipMap.h"
+#include "instrument/Wave.h"
+#include "tests/instrument/WaveTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "WaveReader.h"
+#include "instrument/WaveReader.h"
 
-#include "WaveTestFiles.h"
+#include "tests/instrument/WaveTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "IMidiMsg.h"
-#include "ISysEx.h"
+#include "plugin/IMidiMsg.h"
+#include "plugin/ISysEx.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "IMidiQueue.h"
+#include "plugin/IMidiQueue.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "IPlugTestPlugs.h"
+#include "tests/plugin/IPlugTestPlugs.h"
 
 #include <array>
 #include <cmath>

@@ -1,5 +1,5 @@
-#include "IPlugTestPlugs.h"
-#include "WholeFile.h"
+#include "plugin/WholeFile.h"
+#include "tests/plugin/IPlugTestPlugs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Hosts.h"
+#include "plugin/Hosts.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 // Small plug-ins and an editor stand-in that record what the framework does with them.
 
-#include "IPlugBase.h"
-#include "IPlugVST.h"
+#include "plugin/IPlugBase.h"
+#include "plugin/IPlugVST.h"
 
 #include <cstdio>
 #include <string>

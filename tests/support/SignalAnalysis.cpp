@@ -1,4 +1,4 @@
-#include "SignalAnalysis.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <cmath>
 #include <fftw3.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FFT.h"
+#include "engine/FFT.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "IniStore.h"
+#include "synth/IniStore.h"
 
 #include <gtest/gtest.h>
 

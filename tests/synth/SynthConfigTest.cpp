@@ -1,5 +1,5 @@
-#include "IniStore.h"
-#include "Synth.h"
+#include "synth/IniStore.h"
+#include "synth/Synth.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "FactoryBank.h"
-#include "Korvanta.h"
-#include "ParameterTable.h"
-#include "PresetParser.h"
-#include "SignalAnalysis.h"
+#include "tools/make-factory-bank/FactoryBank.h"
+#include "instrument/Korvanta.h"
+#include "instrument/ParameterTable.h"
+#include "tests/support/SignalAnalysis.h"
+#include "tools/make-factory-bank/PresetParser.h"
 
 #include <gtest/gtest.h>
 

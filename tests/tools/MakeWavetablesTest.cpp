@@ -1,4 +1,4 @@
-#include "MipMap.h"
+#include "engine/MipMap.h"
 
 #include <array>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "Formants.h"
-#include "Fourier.h"
-#include "HarmonicSpectrum.h"
-#include "NoiseBank.h"
-#include "PortableMath.h"
-#include "Random.h"
-#include "WaveTable.h"
+#include "tools/make-wavetables/Formants.h"
+#include "tools/make-wavetables/Fourier.h"
+#include "tools/make-wavetables/HarmonicSpectrum.h"
+#include "tools/make-wavetables/NoiseBank.h"
+#include "tools/make-wavetables/PortableMath.h"
+#include "tools/make-wavetables/Random.h"
+#include "tools/make-wavetables/WaveTable.h"
 
 #include <cmath>
 #include <complex>

@@ -1,4 +1,4 @@
-#include "CFormula.h"
+#include "tuning/CFormula.h"
 
 #include <gtest/gtest.h>
 

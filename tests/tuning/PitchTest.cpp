@@ -1,4 +1,4 @@
-#include "Pitch.h"
+#include "tuning/Pitch.h"
 
 #include <gtest/gtest.h>
 

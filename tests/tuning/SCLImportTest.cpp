@@ -1,6 +1,6 @@
-#include "CSCL_Import.h"
-#include "TunConversions.h"
-#include "TuningTestFiles.h"
+#include "tests/support/TuningTestFiles.h"
+#include "tuning/CSCL_Import.h"
+#include "tuning/TunConversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The real-world Scala files in the shared test data, read through the file entry points.
-#include "CSCL_Import.h"
-#include "TunConversions.h"
+#include "tuning/CSCL_Import.h"
+#include "tuning/TunConversions.h"
 
 #include <gtest/gtest.h>
 

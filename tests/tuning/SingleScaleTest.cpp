@@ -1,4 +1,4 @@
-#include "CSingleScale.h"
+#include "tuning/CSingleScale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CSingleScale.h"
-#include "TuningTestFiles.h"
+#include "tests/support/TuningTestFiles.h"
+#include "tuning/CSingleScale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Whatever bytes a tuning file holds, the readers finish with a result and never read or write outside
 // their tables (the asan build checks the latter).
-#include "CSCL_Import.h"
-#include "CSingleScale.h"
+#include "tuning/CSCL_Import.h"
+#include "tuning/CSingleScale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "FactoryBank.h"
+#include "tools/make-factory-bank/FactoryBank.h"
 
-#include "Korvanta.h"
-#include "PresetParser.h"
+#include "instrument/Korvanta.h"
+#include "tools/make-factory-bank/PresetParser.h"
 
 #include <algorithm>
 #include <filesystem>

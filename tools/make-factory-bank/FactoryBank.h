@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgramDefinition.h"
+#include "tools/make-factory-bank/ProgramDefinition.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "PresetParser.h"
+#include "tools/make-factory-bank/PresetParser.h"
 
-#include "ParameterTable.h"
-#include "TableDefs.h"
-#include "TuningEngine.h"
+#include "instrument/ParameterTable.h"
+#include "instrument/TableDefs.h"
+#include "synth/TuningEngine.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "Formants.h"
+#include "tools/make-wavetables/Formants.h"
 
-#include "PortableMath.h"
+#include "tools/make-wavetables/PortableMath.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HarmonicSpectrum.h"
-#include "NoiseBank.h"
-#include "WaveTable.h"
+#include "tools/make-wavetables/HarmonicSpectrum.h"
+#include "tools/make-wavetables/NoiseBank.h"
+#include "tools/make-wavetables/WaveTable.h"
 
 #include <array>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "Fourier.h"
+#include "tools/make-wavetables/Fourier.h"
 
-#include "PortableMath.h"
+#include "tools/make-wavetables/PortableMath.h"
 
 #include <cstddef>
 #include <utility>

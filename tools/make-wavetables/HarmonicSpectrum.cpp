@@ -1,7 +1,7 @@
-#include "HarmonicSpectrum.h"
+#include "tools/make-wavetables/HarmonicSpectrum.h"
 
-#include "Fourier.h"
-#include "PortableMath.h"
+#include "tools/make-wavetables/Fourier.h"
+#include "tools/make-wavetables/PortableMath.h"
 
 #include <cmath>
 #include <vector>

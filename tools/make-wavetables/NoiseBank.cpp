@@ -1,7 +1,7 @@
-#include "NoiseBank.h"
+#include "tools/make-wavetables/NoiseBank.h"
 
-#include "PortableMath.h"
-#include "Random.h"
+#include "tools/make-wavetables/PortableMath.h"
+#include "tools/make-wavetables/Random.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HarmonicSpectrum.h"
+#include "tools/make-wavetables/HarmonicSpectrum.h"
 
 #include <cstdint>
 #include <vector>

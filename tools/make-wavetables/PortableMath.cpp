@@ -1,4 +1,4 @@
-#include "PortableMath.h"
+#include "tools/make-wavetables/PortableMath.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveTable.h"
+#include "tools/make-wavetables/WaveTable.h"
 
 #include <array>
 

@@ -1,5 +1,5 @@
-#include "PortableMath.h"
-#include "Recipes.h"
+#include "tools/make-wavetables/PortableMath.h"
+#include "tools/make-wavetables/Recipes.h"
 
 #include <array>
 #include <vector>

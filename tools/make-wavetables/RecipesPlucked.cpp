@@ -1,6 +1,6 @@
-#include "NoiseBank.h"
-#include "PortableMath.h"
-#include "Recipes.h"
+#include "tools/make-wavetables/NoiseBank.h"
+#include "tools/make-wavetables/PortableMath.h"
+#include "tools/make-wavetables/Recipes.h"
 
 #include <cmath>
 

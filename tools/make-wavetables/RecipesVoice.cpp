@@ -1,6 +1,6 @@
-#include "Formants.h"
-#include "PortableMath.h"
-#include "Recipes.h"
+#include "tools/make-wavetables/Formants.h"
+#include "tools/make-wavetables/PortableMath.h"
+#include "tools/make-wavetables/Recipes.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "WaveTable.h"
+#include "tools/make-wavetables/WaveTable.h"
 
 #include <cmath>
 #include <cstdio>

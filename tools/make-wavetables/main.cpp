@@ -1,7 +1,7 @@
 // make-wavetables <folder> [file...]: synthesises the resource wave tables into the folder (which
 // must exist and end without or with a separator); with file names, only those tables.
 
-#include "Recipes.h"
+#include "tools/make-wavetables/Recipes.h"
 
 #include <cstdio>
 #include <cstring>

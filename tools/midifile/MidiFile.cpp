@@ -1,4 +1,4 @@
-#include "MidiFile.h"
+#include "tools/midifile/MidiFile.h"
 
 #include <algorithm>
 #include <cstdio>

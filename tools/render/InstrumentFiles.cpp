@@ -1,7 +1,7 @@
-#include "InstrumentFiles.h"
+#include "tools/render/InstrumentFiles.h"
 
-#include "Korvanta.h"
-#include "WaveImport.h"
+#include "instrument/Korvanta.h"
+#include "instrument/WaveImport.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PluginHost.h"
-#include "RenderOptions.h"
+#include "tools/render/PluginHost.h"
+#include "tools/render/RenderOptions.h"
 
 #include <string>
 

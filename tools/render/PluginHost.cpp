@@ -1,4 +1,4 @@
-#include "PluginHost.h"
+#include "tools/render/PluginHost.h"
 
 #include <dlfcn.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vst2/Vst2.h"
+#include "plugin/vst2/Vst2.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "RenderOptions.h"
+#include "tools/render/RenderOptions.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "Renderer.h"
+#include "tools/render/Renderer.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "MidiFile.h"
-#include "PluginHost.h"
-#include "RenderOptions.h"
-#include "SongClock.h"
-#include "WavWriter.h"
+#include "tools/midifile/MidiFile.h"
+#include "tools/render/PluginHost.h"
+#include "tools/render/RenderOptions.h"
+#include "tools/render/SongClock.h"
+#include "tools/render/WavWriter.h"
 
 #include <cstdint>
 #include <string>

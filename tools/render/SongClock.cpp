@@ -1,4 +1,4 @@
-#include "SongClock.h"
+#include "tools/render/SongClock.h"
 
 #include <algorithm>
 #include <cmath>

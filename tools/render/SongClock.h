@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiFile.h"
+#include "tools/midifile/MidiFile.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "WavWriter.h"
+#include "tools/render/WavWriter.h"
 
 #include <sndfile.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RenderOptions.h"
+#include "tools/render/RenderOptions.h"
 
 #include <string>
 

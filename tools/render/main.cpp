@@ -1,11 +1,11 @@
 // korvanta-render: drives the Korvanta plug-in through its VST 2.4 entry point, as a host would.
 
-#include "InstrumentFiles.h"
-#include "MidiFile.h"
-#include "PluginHost.h"
-#include "RenderOptions.h"
-#include "Renderer.h"
-#include "WavWriter.h"
+#include "tools/midifile/MidiFile.h"
+#include "tools/render/InstrumentFiles.h"
+#include "tools/render/PluginHost.h"
+#include "tools/render/RenderOptions.h"
+#include "tools/render/Renderer.h"
+#include "tools/render/WavWriter.h"
 
 #include <sys/stat.h>
 

@@ -1,5 +1,5 @@
-#include "TuningEngine.h"
-#include "TuningTestFiles.h"
+#include "synth/TuningEngine.h"
+#include "tests/support/TuningTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "MTSClient.h"
-#include "TuningEngine.h"
+#include "synth/MTSClient.h"
+#include "synth/TuningEngine.h"
 
 #include <gtest/gtest.h>
 

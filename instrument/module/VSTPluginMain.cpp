@@ -1,6 +1,6 @@
 // The only symbols the module exports: hosts look for VSTPluginMain, older ones for main.
 
-#include "Korvanta.h"
+#include "instrument/Korvanta.h"
 
 #include <algorithm>
 #include <mutex>
