@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ParameterIds.h"
+
 #include "engine/WaveSource.h"
 
 #include <array>
@@ -58,9 +60,6 @@ public:
     static constexpr uint32_t kMaxWaves = 64;
     static constexpr uint32_t kLevels = 10;
     static constexpr uint32_t kPathLength = 1024;
-    // Table ids of the three user wave slots; their content comes from createMipMap(WaveSource*).
-    static constexpr uint32_t kFirstUserTable = 65531;
-    static constexpr uint32_t kLastUserTable = 65533;
 
     MipMap();
     ~MipMap() { cleanup(); }

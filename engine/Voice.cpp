@@ -1,5 +1,7 @@
 #include "engine/Voice.h"
 
+#include "engine/ParameterIds.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -71,25 +73,32 @@ struct ParamTarget {
     uint8_t index = 0;
 };
 
-constexpr int kNumParamIds = 138;
+constexpr int kNumParamIds = kFirstReserved;
 
 constexpr std::array<ParamTarget, kNumParamIds> makeParamMap() {
     std::array<ParamTarget, kNumParamIds> map{};
     const auto set = [&map](int id, Target target, int index) {
         map[id] = {target, static_cast<uint8_t>(index)};
     };
-    set(6, Target::XMode, 0);
-    set(7, Target::BendRange, 0);
-    set(8, Target::Portamento, 0);
-    set(9, Target::Legato, 0);
+    set(kXMode, Target::XMode, 0);
+    set(kPitchBend, Target::BendRange, 0);
+    set(kPortamento, Target::Portamento, 0);
+    set(kPortamentoLegato, Target::Legato, 0);
 
     struct OscIds {
         int enabled, table, shape, mode, shapeModAmount, shapeModSource, startPhase, restart, octave, pitch,
             tune, freqModAmount, freqModSource, ampModAmount, ampModSource;
     };
-    constexpr OscIds oscIds[] = {{10, 11, 12, 13, 14, 15, 16, 17, 22, 23, 24, 25, 26, 27, 28},
-                                 {29, 30, 31, 32, 33, 34, 36, 35, 42, 43, 44, 45, 46, 47, 48},
-                                 {49, 50, 51, 52, 53, 54, 56, 55, 62, 63, 64, 65, 66, 67, 68}};
+    constexpr OscIds oscIds[] = {
+        {kOsc1OffOn, kWaveTable1, kWaveShape1, kWaveMode1, kWaveShapeMod1, kWaveShapeMod1Source, kStartPhase1,
+         kRestartMode1, kOctave1, kPitch1, kTune1, kFrequencyMod1, kFrequencyMod1Source, kAmplitudeMod1,
+         kAmplitudeMod1Source},
+        {kOsc2OffOn, kWaveTable2, kWaveShape2, kWaveMode2, kWaveShapeMod2, kWaveShapeMod2Source, kStartPhase2,
+         kRestartMode2, kOctave2, kPitch2, kTune2, kFrequencyMod2, kFrequencyMod2Source, kAmplitudeMod2,
+         kAmplitudeMod2Source},
+        {kOsc3OffOn, kWaveTable3, kWaveShape3, kWaveMode3, kWaveShapeMod3, kWaveShapeMod3Source, kStartPhase3,
+         kRestartMode3, kOctave3, kPitch3, kTune3, kFrequencyMod3, kFrequencyMod3Source, kAmplitudeMod3,
+         kAmplitudeMod3Source}};
     for (int k = 0; k < 3; ++k) {
         const OscIds& ids = oscIds[k];
         set(ids.enabled, Target::OscEnabled, k);
@@ -109,41 +118,52 @@ constexpr std::array<ParamTarget, kNumParamIds> makeParamMap() {
         set(ids.ampModSource, Target::OscAmpModSource, k);
     }
 
-    set(18, Target::AM2Base, 0);
-    set(19, Target::AM3Base, 0);
-    set(20, Target::AMModAmount, 0);
-    set(21, Target::AMModSource, 0);
-    set(37, Target::HardSync, 1);
-    set(57, Target::HardSync, 2);
+    set(kAMByOsc2, Target::AM2Base, 0);
+    set(kAMOsc3, Target::AM3Base, 0);
+    set(kAMMod, Target::AMModAmount, 0);
+    set(kAMModSource, Target::AMModSource, 0);
+    set(kHardSync2, Target::HardSync, 1);
+    set(kHardSync3, Target::HardSync, 2);
+    struct LinearFMIds {
+        int base, source, modAmount, modSource;
+    };
+    constexpr LinearFMIds linearFMIds[] = {
+        {kLinearFM2, kLinearFM2Source, kLinearFMMod2, kLinearFMMod2Source},
+        {kLinearFM3, kLinearFM3Source, kLinearFMMod3, kLinearFMMod3Source}};
     for (int f = 0; f < 2; ++f) {
-        set(38 + 20 * f, Target::LinearFMBase, f);
-        set(39 + 20 * f, Target::LinearFMSource, f);
-        set(40 + 20 * f, Target::LinearFMModAmount, f);
-        set(41 + 20 * f, Target::LinearFMModSource, f);
+        set(linearFMIds[f].base, Target::LinearFMBase, f);
+        set(linearFMIds[f].source, Target::LinearFMSource, f);
+        set(linearFMIds[f].modAmount, Target::LinearFMModAmount, f);
+        set(linearFMIds[f].modSource, Target::LinearFMModSource, f);
     }
+    constexpr int levelIds[] = {kLevelOsc1, kLevelOsc2, kLevelOsc3, kLevelNoise};
+    constexpr int panIds[] = {kPanOsc1, kPanOsc2, kPanOsc3, kPanNoise};
     for (int c = 0; c < 4; ++c) {
-        set(69 + c, Target::Level, c);
-        set(73 + c, Target::Pan, c);
+        set(levelIds[c], Target::Level, c);
+        set(panIds[c], Target::Pan, c);
     }
-    set(77, Target::FilterType, 0);
-    set(78, Target::FilterCutoff, 0);
-    set(79, Target::FilterResonance, 0);
-    set(80, Target::KeyboardTrack, 0);
-    set(81, Target::EGIntensity, 0);
-    set(82, Target::CutoffModAmount, 0);
-    set(83, Target::CutoffModSource, 0);
-    set(84, Target::AmpVelocity, 0);
-    set(85, Target::AmpAMAmount, 0);
-    set(86, Target::AmpAMSource, 0);
+    set(kFilterType, Target::FilterType, 0);
+    set(kFilterCutoff, Target::FilterCutoff, 0);
+    set(kFilterResonance, Target::FilterResonance, 0);
+    set(kFilterKeyboardTrack, Target::KeyboardTrack, 0);
+    set(kFilterEGIntensity, Target::EGIntensity, 0);
+    set(kFilterCFM, Target::CutoffModAmount, 0);
+    set(kFilterCFMSource, Target::CutoffModSource, 0);
+    set(kAmpVelocity, Target::AmpVelocity, 0);
+    set(kAmpAM, Target::AmpAMAmount, 0);
+    set(kAmpAMSource, Target::AmpAMSource, 0);
 
     constexpr Target envelopeTargets[] = {Target::EGTrigger, Target::EGModAmount, Target::EGModSource,
                                           Target::EGAttack,  Target::EGDecay,     Target::EGSustain,
                                           Target::EGRelease};
+    // Each envelope's seven parameters follow one another, from its "Trigger" on.
+    constexpr int envelopeIds[] = {kFilterEGTrigger, kAmpEGTrigger, kLinEG1Trigger, kLinEG2Trigger};
     for (int e = 0; e < 4; ++e) {
-        for (int offset = 0; offset < 7; ++offset) set(93 + 7 * e + offset, envelopeTargets[offset], e);
+        for (int offset = 0; offset < 7; ++offset) set(envelopeIds[e] + offset, envelopeTargets[offset], e);
     }
 
-    constexpr int generatorIds[3][2] = {{125, 126}, {131, 132}, {136, 137}};
+    constexpr int generatorIds[3][2] = {
+        {kMG1Mod, kMG1ModSource}, {kMG2Mod, kMG2ModSource}, {kVibratoMod, kVibratoModSource}};
     for (int g = 0; g < 3; ++g) {
         set(generatorIds[g][0], Target::GeneratorModAmount, g);
         set(generatorIds[g][1], Target::GeneratorModSource, g);

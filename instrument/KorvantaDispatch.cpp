@@ -7,34 +7,18 @@ namespace {
 
 constexpr char kResourceFolder[] = "Korvanta.vst/Contents/Resources/";
 
-// Indices of the parameters that only some dispatch rows treat specially.
-enum Param {
-    kVolume = 0,
-    kMasterTune = 1,
-    kNumberOfVoices = 2,
-    kUnisonMode = 3,
-    kUnisonDetune = 4,
-    kUnisonSpread = 5,
-    kXMode = 6,
-    kChorus = 87,
-    kChorusDelay = 88,
-    kChorusSpeed = 89,
-    kChorusDepth = 90,
-    kChorusFeedback = 91,
-    kChorusMix = 92,
-    kVibratoModAmount = 136,
-};
-
 // Per oscillator: "Off/On", "Wave Table" and the three parameters the wave display shows.
-constexpr std::array<int, 3> kOscOn = {10, 29, 49};
-constexpr std::array<int, 3> kWaveTable = {11, 30, 50};
-constexpr std::array<std::array<int, 3>, 3> kWaveDisplayParams = {{{12, 13, 16}, {31, 32, 36}, {51, 52, 56}}};
-constexpr std::array<int, 6> kLinearEGTimes = {110, 111, 113, 117, 118, 120};
+constexpr std::array<int, 3> kOscOn = {kOsc1OffOn, kOsc2OffOn, kOsc3OffOn};
+constexpr std::array<std::array<int, 3>, 3> kWaveDisplayParams = {{{kWaveShape1, kWaveMode1, kStartPhase1},
+                                                                   {kWaveShape2, kWaveMode2, kStartPhase2},
+                                                                   {kWaveShape3, kWaveMode3, kStartPhase3}}};
+constexpr std::array<int, 6> kLinearEGTimes = {kLinEG1Attack, kLinEG1Decay, kLinEG1Release,
+                                               kLinEG2Attack, kLinEG2Decay, kLinEG2Release};
 // Per generator (MG 1, MG 2, vibrato): frequency, sync switch and sync rate; MG 1 and 2 have a waveform.
-constexpr std::array<int, 3> kGeneratorFrequency = {121, 127, 133};
-constexpr std::array<int, 3> kGeneratorSync = {123, 129, 134};
-constexpr std::array<int, 3> kGeneratorSyncRate = {124, 130, 135};
-constexpr std::array<int, 2> kGeneratorWaveform = {122, 128};
+constexpr std::array<int, 3> kGeneratorFrequency = {kMG1Frequency, kMG2Frequency, kVibratoFrequency};
+constexpr std::array<int, 3> kGeneratorSync = {kMG1SyncToHost, kMG2SyncToHost, kVibratoSyncToHost};
+constexpr std::array<int, 3> kGeneratorSyncRate = {kMG1SyncRate, kMG2SyncRate, kVibratoSyncRate};
+constexpr std::array<int, 2> kGeneratorWaveform = {kMG1Waveform, kMG2Waveform};
 
 // Voice-bound parameters whose value is converted on the way: x = v · |v| · scale.
 struct SquaredScale {
@@ -42,24 +26,65 @@ struct SquaredScale {
     double scale;
 };
 constexpr std::array<SquaredScale, 6> kSquaredScales = {{
-    {25, 6145.0},  // frequency modulation, 1/128 semitone
-    {45, 6145.0},  //
-    {65, 6145.0},  //
-    {81, 15361.0}, // filter envelope intensity
-    {82, 12289.0}, // filter cFM
-    {136, 1.0},    // vibrato depth
+    {kFrequencyMod1, 6145.0}, // frequency modulation, 1/128 semitone
+    {kFrequencyMod2, 6145.0},
+    {kFrequencyMod3, 6145.0},
+    {kFilterEGIntensity, 15361.0},
+    {kFilterCFM, 12289.0},
+    {kVibratoMod, 1.0}, // vibrato depth
 }};
-constexpr int kFilterCutoff = 78;
-constexpr int kFilterKeyboardTrack = 80;
 constexpr double kCutoffScale = 17281.0;
 
 // Oscillator 1's fifteen shared parameters, and where oscillators 2 and 3 keep the same ones.
-constexpr std::array<int, 15> kSharedOsc1 = {10, 11, 12, 13, 14, 15, 16, 17, 22, 23, 24, 25, 26, 27, 28};
-constexpr std::array<int, 15> kSharedOsc2 = {29, 30, 31, 32, 33, 34, 36, 35, 42, 43, 44, 45, 46, 47, 48};
-constexpr std::array<int, 15> kSharedOsc3 = {49, 50, 51, 52, 53, 54, 56, 55, 62, 63, 64, 65, 66, 67, 68};
-constexpr int kFirstOsc2 = 29;
-constexpr int kFirstOsc3 = 49;
-constexpr int kOsc2To3Count = 20;
+constexpr std::array<int, 15> kSharedOsc1 = {kOsc1OffOn,
+                                             kWaveTable1,
+                                             kWaveShape1,
+                                             kWaveMode1,
+                                             kWaveShapeMod1,
+                                             kWaveShapeMod1Source,
+                                             kStartPhase1,
+                                             kRestartMode1,
+                                             kOctave1,
+                                             kPitch1,
+                                             kTune1,
+                                             kFrequencyMod1,
+                                             kFrequencyMod1Source,
+                                             kAmplitudeMod1,
+                                             kAmplitudeMod1Source};
+constexpr std::array<int, 15> kSharedOsc2 = {kOsc2OffOn,
+                                             kWaveTable2,
+                                             kWaveShape2,
+                                             kWaveMode2,
+                                             kWaveShapeMod2,
+                                             kWaveShapeMod2Source,
+                                             kStartPhase2,
+                                             kRestartMode2,
+                                             kOctave2,
+                                             kPitch2,
+                                             kTune2,
+                                             kFrequencyMod2,
+                                             kFrequencyMod2Source,
+                                             kAmplitudeMod2,
+                                             kAmplitudeMod2Source};
+constexpr std::array<int, 15> kSharedOsc3 = {kOsc3OffOn,
+                                             kWaveTable3,
+                                             kWaveShape3,
+                                             kWaveMode3,
+                                             kWaveShapeMod3,
+                                             kWaveShapeMod3Source,
+                                             kStartPhase3,
+                                             kRestartMode3,
+                                             kOctave3,
+                                             kPitch3,
+                                             kTune3,
+                                             kFrequencyMod3,
+                                             kFrequencyMod3Source,
+                                             kAmplitudeMod3,
+                                             kAmplitudeMod3Source};
+// Oscillators 2 and 3 share the same layout of twenty parameters, from "Osc n Off/On" on.
+constexpr int kFirstOsc2 = kOsc2OffOn;
+constexpr int kFirstOsc3 = kOsc3OffOn;
+constexpr int kOsc2To3Count = kOsc3OffOn - kOsc2OffOn;
 
 template <size_t N>
 int indexOf(const std::array<int, N>& list, int idx) {
@@ -121,8 +146,8 @@ void Korvanta::setVoiceParam(int idx, double value, double normalized) {
 
 void Korvanta::buildWaveTable(int osc) {
     const int id = waveTableId[osc];
-    if (id >= TableDefs::kFirstUserTableId && id < TableDefs::kFirstUserTableId + kNumOscillators) {
-        const Wave& wave = userWaves[id - TableDefs::kFirstUserTableId];
+    if (id >= kFirstUserTable && id < kFirstUserTable + kNumOscillators) {
+        const Wave& wave = userWaves[id - kFirstUserTable];
         // An empty user slot keeps whatever the oscillator played before.
         if (wave.isValid()) mipMaps[osc].createMipMap(&wave);
         return;
@@ -208,8 +233,8 @@ void Korvanta::OnParamChange(int idx) {
 
     if (const int k = indexOf(kOscOn, idx); k >= 0) {
         oscOn[k] = n >= 0.5;
-        updateUI(kWaveTable[k], false);
-    } else if (const int k = indexOf(kWaveTable, idx); k >= 0) {
+        updateUI(kWaveTableParams[k], false);
+    } else if (const int k = indexOf(kWaveTableParams, idx); k >= 0) {
         waveTableId[k] = static_cast<int>(v);
         if (!loading) buildWaveTable(k);
     } else if (const int g = indexOf(kGeneratorFrequency, idx); g >= 0) {
@@ -228,7 +253,7 @@ void Korvanta::OnParamChange(int idx) {
         return;
     } else {
         for (int k = 0; k < kNumOscillators; ++k) {
-            if (indexOf(kWaveDisplayParams[k], idx) >= 0) updateUI(kWaveTable[k], false);
+            if (indexOf(kWaveDisplayParams[k], idx) >= 0) updateUI(kWaveTableParams[k], false);
         }
     }
 

@@ -11,9 +11,7 @@ namespace {
 
 constexpr char kFormatMarker[] = "Korvanta_1.1.3";
 constexpr int kMarkerSize = sizeof kFormatMarker - 1;
-constexpr int kFirstReservedParam = 138;
-constexpr std::array<int, 3> kWaveTableParams = {11, 30, 50};
-constexpr unsigned char kUserWaveSlots = 3;
+constexpr unsigned char kUserWaveSlots = kNumUserTables;
 constexpr int32_t kExtensionLength = 4;
 constexpr int32_t kExtensionValue = 1105;
 
@@ -35,7 +33,7 @@ bool Korvanta::SerializeState(ByteChunk* chunk) {
     chunk->Put(static_cast<int32_t>(GetCurrentPresetIdx()));
     chunk->PutStr(GetPresetName(GetCurrentPresetIdx()));
     // Reserved parameters carry nothing yet; whatever they hold is not passed on.
-    for (int i = kFirstReservedParam; i < NParams(); ++i) params[i].Set(0.0);
+    for (int i = kFirstReserved; i < NParams(); ++i) params[i].Set(0.0);
     for (const IParam& param : params) chunk->Put(param.Value());
     serializeTuning(chunk);
     chunk->PutBytes(&kUserWaveSlots, 1);

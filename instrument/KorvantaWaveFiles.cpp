@@ -7,7 +7,7 @@ bool Korvanta::storeImportedWave(int k, const WaveImport::ImportedWaveTable& tab
     if (k < 0 || k >= kNumOscillators) return false;
     IMutexLock lock(mutex);
     table.storeInto(userWaves[k]);
-    const int id = TableDefs::kFirstUserTableId + k;
+    const int id = kFirstUserTable + k;
     for (int osc = 0; osc < kNumOscillators; ++osc) {
         if (waveTableId[osc] == id && !loading) buildWaveTable(osc);
     }

@@ -20,8 +20,8 @@ const char* Korvanta::getUserWaveName(int k) const {
 }
 
 bool Korvanta::isWaveUsed(int k) const {
-    const int id = TableDefs::kFirstUserTableId + k;
-    for (const int idx : {11, 30, 50}) {
+    const int id = kFirstUserTable + k;
+    for (const int idx : kWaveTableParams) {
         if (GetParam(idx)->Int() == id) return true;
     }
     return false;

@@ -1,19 +1,22 @@
 #pragma once
 
+#include "engine/ParameterIds.h"
+
 #include <array>
 
 // The 153 host-visible parameters in their fixed order: hosts store automation and presets by index
 // and the state chunk stores values in this order, so nothing here may move.
 namespace ParameterTable {
 
-constexpr int kNumParams = 153;
-constexpr int kFirstReserved = 138;
+using ::kFirstReserved;
+using ::kNumParams;
 
 enum class Kind { Double, Int, Enum };
 
 using DisplayFunc = void (*)(double value, char* text);
 
 struct Row {
+    int id; // the EParam this row defines
     const char* name;
     Kind kind;
     double min;

@@ -108,7 +108,7 @@ uint16_t TableDefs::getCategoryBySortId(uint16_t sortId) const {
 
 uint16_t TableDefs::getIdBySortId(uint16_t sortId) const {
     if (sortId < kNumBuiltIn) return kBuiltInIds[sortId];
-    if (sortId < kNumTables) return static_cast<uint16_t>(kFirstUserTableId + (sortId - kNumBuiltIn));
+    if (sortId < kNumTables) return static_cast<uint16_t>(kFirstUserTable + (sortId - kNumBuiltIn));
     return kNoTableId;
 }
 

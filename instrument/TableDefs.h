@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ParameterIds.h"
 #include "instrument/TableDef.h"
 
 #include <array>
@@ -16,9 +17,8 @@ public:
     using Map = std::map<uint16_t, TableDef>;
 
     static constexpr uint16_t kNumBuiltIn = 38;
-    static constexpr uint16_t kNumUserTables = 3;
+    static constexpr uint16_t kNumUserTables = ::kNumUserTables;
     static constexpr uint16_t kNumTables = kNumBuiltIn + kNumUserTables;
-    static constexpr uint16_t kFirstUserTableId = 65531;
     static constexpr uint16_t kUserCategory = 3;
     // Answered by getIdBySortId for a position outside the list; no table has this id.
     static constexpr uint16_t kNoTableId = 65535;

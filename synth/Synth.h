@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ParameterIds.h"
 #include "plugin/ByteChunk.h"
 #include "plugin/IMidiQueue.h"
 #include "plugin/IPlugVST.h"
@@ -20,7 +21,6 @@ constexpr int FourCC(const char (&code)[5]) {
 // the global MIDI switches and MIDI learn.
 class Synth : public IPlugVST, public TuningEngine {
 public:
-    static constexpr int kNumParams = 153;
     static constexpr int kNumPrograms = 64;
     static constexpr int kNumLearnableCCs = 120;
     static constexpr int kNumKeys = 128;

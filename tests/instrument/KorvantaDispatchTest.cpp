@@ -56,7 +56,7 @@ TEST(KorvantaDispatch, VoiceParametersArriveConverted) {
 TEST(KorvantaDispatch, OnlyVoiceParametersReachTheVoices) {
     auto plug = makeInstrument();
     plug->voiceCalls.fill(0);
-    for (int idx = 0; idx < Korvanta::kNumParams; ++idx) {
+    for (int idx = 0; idx < kNumParams; ++idx) {
         if (idx == 2 || idx == 3) continue; // they would cut the notes, which is tested elsewhere
         setParam(*plug, idx, plug->GetParam(idx)->Value());
         EXPECT_EQ(plug->voiceCalls[idx], reachesVoices(idx) ? 1 : 0) << idx;

@@ -11,12 +11,6 @@ using testhost::setParam;
 
 namespace {
 
-constexpr int kNumberOfVoices = 2;
-constexpr int kUnisonMode = 3;
-constexpr int kUnisonDetune = 4;
-constexpr int kUnisonSpread = 5;
-constexpr int kXMode = 6;
-
 // "Number of Voices" index for a voice count.
 double voicesIndex(int count) {
     int idx = 0;

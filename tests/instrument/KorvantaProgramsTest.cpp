@@ -11,7 +11,7 @@ using namespace testhost;
 
 namespace {
 
-constexpr int kCutoff = 78; // "Filter Cutoff"
+constexpr int kCutoff = kFilterCutoff;
 
 double value(Korvanta& plug, int idx) {
     return plug.GetParam(idx)->Value();

@@ -15,11 +15,7 @@ using testsupport::measurePitch;
 
 namespace {
 
-constexpr int kNumberOfVoices = 2;
-constexpr int kUnisonMode = 3;
-constexpr int kOscOn[] = {10, 29, 49};
-constexpr int kLevelNoise = 72;
-constexpr int kChorus = 87;
+constexpr int kOscOn[] = {kOsc1OffOn, kOsc2OffOn, kOsc3OffOn};
 
 // Noise only, so that a note is heard from its very first sample.
 void noisePatch(Korvanta& plug) {

@@ -14,14 +14,10 @@ using namespace testhost;
 
 namespace {
 
-constexpr int kWaveTable1 = 11;
-constexpr int kOsc2On = 29;
-constexpr int kOsc3On = 49;
-
 // Oscillator 1 alone, so that what sounds is the table it reads.
 void soloOscillator1(Korvanta& plug) {
-    setParam(plug, kOsc2On, 0);
-    setParam(plug, kOsc3On, 0);
+    setParam(plug, kOsc2OffOn, 0);
+    setParam(plug, kOsc3OffOn, 0);
 }
 
 Stereo playNote69(Korvanta& plug) {

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kNumBuiltInTunings = TuningEngine::kNumTunings - 1; // the user tuning has no place in a bank
-constexpr std::array<int, 3> kWaveTableParams = {11, 30, 50};
 
 std::string trim(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r");
@@ -58,8 +57,7 @@ bool isWaveTableParam(int index) {
 
 bool isTableId(long id) {
     return (id >= 0 && id < TableDefs::kNumBuiltIn) ||
-           (id >= TableDefs::kFirstUserTableId &&
-            id < TableDefs::kFirstUserTableId + TableDefs::kNumUserTables);
+           (id >= kFirstUserTable && id < kFirstUserTable + TableDefs::kNumUserTables);
 }
 
 std::string quoted(const std::string& text) {
