@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+namespace KorvantaExtension {
+struct Request;
+}
+
 // The instrument: 64 voices of three wavetable oscillators, noise, filter and envelopes, three
 // modulation generators, a host clock and a stereo chorus, driven by MIDI at the exact sample of every
 // note event and by 153 parameters.
@@ -84,6 +88,9 @@ public:
     bool readWAV(int k, const std::string& path);
     bool readBlofeldSYX(int k, const std::string& path);
 
+    // The file commands of the host extension (instrument/KorvantaExtension.h).
+    intptr_t HandleVendorCommand(int32_t command, void* request) override;
+
     // What the rest of the program (editor, state, import, tests) reads of the engine.
     const Voice& getVoice(int i) const { return voices[i]; }
     const MG& getGenerator(int i) const { return generators[i]; }
@@ -128,6 +135,7 @@ protected:
     virtual void updateUI(int, bool) {}
 
 private:
+    intptr_t loadWaveTableFile(KorvantaExtension::Request* request);
     void buildWaveTable(int osc);
     void setGeneratorPeriod(int generator, double hz);
     void applyNoteEvent(const IMidiMsg& msg);

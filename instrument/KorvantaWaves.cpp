@@ -1,10 +1,12 @@
 #include "instrument/Korvanta.h"
 
+#include <algorithm>
+
 namespace {
 constexpr double kWaveTableRange = 65535.0;
 
 bool isWaveTableParam(int idx) {
-    return idx == 11 || idx == 30 || idx == 50;
+    return std::find(kWaveTableParams.begin(), kWaveTableParams.end(), idx) != kWaveTableParams.end();
 }
 } // namespace
 

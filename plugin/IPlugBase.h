@@ -9,6 +9,7 @@
 #include "plugin/ISysEx.h"
 #include "plugin/ITimeInfo.h"
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -77,6 +78,9 @@ public:
     virtual int UnserializePresets(ByteChunk* chunk, int startPos);
     virtual void ModifyCurrentPreset(const char* name = nullptr);
     virtual void DirtyPTCompareState() {}
+    // A command of the plug-in's own host extension (the adapter routes it here when the host tags it
+    // with the plug-in's unique id). 0 means not understood.
+    virtual intptr_t HandleVendorCommand(int32_t /*command*/, void* /*request*/) { return 0; }
     virtual void PresetsChangedByHost() {}
     virtual void SetSampleRate(double rate) { sampleRate = rate; }
     virtual void SetBlockSize(int blockSize);

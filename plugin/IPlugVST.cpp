@@ -581,6 +581,11 @@ VstIntPtr IPlugVST::canDo(const char* text) {
 }
 
 VstIntPtr IPlugVST::vendorSpecific(VstInt32 idx, VstIntPtr value, void* ptr, float opt) {
+    // The plug-in's own extension is tagged with its unique id, which no host's vendor call uses.
+    if (idx == GetUniqueID())
+        return value >= INT32_MIN && value <= INT32_MAX
+                   ? HandleVendorCommand(static_cast<int32_t>(value), ptr)
+                   : 0;
     const bool validParam = value >= 0 && value < NParams();
     if (idx == effGetParamDisplay && ptr) {
         if (validParam) {

@@ -17,12 +17,9 @@ namespace {
 // unique to the process and the call.
 std::string temporaryNameFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     char tail[64];
     std::snprintf(tail, sizeof tail, ".%d.%u.new", static_cast<int>(getpid()), counter.fetch_add(1));
-    return folder + "." + name + tail;
+    return siblingName(path, tail);
 }
 
 bool writeAll(int fd, const unsigned char* data, size_t size) {
@@ -68,10 +65,22 @@ bool writeReplacing(const char* path, const void* data, size_t size) {
     const std::string temporary = temporaryNameFor(target);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = writeAll(fd, static_cast<const unsigned char*>(data), size);
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    const bool ok = commitReplacing(fd, temporary, target, data, size);
+    ::close(fd);
+    return ok;
+}
+
+std::string siblingName(const std::string& path, const std::string& suffix) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + name + suffix;
+}
+
+bool commitReplacing(int fd, const std::string& temporary, const std::string& target, const void* data,
+                     size_t size) {
+    const bool ok = ::ftruncate(fd, 0) == 0 && writeAll(fd, static_cast<const unsigned char*>(data), size) &&
+                    ::fsync(fd) == 0 && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temporary.c_str());
     return ok;
 }

@@ -1,5 +1,7 @@
 #include "synth/IniStore.h"
 
+#include "plugin/WholeFile.h"
+
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/file.h>
@@ -50,19 +52,6 @@ bool statFile(const std::string& path, int64_t* mtimeNs, int64_t* size) {
     if (::stat(path.c_str(), &info) != 0) return false;
     *mtimeNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     *size = static_cast<int64_t>(info.st_size);
-    return true;
-}
-
-bool writeAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        left -= static_cast<size_t>(n);
-    }
     return true;
 }
 
@@ -195,10 +184,7 @@ bool IniStore::rewrite(File* file) {
         text += "\n";
     }
 
-    const size_t slash = file->path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : file->path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? file->path : file->path.substr(slash + 1);
-    const std::string temporary = folder + "." + name + ".new";
+    const std::string temporary = WholeFile::siblingName(file->path, ".new");
     // Writers of other processes share the temporary name. Whoever holds the lock on the file that
     // still carries that name writes it; a lock won on a file another writer has already renamed
     // away is worthless, so it is given up and the name opened again.
@@ -216,9 +202,7 @@ bool IniStore::rewrite(File* file) {
             ::close(fd);
             continue;
         }
-        bool ok = ::ftruncate(fd, 0) == 0 && writeAll(fd, text) && ::fsync(fd) == 0;
-        if (ok) ok = ::rename(temporary.c_str(), file->path.c_str()) == 0;
-        if (!ok) ::unlink(temporary.c_str());
+        const bool ok = WholeFile::commitReplacing(fd, temporary, file->path, text.data(), text.size());
         ::close(fd);
         if (ok) file->exists = statFile(file->path, &file->mtimeNs, &file->size);
         return ok;

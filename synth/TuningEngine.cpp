@@ -157,7 +157,7 @@ void TuningEngine::setCustomTuningName(const char* name) {
     customTuningName[length] = '\0';
 }
 
-int TuningEngine::loadTuning(const char* path, bool exactTuning) {
+int TuningEngine::loadTuning(const char* path, bool exactTuning, std::string* errorText) {
     if (path == nullptr) return kLoadFailed;
     TUN::CSingleScale scale;
     scale.SetExactTuningPreference(exactTuning);
@@ -165,20 +165,27 @@ int TuningEngine::loadTuning(const char* path, bool exactTuning) {
     bool ok = false;
     std::string name;
     bool renames = true;
+    std::string reason;
     if (endsWithIgnoringCase(file, "scl")) {
         ok = sclImport.ReadSCL(path);
         sclImport.SetSingleScale(scale);
         name = sclImport.GetScaleDescription();
+        reason = sclImport.GetErrorText();
     } else if (endsWithIgnoringCase(file, "kbm")) {
         ok = sclImport.ReadKBM(path);
         sclImport.SetSingleScale(scale);
         renames = false;
+        reason = sclImport.GetErrorText();
     } else {
         ok = scale.Read(path) > 0;
         name = scale.GetInfo().description;
+        reason = scale.GetErrorText();
     }
     // A file that fails to load leaves the user tuning as it was: it may be the one a saved song plays.
-    if (!ok) return kLoadFailed;
+    if (!ok) {
+        if (errorText) *errorText = reason.empty() ? "the file cannot be read or holds no tuning" : reason;
+        return kLoadFailed;
+    }
     importTuning(scale, customTuningTable.data());
     if (renames) setCustomTuningName(name.c_str());
     return kLoadDone;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 // The tuning selector: equal temperament, the thirteen built-in temperaments, or the user tuning.
 enum MicroTuning : int32_t {
@@ -77,8 +78,8 @@ public:
     const char* getTuningName(int index);
     void setCustomTuningName(const char* name);
     // Reads an SCL, KBM or TUN file (by the path's last three letters) into the user tuning. Does not
-    // select it. kLoadDone or kLoadFailed.
-    int loadTuning(const char* path, bool exactTuning);
+    // select it. kLoadDone or kLoadFailed; on failure errorText (when given) says why.
+    int loadTuning(const char* path, bool exactTuning, std::string* errorText = nullptr);
     bool serializeTuning(ByteChunk* chunk) const;
     int unserializeTuning(ByteChunk* chunk, int startPos);
 

@@ -26,6 +26,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr int kExitUsage = 2;
 constexpr int kExitMidi = 4;
 constexpr int kExitOutput = 5;
+constexpr int kExitRefusedFile = 6;
 
 // The command examples/README.md gives for the demo song, split into arguments as a shell would (double
 // quotes and backslash line continuations are all it uses), without the program name.
@@ -463,25 +464,65 @@ TEST_F(KorvantaRenderTool, ProgramAndBankFilesCarryTheSoundAcross) {
     EXPECT_EQ(readFloatWav(Output()).samples, edited.samples);
 
     const ToolRun wrongFile = RenderSong(kSong, {"--fxb", (folder / "song.mid").string()});
-    EXPECT_EQ(wrongFile.exitCode, 3);
+    EXPECT_EQ(wrongFile.exitCode, kExitRefusedFile);
     EXPECT_NE(wrongFile.errors.find("--fxb"), std::string::npos) << wrongFile.errors;
     EXPECT_EQ(Render({"--list-programs", "--fxb", fxb}).exitCode, 0);
+
+    // The tool is a host like any other: a copy of the bundle elsewhere serves it just as well.
+    const fs::path elsewhere = folder / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::copy(KORVANTA_BUNDLE_DIR, elsewhere / "Korvanta.vst", fs::copy_options::recursive);
+    const std::string copy = (elsewhere / "Korvanta.vst/Contents/x86_64-linux/Korvanta.so").string();
+    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--plugin", copy, "--fxp", fxp}).exitCode, 0);
+    EXPECT_EQ(readFloatWav(Output()).samples, edited.samples);
+    fs::remove_all(elsewhere);
 }
 
-TEST_F(KorvantaRenderTool, TuningFilesRetuneTheNotes) {
+TEST_F(KorvantaRenderTool, TuningFilesRetuneTheNotesInTheOrderGiven) {
+    const auto file = [this](const char* name, const std::string& text) {
+        const fs::path path = Write(name, Bytes{});
+        std::ofstream(path) << text;
+        return path.string();
+    };
     // A4 a quarter tone sharp: 6950 cents above MIDI note 0.
-    const fs::path tun = Write("sharp.tun", Bytes{});
-    std::ofstream(tun) << "[Tuning]\nnote 69=6950\n";
-    ASSERT_EQ(RenderSong(kSong, {"--tail", "0", "--program", "0", "--tuning", tun.string()}).exitCode, 0);
-    const Wav wav = readFloatWav(Output());
-    ASSERT_EQ(wav.channels, 2);
-    std::vector<double> left;
-    for (size_t i = 2 * 4800; i + 1 < wav.samples.size() && left.size() < 16384; i += 2)
-        left.push_back(wav.samples[i]);
-    EXPECT_NEAR(testsupport::measurePitch(left, wav.rate), 440.0 * std::pow(2.0, 50.0 / 1200.0), 1.0);
+    const std::string sharp = file("sharp.tun", "[Tuning]\nnote 69=6950\n");
+    const std::string equal = file("equal.scl", "equal\n12\n100.\n200.\n300.\n400.\n500.\n600.\n700.\n"
+                                                "800.\n900.\n1000.\n1100.\n2/1\n");
+    const std::string a450 = file("a450.kbm", "0\n0\n127\n60\n69\n450.0\n12\n");
+    const std::string functional = file("functional.tun", "[Scale Begin]\nFormat = \"AnaMark-TUN\"\n"
+                                                          "FormatVersion = 200\n[Functional Tuning]\n"
+                                                          "InitEqual = (69, 430)\n[Scale End]\n");
+    struct Case {
+        std::vector<std::string> tunings;
+        double hz; // 0: the last file is refused
+    };
+    const Case cases[] = {
+        {{"--tuning", sharp}, 440.0 * std::pow(2.0, 50.0 / 1200.0)},
+        {{"--tuning", equal}, 440.0},
+        {{"--tuning", equal, "--tuning", a450}, 450.0}, // the mapping applies to the scale read before
+        {{"--tuning-preference", "functional", "--tuning", functional}, 430.0},
+        {{"--tuning", functional}, 0.0}, // exact by default: a file with only a functional tuning
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--tail", "0", "--program", "0"};
+        args.insert(args.end(), c.tunings.begin(), c.tunings.end());
+        const ToolRun run = RenderSong(kSong, args);
+        if (c.hz == 0.0) {
+            EXPECT_EQ(run.exitCode, kExitRefusedFile) << c.tunings.back();
+            EXPECT_NE(run.errors.find("No tuning data found!"), std::string::npos) << run.errors;
+            continue;
+        }
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        const Wav wav = readFloatWav(Output());
+        ASSERT_EQ(wav.channels, 2);
+        std::vector<double> left;
+        for (size_t i = 2 * 4800; i + 1 < wav.samples.size() && left.size() < 16384; i += 2)
+            left.push_back(wav.samples[i]);
+        EXPECT_NEAR(testsupport::measurePitch(left, wav.rate), c.hz, 1.0) << c.tunings.back();
+    }
 
     const ToolRun missing = RenderSong(kSong, {"--tuning", (folder / "none.scl").string()});
-    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_EQ(missing.exitCode, kExitRefusedFile);
     EXPECT_NE(missing.errors.find("none.scl"), std::string::npos);
 }
 
@@ -506,5 +547,5 @@ TEST_F(KorvantaRenderTool, WaveTablesLoadIntoAUserTableAndPlay) {
     EXPECT_NE(readFloatWav(Output()).samples, plain.samples);
 
     const ToolRun refused = RenderSong(kSong, {"--wavetable", "2=" + (folder / "song.mid").string()});
-    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_EQ(refused.exitCode, kExitRefusedFile);
 }

@@ -1,77 +1,74 @@
 #include "tools/render/InstrumentFiles.h"
 
-#include "instrument/Korvanta.h"
-#include "instrument/WaveImport.h"
+#include "instrument/KorvantaExtension.h"
 
 #include <cstdio>
 
 namespace InstrumentFiles {
 namespace {
 
-Korvanta* instrumentOf(const PluginHost& host) {
-    return static_cast<Korvanta*>(static_cast<IPlugVST*>(host.Effect()->object));
+using namespace KorvantaExtension;
+
+// One command of the extension on one file; option names the command line's option for messages.
+Result run(PluginHost& host, Command command, KorvantaExtension::Request request, const std::string& option,
+           std::string* error) {
+    const auto answer = static_cast<int32_t>(host.Dispatch(effVendorSpecific, kTag, command, &request));
+    const std::string file = "\"" + std::string(request.path) + "\"";
+    if (answer == kDone) {
+        if (request.message[0] != '\0')
+            std::fprintf(stderr, "korvanta-render: %s %s: %s\n", option.c_str(), file.c_str(),
+                         request.message);
+        return Result::done;
+    }
+    if (answer == kLoadFailed || answer == kSaveFailed) {
+        *error = option + ": cannot " + (answer == kLoadFailed ? "load " : "write ") + file + ": " +
+                 request.message;
+        return answer == kLoadFailed ? Result::refused : Result::notWritten;
+    }
+    *error = option + ": the plug-in does not take " + file +
+             (answer == kUnknownCommand ? " (it has no Korvanta file extension)" : " (request refused)");
+    return Result::unsupported;
 }
 
-// The parameter that selects oscillator n's wave table (1..3), and the table id of user wave n - 1.
-constexpr int kWaveTableParam[3] = {11, 30, 50};
-constexpr int kFirstUserTable = 65531;
-
-bool loadWaveTable(PluginHost& host, const RenderOptions::WaveTableLoad& load, std::string* error) {
-    const WaveImport::ImportVerdict verdict = WaveImport::checkSelectedFile(load.path);
-    if (!verdict.message.empty()) std::fprintf(stderr, "korvanta-render: %s\n", verdict.message.c_str());
-    const int k = load.oscillator - 1;
-    if (!verdict.accepted || !instrumentOf(host)->loadWaveTable(k, load.path)) {
-        *error = "--wavetable " + std::to_string(load.oscillator) + ": cannot load \"" + load.path + "\"";
-        return false;
-    }
-    // Selecting the user table is what a host can do: set the Wave Table parameter to its id.
-    AEffect* effect = host.Effect();
-    effect->setParameter(effect, kWaveTableParam[k], static_cast<float>((kFirstUserTable + k) / 65535.0));
-    return true;
+Result runOnFile(PluginHost& host, Command command, const std::string& path, const std::string& option,
+                 std::string* error) {
+    Request request;
+    request.path = path.c_str();
+    return run(host, command, request, option, error);
 }
 
 } // namespace
 
-bool load(PluginHost& host, const RenderOptions& options, std::string* error) {
-    Korvanta* korvanta = instrumentOf(host);
-    if (!options.fxbPath.empty() && !korvanta->LoadBankFromFXB(options.fxbPath.c_str())) {
-        *error = "--fxb: \"" + options.fxbPath + "\" is not a bank file of this plug-in, or cannot be read";
-        return false;
-    }
+Result load(PluginHost& host, const RenderOptions& options, std::string* error) {
+    Result result = Result::done;
+    if (!options.fxbPath.empty()) result = runOnFile(host, kLoadBank, options.fxbPath, "--fxb", error);
+    if (result != Result::done) return result;
     if (options.program >= 0) host.Dispatch(effSetProgram, 0, options.program);
-    if (!options.fxpPath.empty() && !korvanta->LoadProgramFromFXP(options.fxpPath.c_str())) {
-        *error =
-            "--fxp: \"" + options.fxpPath + "\" is not a program file of this plug-in, or cannot be read";
-        return false;
+    if (!options.fxpPath.empty()) result = runOnFile(host, kLoadProgram, options.fxpPath, "--fxp", error);
+    for (const std::string& path : options.tuningPaths) {
+        if (result != Result::done) return result;
+        Request request;
+        request.path = path.c_str();
+        request.exactTuning = options.exactTuning ? 1 : 0;
+        result = run(host, kLoadTuning, request, "--tuning", error);
     }
-    if (!options.tuningPath.empty()) {
-        if (korvanta->loadTuning(options.tuningPath.c_str(), true) != 0) {
-            *error = "--tuning: cannot load \"" + options.tuningPath + "\"";
-            return false;
-        }
-        korvanta->setTuning(MicroTuning::eUserTuning);
+    for (const RenderOptions::WaveTableLoad& wave : options.waveTables) {
+        if (result != Result::done) return result;
+        Request request;
+        request.path = wave.path.c_str();
+        request.slot = wave.oscillator;
+        result = run(host, kLoadWaveTable, request, "--wavetable " + std::to_string(wave.oscillator), error);
     }
-    for (const RenderOptions::WaveTableLoad& wave : options.waveTables)
-        if (!loadWaveTable(host, wave, error)) return false;
-    return true;
+    return result;
 }
 
-bool save(PluginHost& host, const RenderOptions& options, std::string* error) {
-    Korvanta* korvanta = instrumentOf(host);
-    if (!options.saveFxpPath.empty() && !korvanta->SaveProgramAsFXP(options.saveFxpPath.c_str())) {
-        *error = "--save-fxp: cannot write \"" + options.saveFxpPath + "\"";
-        return false;
-    }
-    if (!options.saveFxbPath.empty()) {
-        // The bank holds the programs as stored; the current one takes its edits first, as a host's
-        // program change would.
-        korvanta->ModifyCurrentPreset();
-        if (!korvanta->SaveBankAsFXB(options.saveFxbPath.c_str())) {
-            *error = "--save-fxb: cannot write \"" + options.saveFxbPath + "\"";
-            return false;
-        }
-    }
-    return true;
+Result save(PluginHost& host, const RenderOptions& options, std::string* error) {
+    Result result = Result::done;
+    if (!options.saveFxpPath.empty())
+        result = runOnFile(host, kSaveProgram, options.saveFxpPath, "--save-fxp", error);
+    if (result == Result::done && !options.saveFxbPath.empty())
+        result = runOnFile(host, kSaveBank, options.saveFxbPath, "--save-fxb", error);
+    return result;
 }
 
 } // namespace InstrumentFiles

@@ -6,17 +6,23 @@
 #include <string>
 
 // The files a user hands the instrument itself: program and bank files, tuning files and wave tables.
-// A VST 2.4 host has no call for loading a tuning or a wave table, so these go through the instrument's
-// own C++ interface on the object the entry point created; programs and banks use the instrument's own
-// file code too, the code its editor menu runs, so that what is saved here loads anywhere the plug-in
-// runs. Everything else reaches the plug-in through the dispatcher.
+// VST 2.4 has no call for them, so they go through the instrument's own host extension (a
+// vendor-specific call on the loaded module), the operations its editor menu runs: what is saved here
+// loads anywhere the plug-in runs, and any build of the plug-in can be driven.
 namespace InstrumentFiles {
 
-// Loads --fxb, then chooses --program, then loads --fxp, --tuning and each --wavetable, in that order.
-// On failure returns false and error says which file and why.
-bool load(PluginHost& host, const RenderOptions& options, std::string* error);
+enum class Result {
+    done,
+    refused,     // the plug-in read the file and refused it; the error says why
+    unsupported, // the module does not offer the extension, or rejects the request itself
+    notWritten,  // a file to save could not be written
+};
+
+// Loads --fxb, then chooses --program, then loads --fxp, each --tuning and each --wavetable, in that
+// order. Notes about accepted files (a stereo WAV, say) go to standard error.
+Result load(PluginHost& host, const RenderOptions& options, std::string* error);
 
 // Saves --save-fxp and --save-fxb from the plug-in's current state.
-bool save(PluginHost& host, const RenderOptions& options, std::string* error);
+Result save(PluginHost& host, const RenderOptions& options, std::string* error);
 
 } // namespace InstrumentFiles

@@ -75,6 +75,15 @@ bool readFormat(RenderOptions& o, const char* text, std::string* error) {
     return false;
 }
 
+bool readTuningPreference(RenderOptions& o, const char* text, std::string* error) {
+    if (std::strcmp(text, "exact") != 0 && std::strcmp(text, "functional") != 0) {
+        *error = std::string("unknown preference '") + text + "' (exact or functional)";
+        return false;
+    }
+    o.exactTuning = std::strcmp(text, "exact") == 0;
+    return true;
+}
+
 bool readWaveTable(RenderOptions& o, const char* text, std::string* error) {
     RenderOptions::WaveTableLoad load;
     if (text[0] < '1' || text[0] > '3' || text[1] != '=' || text[2] == '\0') {
@@ -88,7 +97,7 @@ bool readWaveTable(RenderOptions& o, const char* text, std::string* error) {
 }
 
 // clang-format off
-const std::array<OptionRow, 21> kOptions{{
+const std::array<OptionRow, 22> kOptions{{
     {"--output", "-o", "FILE", "the WAV file to write (default: the song's name with .wav)",
      [](RenderOptions& o, const char* v, std::string*) { o.outputPath = v; return true; }},
     {"--sample-rate", "-r", "HZ", "sample rate in whole hertz, 8000..384000 (default 48000)",
@@ -127,8 +136,12 @@ const std::array<OptionRow, 21> kOptions{{
      [](RenderOptions& o, const char* v, std::string*) { o.fxbPath = v; return true; }},
     {"--fxp", "", "FILE", "load a program file (FXP) into the chosen program",
      [](RenderOptions& o, const char* v, std::string*) { o.fxpPath = v; return true; }},
-    {"--tuning", "", "FILE", "load a tuning file (.tun, .scl or .kbm) and select it as the user tuning",
-     [](RenderOptions& o, const char* v, std::string*) { o.tuningPath = v; return true; }},
+    {"--tuning", "", "FILE", "load a tuning file (.tun, .scl or .kbm) and select it as the user tuning;\n"
+     "                     repeatable, read in order (a .kbm after a .scl maps that scale)",
+     [](RenderOptions& o, const char* v, std::string*) { o.tuningPaths.push_back(v); return true; }},
+    {"--tuning-preference", "", "exact|functional",
+     "which tuning of a TUN file holding both to use (default exact);\n"
+     "                     a TUN file without the preferred one is refused", readTuningPreference},
     {"--wavetable", "", "OSC=FILE", "load a wave table (.wav or Blofeld .syx) into user wave OSC (1..3) and\n"
      "                     select it on oscillator OSC; repeatable", readWaveTable},
     {"--save-fxp", "", "FILE", "after all settings, save the current program as an FXP file",
@@ -178,7 +191,8 @@ std::string RenderOptions::usage() {
     }
     text += "\nExit status: 0 done, 2 bad options, 3 plug-in cannot be loaded or refuses a request,\n"
             "4 missing or malformed MIDI file (or a song longer than --max-length), 5 output cannot be\n"
-            "written (no partial file is left in its place).\n";
+            "written (no partial file is left in its place), 6 a bank, program, tuning or wave-table\n"
+            "file is refused (the message says why).\n";
     return text;
 }
 

@@ -37,9 +37,10 @@ public:
     double gainDb = 0.0;
     double maxLengthSeconds = 3600.0;
     bool quiet = false;
-    std::string fxbPath;    // bank loaded before the program is chosen
-    std::string fxpPath;    // program loaded into the chosen program
-    std::string tuningPath; // TUN, SCL or KBM file, selected as the user tuning
+    std::string fxbPath;                  // bank loaded before the program is chosen
+    std::string fxpPath;                  // program loaded into the chosen program
+    std::vector<std::string> tuningPaths; // TUN, SCL or KBM files, read in order into the user tuning
+    bool exactTuning = true;              // a TUN file's exact tuning wins over its functional one
     std::vector<WaveTableLoad> waveTables;
     std::string saveFxpPath; // the current program, after all settings
     std::string saveFxbPath; // the whole bank, after all settings

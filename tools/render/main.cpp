@@ -25,11 +25,31 @@ constexpr int kExitUsage = 2;
 constexpr int kExitPlugin = 3;
 constexpr int kExitMidi = 4;
 constexpr int kExitOutput = 5;
+constexpr int kExitRefusedFile = 6;
 
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "korvanta-render: %s\n", message.c_str());
     if (code == kExitUsage) std::fputs("Try 'korvanta-render --help' for the options.\n", stderr);
     return code;
+}
+
+int exitCodeOf(InstrumentFiles::Result result) {
+    switch (result) {
+    case InstrumentFiles::Result::done:
+        return 0;
+    case InstrumentFiles::Result::refused:
+        return kExitRefusedFile;
+    case InstrumentFiles::Result::unsupported:
+        return kExitPlugin;
+    case InstrumentFiles::Result::notWritten:
+        return kExitOutput;
+    }
+    return kExitPlugin;
+}
+
+// Loading or saving the instrument's own files; 0 when done, else the exit code after the message.
+int checked(InstrumentFiles::Result result, const std::string& error) {
+    return result == InstrumentFiles::Result::done ? 0 : fail(exitCodeOf(result), error);
 }
 
 bool fileExists(const std::string& path) {
@@ -94,7 +114,7 @@ int applySettings(PluginHost& host, const RenderOptions& options) {
                                         std::to_string(effect->numPrograms - 1) + ")");
     }
     std::string error;
-    if (!InstrumentFiles::load(host, options, &error)) return fail(kExitPlugin, error);
+    if (const int code = checked(InstrumentFiles::load(host, options, &error), error)) return code;
     for (const RenderOptions::ParamOverride& param : options.params) {
         const int index = isIndex(param.key) ? std::atoi(param.key.c_str()) : host.FindParameter(param.key);
         if (index < 0 || index >= effect->numParams)
@@ -176,7 +196,7 @@ int runWithoutSong(const std::string& pluginPath, const RenderOptions& options, 
     if (const int code = applySettings(host, options)) return code;
     if (list) printProgramNames(host);
     std::string error;
-    if (!InstrumentFiles::save(host, options, &error)) return fail(kExitOutput, error);
+    if (const int code = checked(InstrumentFiles::save(host, options, &error), error)) return code;
     host.Close();
     return 0;
 }
@@ -216,7 +236,7 @@ int renderSong(const RenderOptions& options, const std::string& pluginPath) {
     if (host.Effect()->numOutputs < 1) return fail(kExitPlugin, pluginPath + " has no outputs");
     host.Start(options.sampleRate, options.blockSize);
     if (const int code = applySettings(host, options)) return code;
-    if (!InstrumentFiles::save(host, options, &error)) return fail(kExitOutput, error);
+    if (const int code = checked(InstrumentFiles::save(host, options, &error), error)) return code;
 
     WavWriter writer;
     if (!writer.open(options.outputPath, static_cast<int>(options.sampleRate), options.format, &error))
