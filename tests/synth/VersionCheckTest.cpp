@@ -1,0 +1,171 @@
+#include "synth/VersionCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+// A one-connection-at-a-time HTTP server on the loopback address that answers every request with the
+// same raw response, or holds the connection open without a word when the response is empty.
+class LoopbackServer {
+public:
+    explicit LoopbackServer(std::string response) : response(std::move(response)) {
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::listen(listener, 4) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        port = ntohs(address.sin_port);
+        worker = std::thread([this] { serve(); });
+    }
+    ~LoopbackServer() {
+        stopping = true;
+        ::shutdown(listener, SHUT_RDWR);
+        ::close(listener);
+        if (worker.joinable()) worker.join();
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port); }
+    std::string requestLine() const { return firstLine; }
+
+private:
+    void serve() {
+        const int client = ::accept(listener, nullptr, nullptr);
+        if (client < 0) return;
+        std::string request;
+        char buffer[1024];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            request.append(buffer, static_cast<size_t>(n));
+        }
+        firstLine = request.substr(0, request.find("\r\n"));
+        for (size_t sent = 0; sent < response.size();) {
+            const ssize_t n = ::send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) break;
+            sent += static_cast<size_t>(n);
+        }
+        while (response.empty() && !stopping) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::close(client);
+    }
+
+    std::string response;
+    int listener = -1;
+    int port = 0;
+    std::atomic<bool> stopping{false};
+    std::string firstLine;
+    std::thread worker;
+};
+
+std::string ok(const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
+VersionCheck::Settings quick(const std::string& server) {
+    VersionCheck::Settings settings;
+    settings.serverUrl = server;
+    settings.websiteUrl = "https://example.invalid/download";
+    settings.connectTimeoutMs = 500;
+    settings.totalTimeoutMs = 800;
+    return settings;
+}
+
+} // namespace
+
+TEST(VersionCheck, ServerAnswersAreJudged) {
+    using V = VersionCheck::Verdict;
+    struct Case {
+        const char* name;
+        std::string response;
+        V verdict;
+        const char* newVersion;
+    };
+    const Case cases[] = {
+        {"same version", ok("1105\n"), V::upToDate, ""},
+        {"older version", ok("1021"), V::upToDate, ""},
+        {"next patch", ok("1106\n"), V::newer, "1.1.6"},
+        {"two-digit patch", ok("1112"), V::newer, "1.1.12"},
+        {"html page", ok("<html><body>1200</body></html>"), V::invalid, ""},
+        {"not a number", ok("soon"), V::invalid, ""},
+        {"empty body", ok(""), V::failed, ""},
+        {"body beyond the cap", ok(std::string(3 * 1024 * 1024, '7')), V::failed, ""},
+        {"not found", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\n1200", V::failed, ""},
+        {"redirect to another scheme",
+         "HTTP/1.1 302 Found\r\nLocation: https://127.0.0.1:1/\r\nContent-Length: 0\r\n\r\n", V::failed, ""},
+        {"never answers", "", V::failed, ""},
+    };
+    for (const Case& c : cases) {
+        LoopbackServer server(c.response);
+        const auto started = std::chrono::steady_clock::now();
+        const VersionCheck::Result result = VersionCheck::ask(quick(server.url()));
+        EXPECT_EQ(result.verdict, c.verdict) << c.name << ": " << result.detail;
+        EXPECT_EQ(result.newVersion, c.newVersion) << c.name;
+        EXPECT_EQ(result.verdict == V::failed, !result.detail.empty()) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3)) << c.name;
+        EXPECT_EQ(server.requestLine(), "GET /music/version/?file=korvanta HTTP/1.1") << c.name;
+    }
+}
+
+TEST(VersionCheck, NothingIsContactedUnlessTheUserNamedAServer) {
+    LoopbackServer listening(ok("1106"));
+    const std::string port = listening.url().substr(listening.url().rfind(':') + 1);
+    EXPECT_EQ(VersionCheck::ask(quick("")).verdict, VersionCheck::Verdict::noServer);
+    EXPECT_EQ(VersionCheck::ask(quick("ftp://127.0.0.1:" + port)).verdict, VersionCheck::Verdict::failed);
+    EXPECT_EQ(listening.requestLine(), "");
+    std::string refused;
+    {
+        LoopbackServer gone(ok("1106"));
+        refused = gone.url();
+    }
+    EXPECT_EQ(VersionCheck::ask(quick(refused)).verdict, VersionCheck::Verdict::failed);
+    // The exchange gives up on its own: five seconds to connect, fifteen in all.
+    const VersionCheck::Settings defaults;
+    EXPECT_EQ(defaults.connectTimeoutMs, 5000);
+    EXPECT_EQ(defaults.totalTimeoutMs, 15000);
+    EXPECT_EQ(defaults.maxBodyBytes, 64u * 1024u);
+}
+
+TEST(VersionCheck, AddressesAndVersionTexts) {
+    const std::pair<const char*, const char*> urls[] = {
+        {"http://updates.example", "http://updates.example/music/version/?file=korvanta"},
+        {"https://updates.example/", "https://updates.example/music/version/?file=korvanta"},
+        {"http://127.0.0.1:8080/check?v=1", "http://127.0.0.1:8080/check?v=1"},
+    };
+    for (const auto& [server, request] : urls) EXPECT_EQ(VersionCheck::requestUrl(server), request);
+    const std::pair<const char*, const char*> versions[] = {
+        {"1106", "1.1.6"}, {"1112", "1.1.12"}, {"2000", "2.0.0"}, {"2010", "2.0.10"}, {"12345", "1.2.345"}};
+    for (const auto& [digits, text] : versions) EXPECT_EQ(VersionCheck::versionText(digits), text) << digits;
+}
+
+TEST(VersionCheck, MessagesNameTheVersionsAndWhereToConfigure) {
+    using V = VersionCheck::Verdict;
+    VersionCheck::Settings settings = quick("http://updates.example");
+    const VersionCheck::Message newer = VersionCheck::messageFor({V::newer, "1.1.12", ""}, settings, "k.ini");
+    EXPECT_EQ(newer.title, "New Version of Korvanta Detected");
+    EXPECT_EQ(newer.text.rfind("A new version of Korvanta is available.\n\n\tYour version: \t1.1.5\n"
+                               "\tNew version: \t1.1.12\n",
+                               0),
+              0u);
+    EXPECT_TRUE(newer.asksToVisit);
+    settings.websiteUrl.clear();
+    EXPECT_FALSE(VersionCheck::messageFor({V::newer, "1.1.12", ""}, settings, "k.ini").asksToVisit);
+    const VersionCheck::Message upToDate = VersionCheck::messageFor({V::upToDate, "", ""}, settings, "k.ini");
+    EXPECT_EQ(upToDate.title, "Check Online for Update");
+    EXPECT_EQ(upToDate.text, "Your version is up to date.");
+    const VersionCheck::Message none = VersionCheck::messageFor({V::noServer, "", ""}, settings, "k.ini");
+    EXPECT_NE(none.text.find("VersionCheckURL"), std::string::npos);
+    EXPECT_NE(none.text.find("k.ini"), std::string::npos);
+}
