@@ -5,6 +5,7 @@
 #include "plugin/IMidiQueue.h"
 #include "plugin/IPlugVST.h"
 #include "synth/TuningEngine.h"
+#include "synth/VersionCheck.h"
 
 #include <array>
 #include <string>
@@ -109,6 +110,7 @@ public:
     std::string homePath;
     std::string iniFile;
     std::string programPath;
+    VersionCheck::Settings versionCheck; // addresses from the configuration file
     std::string startupFxb;
 
 protected:

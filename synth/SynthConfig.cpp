@@ -26,6 +26,8 @@ constexpr char kStartupSection[] = "Startup Bank";
 constexpr char kStartupKey[] = "File";
 constexpr char kGlobalSection[] = "Global";
 constexpr char kProgramPathKey[] = "Path to Program Files";
+constexpr char kVersionCheckUrlKey[] = "VersionCheckURL";
+constexpr char kWebsiteUrlKey[] = "WebsiteURL";
 constexpr char kMidiSection[] = "MIDI Global";
 constexpr char kMidiThruKey[] = "MIDI Thru";
 constexpr char kIgnoreProgramChangeKey[] = "Ignore Program Change";
@@ -118,6 +120,11 @@ int Synth::loadConfig() {
         startupFxb = value;
     if (store().GetPrivateProfileString(kGlobalSection, kProgramPathKey, "", value, sizeof value, file) > 0)
         programPath = value;
+    // The update server and the maker's web page are the user's to name; there is no built-in one.
+    store().GetPrivateProfileString(kGlobalSection, kVersionCheckUrlKey, "", value, sizeof value, file);
+    versionCheck.serverUrl = value;
+    store().GetPrivateProfileString(kGlobalSection, kWebsiteUrlKey, "", value, sizeof value, file);
+    versionCheck.websiteUrl = value;
     store().GetPrivateProfileString(kMidiSection, kMidiThruKey, onOff(midiThru), value, sizeof value, file);
     midiThru = strcasecmp(value, "true") == 0;
     store().GetPrivateProfileString(kMidiSection, kIgnoreProgramChangeKey, onOff(ignoreProgramChange), value,

@@ -91,12 +91,14 @@ TEST_F(SynthConfig, KeysAreReadByTheirRules) {
     writeText(iniPath(), "[startup bank]\nFile =x\nfile=  \" /banks/My Bank.fxb \"  \n"
                          "[Global]\nPath to Program Files=" +
                              longPath +
-                             "\n"
+                             "\nVersionCheckURL=http://127.0.0.1:8080\nWebsiteURL= https://x.example \n"
                              "[MIDI Global]\nMIDI Thru=yes\nIgnore Program Change=True\n"
                              "[MIDI Control]\nCC0=0\nCC1=007\nCC2=abc\nCC3=12x\nCC4=200\nCC5=-4\nCC6=\n");
     auto synth = makeSynth();
     EXPECT_EQ(synth->startupFxb, " /banks/My Bank.fxb ");
     EXPECT_EQ(synth->programPath, longPath);
+    EXPECT_EQ(synth->versionCheck.serverUrl, "http://127.0.0.1:8080");
+    EXPECT_EQ(synth->versionCheck.websiteUrl, "https://x.example");
     EXPECT_FALSE(synth->midiThru);
     EXPECT_TRUE(synth->ignoreProgramChange);
     const int expected[] = {0, 7, -1, 12, 200, -4, -1, -1};
