@@ -161,7 +161,7 @@ TEST_F(KorvantaState, AStoredUserWaveRebuildsTheOscillatorThatPlaysIt) {
     EXPECT_EQ(other->getMipMap(1).getNumberOfWaves(), 2u);
 }
 
-TEST_F(KorvantaState, MoreThanThreeSlotsFailAfterApplyingTheThree) {
+TEST_F(KorvantaState, MoreThanThreeSlotsFailAndApplyNothing) {
     auto plug = makeInstrument();
     loadUserWave(*plug, 1, 1, "one.wav");
     setParam(*plug, 50, 65532);
@@ -170,7 +170,8 @@ TEST_F(KorvantaState, MoreThanThreeSlotsFailAfterApplyingTheThree) {
     chunk.GetData()[slots] = 4;
     auto other = makeInstrument();
     EXPECT_EQ(other->UnserializeState(&chunk, 0), -1);
-    EXPECT_STREQ(other->getUserWaveName(1), "one.wav");
+    EXPECT_STREQ(other->getUserWaveName(1), "");
+    EXPECT_NE(other->GetParam(kWaveTable3)->Value(), kFirstUserTable + 1);
 }
 
 TEST_F(KorvantaState, AChunkCutAnywhereFails) {
