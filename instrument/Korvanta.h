@@ -76,6 +76,7 @@ public:
     // State chunk and program reset (KorvantaState.cpp).
     bool SerializeState(ByteChunk* chunk) override;
     int UnserializeState(ByteChunk* chunk, int pos) override;
+    int StateEnd(const ByteChunk* chunk, int pos) const override;
     // True when the state at pos carries the format marker of the current layout.
     bool isNewVersion_1_1_3(ByteChunk* chunk, int pos) const;
     // Every program of a bank passes through the live instrument; only the mip-maps of the program

@@ -19,11 +19,52 @@ int readByte(const ByteChunk* chunk, int pos, unsigned char* value) {
     return chunk->GetBytes(value, 1, pos);
 }
 
+bool hasMarker(const ByteChunk* chunk, int pos) {
+    return chunk && chunk->Fits(pos, kMarkerSize) &&
+           std::memcmp(chunk->GetData() + pos, kFormatMarker, kMarkerSize) == 0;
+}
+
+// The position after the marker, program index and name of the current layout, or -1; an older layout
+// starts with the values at pos itself.
+int valuesStart(const ByteChunk* chunk, int pos) {
+    if (!hasMarker(chunk, pos)) return pos;
+    // The program index and name are there for readers of the chunk; the program list has its own.
+    int32_t nameLength = -1;
+    pos = chunk->Get(&nameLength, pos + kMarkerSize + 4);
+    if (pos < 0 || nameLength < 0 || !chunk->Fits(pos, nameLength)) return -1;
+    return pos + nameLength;
+}
+
+// The extension closes every state: its length, then (when the length is positive) four bytes.
+int extensionEnd(const ByteChunk* chunk, int pos) {
+    int32_t extensionLength = 0;
+    pos = chunk->Get(&extensionLength, pos);
+    if (pos < 0) return -1;
+    if (extensionLength < 1) return pos;
+    return chunk->Fits(pos, 4) ? pos + 4 : -1;
+}
+
 } // namespace
 
 bool Korvanta::isNewVersion_1_1_3(ByteChunk* chunk, int pos) const {
-    return chunk && chunk->Fits(pos, kMarkerSize) &&
-           std::memcmp(chunk->GetData() + pos, kFormatMarker, kMarkerSize) == 0;
+    return hasMarker(chunk, pos);
+}
+
+int Korvanta::StateEnd(const ByteChunk* chunk, int pos) const {
+    if (!chunk) return -1;
+    pos = valuesStart(chunk, pos);
+    const int values = static_cast<int>(sizeof(double)) * NParams();
+    pos = chunk->Fits(pos, values) ? pos + values : -1;
+    if (pos >= 0) pos = tuningEnd(chunk, pos);
+    unsigned char slots = 0;
+    pos = pos >= 0 && pos < chunk->Size() ? readByte(chunk, pos, &slots) : -1;
+    if (slots > kUserWaveSlots) return -1;
+    for (int k = 0; k < slots && pos >= 0; ++k) {
+        unsigned char stored = 0;
+        pos = readByte(chunk, pos, &stored);
+        if (pos >= 0 && stored) pos = Wave::recordEnd(chunk, pos);
+    }
+    return pos < 0 ? -1 : extensionEnd(chunk, pos);
 }
 
 bool Korvanta::SerializeState(ByteChunk* chunk) {
@@ -51,15 +92,10 @@ bool Korvanta::SerializeState(ByteChunk* chunk) {
 int Korvanta::UnserializeState(ByteChunk* chunk, int pos) {
     if (!chunk) return -1;
     IMutexLock lock(mutex);
-    if (isNewVersion_1_1_3(chunk, pos)) {
-        // The program index and name are there for readers of the chunk; the program list has its own.
-        int32_t nameLength = -1;
-        pos = chunk->Get(static_cast<int32_t*>(&nameLength), pos + kMarkerSize + 4);
-        if (pos < 0 || nameLength < 0 || !chunk->Fits(pos, nameLength))
-            pos = -1;
-        else
-            pos += nameLength;
-    }
+    // Nothing of a state that breaks off or holds a malformed field is applied.
+    const int end = StateEnd(chunk, pos);
+    if (end < 0) return -1;
+    pos = valuesStart(chunk, pos);
     for (int i = 0; i < NParams() && pos >= 0; ++i) {
         double x = 0.0;
         pos = chunk->Get(&x, pos);
@@ -86,14 +122,7 @@ int Korvanta::UnserializeState(ByteChunk* chunk, int pos) {
     if (waveRead) {
         for (const int idx : kWaveTableParams) OnParamChange(idx);
     }
-    // This instrument writes exactly three slots; more mark a chunk it did not write.
-    if (pos < 0 || slots > kUserWaveSlots) return -1;
-
-    int32_t extensionLength = 0;
-    pos = chunk->Get(&extensionLength, pos);
-    if (pos < 0) return -1;
-    if (extensionLength < 1) return pos;
-    return chunk->Fits(pos, 4) ? pos + 4 : -1;
+    return end;
 }
 
 int Korvanta::UnserializePresets(ByteChunk* chunk, int pos) {

@@ -48,14 +48,25 @@ bool Wave::serialize(ByteChunk* chunk) const {
     return chunk->Size() > 0;
 }
 
-int Wave::unserialize(const ByteChunk* chunk, int pos) {
-    clear();
+int Wave::recordEnd(const ByteChunk* chunk, int pos) {
     int32_t size = 0;
     pos = chunk->Get(&size, pos);
     if (pos < 0 || size < 0) return -1;
     // The count comes from outside: the chunk itself bounds it before anything is allocated.
     if (size > (chunk->Size() - pos) / 2) return -1;
+    pos += 2 * size;
+    std::string name;
+    const int end = chunk->GetStr(&name, pos);
+    // A negative name length would send the reader backwards over bytes it has already read.
+    return end < pos + 4 ? -1 : end;
+}
 
+int Wave::unserialize(const ByteChunk* chunk, int pos) {
+    clear();
+    const int end = recordEnd(chunk, pos);
+    if (end < 0) return -1;
+    int32_t size = 0;
+    pos = chunk->Get(&size, pos);
     if (size > 0) {
         const unsigned char* bytes = chunk->GetData() + pos;
         samples = std::make_unique<int16_t[]>(static_cast<size_t>(size));
@@ -64,12 +75,6 @@ int Wave::unserialize(const ByteChunk* chunk, int pos) {
         count = static_cast<uint32_t>(size);
         pos += 2 * size;
     }
-
-    const int end = chunk->GetStr(&name, pos);
-    // A negative name length would send the reader backwards over bytes it has already read.
-    if (end < pos + 4) {
-        clear();
-        return -1;
-    }
+    chunk->GetStr(&name, pos);
     return end;
 }

@@ -37,6 +37,8 @@ public:
     // Reads the layout serialize() writes, starting at pos, into this record and returns the position
     // after it, or -1. A failed read leaves the record empty.
     int unserialize(const ByteChunk* chunk, int pos);
+    // The position after a readable record at pos, or -1; reads nothing into any record.
+    static int recordEnd(const ByteChunk* chunk, int pos);
 
 private:
     uint32_t count = 0;

@@ -113,6 +113,11 @@ int IPlugBase::UnserializeState(ByteChunk* chunk, int startPos) {
     return UnserializeParams(chunk, startPos);
 }
 
+int IPlugBase::StateEnd(const ByteChunk* chunk, int startPos) const {
+    const int size = static_cast<int>(sizeof(double)) * NParams();
+    return chunk && chunk->Fits(startPos, size) ? startPos + size : -1;
+}
+
 bool IPlugBase::CompareState(const unsigned char* incomingState, int startPos) {
     if (!incomingState || startPos < 0) return false;
     // Parameters were stored as doubles but hosts compare what they can show, so compare as floats.
@@ -482,9 +487,22 @@ bool IPlugBase::SerializePresets(ByteChunk* chunk) {
     return true;
 }
 
+int IPlugBase::PresetsEnd(const ByteChunk* chunk, int pos, int records) const {
+    std::string name;
+    for (int i = 0; i < records && pos >= 0; ++i) {
+        bool initialized = false;
+        pos = chunk->GetStr(&name, pos);
+        pos = chunk->Get(&initialized, pos);
+        if (pos >= 0 && initialized) pos = StateEnd(chunk, pos);
+    }
+    return pos;
+}
+
 int IPlugBase::UnserializePresets(ByteChunk* chunk, int pos) {
     if (!chunk) return -1;
     IMutexLock lock(mutex);
+    // A bank that breaks off anywhere changes no program and no sound.
+    if (PresetsEnd(chunk, pos, NPresets()) < 0) return -1;
     // One name buffer for the whole bank: a record with an empty name repeats the previous name.
     std::string name;
     for (int i = 0; i < NPresets() && pos >= 0; ++i) {
@@ -511,6 +529,7 @@ int IPlugBase::UnserializePreset(int idx, ByteChunk* chunk, int pos) {
     IPreset* preset = GetPreset(idx);
     if (!preset || !chunk) return -1;
     IMutexLock lock(mutex);
+    if (PresetsEnd(chunk, pos, 1) < 0) return -1;
     std::string name;
     pos = chunk->GetStr(&name, pos);
     if (pos < 0) return pos;

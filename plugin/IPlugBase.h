@@ -84,6 +84,9 @@ public:
     virtual void PresetsChangedByHost() {}
     virtual void SetSampleRate(double rate) { sampleRate = rate; }
     virtual void SetBlockSize(int blockSize);
+    // The position after a well-formed state at startPos, or -1 when UnserializeState would fail there.
+    // Changes nothing: a chunk is checked whole before any of it is applied.
+    virtual int StateEnd(const ByteChunk* chunk, int startPos) const;
 
     // Parameters, programs, audio settings.
     IParam* GetParam(int idx) { return idx >= 0 && idx < NParams() ? &params[idx] : nullptr; }
@@ -159,6 +162,8 @@ public:
     bool SerializePresets(ByteChunk* chunk);
     bool SerializePreset(int idx, ByteChunk* chunk);
     int UnserializePreset(int idx, ByteChunk* chunk, int startPos);
+    // The position after a well-formed bank chunk (or program record) at startPos, or -1.
+    int PresetsEnd(const ByteChunk* chunk, int startPos, int records) const;
     bool SerializeParams(ByteChunk* chunk);
     int UnserializeParams(ByteChunk* chunk, int startPos);
     static void InitChunkWithIPlugVer(ByteChunk* chunk) { ::InitChunkWithIPlugVer(chunk); }

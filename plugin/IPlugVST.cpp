@@ -649,38 +649,44 @@ VstIntPtr IPlugVST::setChunk(bool isBank, const void* data, VstIntPtr size) {
     ByteChunk incoming;
     incoming.Resize(chunkSize);
     std::memcpy(incoming.GetData(), data, static_cast<size_t>(chunkSize));
-    ByteChunk& chunk = isBank ? bankState : state;
-    chunk = incoming;
+    // Every chunk is checked whole before any of it is applied: a refused chunk changes nothing.
     int pos = 0;
-    const int version = GetIPlugVerFromChunk(&chunk, &pos);
+    const int version = GetIPlugVerFromChunk(&incoming, &pos);
     if (isBank && version >= kIPlugChunkVersion) {
-        pos = UnserializePresets(&chunk, pos);
-    } else {
-        pos = UnserializeState(&chunk, pos);
-        if (pos >= chunkSize) {
-            ModifyCurrentPreset();
-        } else {
-            std::string name;
-            pos = chunk.GetStr(&name, pos);
-            ModifyCurrentPreset(name.c_str());
-        }
-    }
-
-    if (!isBankRequestingHost()) {
-        if (pos < 0) return 0;
+        bankState = incoming;
+        if (UnserializePresets(&bankState, pos) < 0) return 0;
         RedrawParamControls();
         return 1;
     }
-    if (pos == chunkSize) {
+    // A program chunk: the state, then (as this plug-in writes it) the program's name.
+    const int stateStart = pos;
+    const int stateEnd = StateEnd(&incoming, stateStart);
+    std::string name;
+    const int programEnd =
+        stateEnd >= 0 && stateEnd < chunkSize ? incoming.GetStr(&name, stateEnd) : stateEnd;
+    const bool program = programEnd >= 0;
+    if (!isBankRequestingHost() || (program && programEnd == chunkSize)) {
+        if (!program) return 0;
+        applyProgramChunk(isBank, incoming, stateStart, stateEnd < chunkSize ? name.c_str() : nullptr);
         RedrawParamControls();
         return 1;
     }
     // These hosts hand back whatever they were given, which may have been a bank.
-    bankState = incoming;
-    pos = 0;
-    if (GetIPlugVerFromChunk(&bankState, &pos) >= kIPlugChunkVersion)
-        pos = UnserializePresets(&bankState, pos);
-    if (pos < 0) return 0;
+    int bankPos = 0;
+    const bool bank = GetIPlugVerFromChunk(&incoming, &bankPos) >= kIPlugChunkVersion;
+    if (bank ? PresetsEnd(&incoming, bankPos, NPresets()) < 0 : !program) return 0;
+    if (program) applyProgramChunk(isBank, incoming, stateStart, name.c_str());
+    if (bank) {
+        bankState = incoming;
+        UnserializePresets(&bankState, bankPos);
+    }
     RedrawParamControls();
     return 1;
+}
+
+void IPlugVST::applyProgramChunk(bool isBank, const ByteChunk& incoming, int stateStart, const char* name) {
+    ByteChunk& chunk = isBank ? bankState : state;
+    chunk = incoming;
+    UnserializeState(&chunk, stateStart);
+    ModifyCurrentPreset(name);
 }

@@ -73,6 +73,8 @@ private:
     VstIntPtr dispatch(VstInt32 opCode, VstInt32 idx, VstIntPtr value, void* ptr, float opt);
     VstIntPtr getChunk(bool isBank, void** data);
     VstIntPtr setChunk(bool isBank, const void* data, VstIntPtr size);
+    // Applies a checked program chunk and stores it into the current program under its name, if any.
+    void applyProgramChunk(bool isBank, const ByteChunk& incoming, int stateStart, const char* name);
     VstIntPtr string2Parameter(int idx, const char* text);
     VstIntPtr pinProperties(int idx, bool input, VstPinProperties* properties);
     VstIntPtr canDo(const char* text);

@@ -12,9 +12,15 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
+
+std::string folded(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 bool sameText(const std::string& a, const char* b) {
     return strcasecmp(a.c_str(), b) == 0;
@@ -95,6 +101,7 @@ IniStore::File* IniStore::open(const char* path) {
 
 void IniStore::readFromDisk(File* file) {
     file->sections.clear();
+    file->sectionIndex.clear();
     file->exists = statFile(file->path, &file->mtimeNs, &file->size);
     if (!file->exists) return;
     const int fd = ::open(file->path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -117,67 +124,89 @@ void IniStore::readFromDisk(File* file) {
 }
 
 void IniStore::parse(const std::string& text, File* file) {
+    const std::string_view all = text;
     Section* section = nullptr;
-    // Keys of the current section by their lower-case text, so that big files parse in linear time.
-    std::unordered_map<std::string, size_t> keyIndex;
     size_t lineStart = 0;
-    while (lineStart < text.size()) {
+    while (lineStart < all.size()) {
         if (!section && lineStart >= kMaxTextBeforeSection) break;
-        size_t lineEnd = text.find('\n', lineStart);
-        if (lineEnd == std::string::npos) lineEnd = text.size();
-        std::string line = text.substr(lineStart, lineEnd - lineStart);
+        size_t lineEnd = all.find('\n', lineStart);
+        if (lineEnd == std::string_view::npos) lineEnd = all.size();
+        std::string_view line = all.substr(lineStart, lineEnd - lineStart);
         lineStart = lineEnd + 1;
         const size_t last = line.find_last_not_of(" \t\r\n");
-        line.resize(last == std::string::npos ? 0 : last + 1);
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos) continue;
-        line.erase(0, first);
+        if (last == std::string_view::npos) continue;
+        line = line.substr(0, last + 1);
+        line.remove_prefix(line.find_first_not_of(" \t"));
         if (line[0] == '[') {
             const size_t close = line.find(']');
-            if (close == std::string::npos) continue;
-            const std::string name = line.substr(1, close - 1);
-            section = findSection(file, name.c_str());
-            keyIndex.clear();
-            if (section) {
-                section->keys.clear();
-            } else {
-                file->sections.push_back(Section{name, {}});
+            if (close == std::string_view::npos) continue;
+            const std::string name(line.substr(1, close - 1));
+            const auto [at, added] = file->sectionIndex.try_emplace(folded(name), file->sections.size());
+            if (added) {
+                file->sections.push_back(Section{name, {}, {}});
                 section = &file->sections.back();
+            } else {
+                // A section met again starts over.
+                section = &file->sections[at->second];
+                section->keys.clear();
+                section->keyIndex.clear();
             }
             continue;
         }
         const size_t equals = line.find('=');
-        if (!section || equals == std::string::npos || equals == 0) continue;
-        const std::string name = line.substr(0, equals);
-        std::string lower = name;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        const auto [at, added] = keyIndex.emplace(std::move(lower), section->keys.size());
+        if (!section || equals == std::string_view::npos || equals == 0) continue;
+        const std::string name(line.substr(0, equals));
+        const auto [at, added] = section->keyIndex.try_emplace(folded(name), section->keys.size());
         if (added)
-            section->keys.push_back(Key{name, line.substr(equals + 1)});
+            section->keys.push_back(Key{name, std::string(line.substr(equals + 1))});
         else
             section->keys[at->second].value = line.substr(equals + 1);
     }
 }
 
 IniStore::Section* IniStore::findSection(File* file, const char* name) {
-    for (Section& section : file->sections)
-        if (sameText(section.name, name)) return &section;
-    return nullptr;
+    const auto found = file->sectionIndex.find(folded(name));
+    return found == file->sectionIndex.end() ? nullptr : &file->sections[found->second];
 }
 
 IniStore::Key* IniStore::findKey(Section* section, const char* name) {
-    for (Key& key : section->keys)
-        if (sameText(key.name, name)) return &key;
-    return nullptr;
+    const auto found = section->keyIndex.find(folded(name));
+    return found == section->keyIndex.end() ? nullptr : &section->keys[found->second];
+}
+
+IniStore::Section* IniStore::addSection(File* file, const std::string& name) {
+    file->sectionIndex.emplace(folded(name), file->sections.size());
+    file->sections.push_back(Section{name, {}, {}});
+    return &file->sections.back();
+}
+
+void IniStore::addKey(Section* section, const std::string& name, const std::string& value) {
+    section->keyIndex.emplace(folded(name), section->keys.size());
+    section->keys.push_back(Key{name, value});
+}
+
+void IniStore::reindex(File* file) {
+    file->sectionIndex.clear();
+    for (size_t i = 0; i < file->sections.size(); ++i)
+        file->sectionIndex.emplace(folded(file->sections[i].name), i);
+}
+
+void IniStore::reindex(Section* section) {
+    section->keyIndex.clear();
+    // The first of equal names is the one found, as a search from the start would.
+    for (size_t i = 0; i < section->keys.size(); ++i)
+        section->keyIndex.emplace(folded(section->keys[i].name), i);
 }
 
 bool IniStore::rewrite(File* file) {
     std::sort(file->sections.begin(), file->sections.end(),
               [](const Section& a, const Section& b) { return lessText(a.name, b.name); });
     std::string text;
+    reindex(file);
     for (Section& section : file->sections) {
         std::sort(section.keys.begin(), section.keys.end(),
                   [](const Key& a, const Key& b) { return lessText(a.name, b.name); });
+        reindex(&section);
         text += "[" + section.name + "]\n";
         for (const Key& key : section.keys)
             if (!key.name.empty()) text += key.name + "=" + key.value + "\n";
@@ -232,23 +261,22 @@ bool IniStore::WritePrivateProfileString(const char* section, const char* key, c
     if (!key) {
         if (!found) return false;
         file->sections.erase(file->sections.begin() + (found - file->sections.data()));
+        reindex(file);
         return rewrite(file);
     }
     Key* stored = found ? findKey(found, key) : nullptr;
     if (!value) {
         if (!stored) return false;
         found->keys.erase(found->keys.begin() + (stored - found->keys.data()));
+        reindex(found);
         return rewrite(file);
     }
     if (stored && stored->value == value) return false;
     if (stored) {
         stored->value = value;
     } else {
-        if (!found) {
-            file->sections.push_back(Section{section, {}});
-            found = &file->sections.back();
-        }
-        found->keys.push_back(Key{key, value});
+        if (!found) found = addSection(file, section);
+        addKey(found, key, value);
     }
     return rewrite(file);
 }
@@ -267,9 +295,9 @@ bool IniStore::WritePrivateProfileSection(const char* section, const char* text,
     Section* found = findSection(file, section);
     if (!found) {
         if (keys.empty()) return false;
-        file->sections.push_back(Section{section, {}});
-        found = &file->sections.back();
+        found = addSection(file, section);
     }
     found->keys = std::move(keys);
+    reindex(found);
     return rewrite(file);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The process-wide store of INI files, with the behaviour of the Win32 profile calls it is named
@@ -38,9 +39,13 @@ private:
         std::string name;
         std::string value;
     };
+    // Names are found through an index by their lower-case text, so that files of any shape (many
+    // sections, one huge section) read and update in linear time.
+    using Index = std::unordered_map<std::string, size_t>;
     struct Section {
         std::string name;
         std::vector<Key> keys;
+        Index keyIndex;
     };
     struct File {
         std::string path;
@@ -49,6 +54,7 @@ private:
         int64_t size = 0;
         uint64_t lastUse = 0;
         std::vector<Section> sections;
+        Index sectionIndex;
     };
 
     IniStore() = default;
@@ -59,6 +65,11 @@ private:
     static bool rewrite(File* file);
     static Section* findSection(File* file, const char* name);
     static Key* findKey(Section* section, const char* name);
+    static Section* addSection(File* file, const std::string& name);
+    static void addKey(Section* section, const std::string& name, const std::string& value);
+    // After sections or keys were erased, replaced or reordered.
+    static void reindex(File* file);
+    static void reindex(Section* section);
 
     std::mutex mutex;
     std::vector<File> cache;

@@ -82,6 +82,10 @@ public:
     int loadTuning(const char* path, bool exactTuning, std::string* errorText = nullptr);
     bool serializeTuning(ByteChunk* chunk) const;
     int unserializeTuning(ByteChunk* chunk, int startPos);
+    // The position after a whole tuning block at startPos, or -1.
+    static int tuningEnd(const ByteChunk* chunk, int startPos) {
+        return chunk->Fits(startPos, kTuningBlockSize) ? startPos + kTuningBlockSize : -1;
+    }
 
     MicroTuning microTuning = eEqual;
     TUN::CSCL_Import sclImport;

@@ -1,4 +1,5 @@
 #include "engine/MipMap.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/WaveSpectrum.h"
 
 #include <gtest/gtest.h>
@@ -39,24 +40,6 @@ double rollOff(int bin, int bins) {
     const float ratio = static_cast<float>(bin) / static_cast<float>(bins);
     return static_cast<float>(1.0 - static_cast<double>(ratio) * ratio);
 }
-
-class TempFolder {
-public:
-    TempFolder() : path(std::filesystem::temp_directory_path() / ("mipmap-" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(path);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    std::string folder() const { return path.string() + "/"; }
-    void write(const std::string& name, const std::vector<unsigned char>& bytes) const {
-        std::FILE* f = std::fopen((path / name).string().c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-
-private:
-    std::filesystem::path path;
-};
 
 // Little-endian 16-bit samples: a rising ramp within each wave, so that every wave has content.
 std::vector<unsigned char> rampFile(size_t bytes) {
@@ -176,12 +159,12 @@ TEST(MipMap, ResourceFileNamesFollowTheirTables) {
         C{eLadiesAndGentlemen, "ladies.bin"},
         C{eDW6000, "dw6000.bin"},
     };
-    const TempFolder folder;
+    const ScratchFolder folder;
     uint32_t waves = 1;
     for (const auto& [id, file] : cases) {
         folder.write(file, rampFile(waves * 4096));
         MipMap table;
-        table.setResourcePath(folder.folder().c_str());
+        table.setResourcePath((folder.path + "/").c_str());
         table.createMipMap(id);
         EXPECT_EQ(table.getNumberOfWaves(), waves) << file;
         EXPECT_NE(table.getLevel(0), nullptr) << file;
@@ -191,16 +174,16 @@ TEST(MipMap, ResourceFileNamesFollowTheirTables) {
     // Files of many waves are capped at 64.
     folder.write("ladies.bin", rampFile(300000));
     MipMap ladies;
-    ladies.setResourcePath(folder.folder().c_str());
+    ladies.setResourcePath((folder.path + "/").c_str());
     ladies.createMipMap(eLadiesAndGentlemen);
     EXPECT_EQ(ladies.getNumberOfWaves(), 64u);
 }
 
 TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
-    const TempFolder folder;
+    const ScratchFolder folder;
     folder.write("dw6000.bin", rampFile(4096 + 1000)); // a trailing partial wave is ignored
     MipMap table;
-    table.setResourcePath(folder.folder().c_str());
+    table.setResourcePath((folder.path + "/").c_str());
     const std::unique_ptr<double[]> samples = table.loadWaveFromResources("WAVE_DW6000", "WAV");
     ASSERT_NE(samples, nullptr);
     EXPECT_EQ(table.getNumberOfWaves(), 1u);
@@ -209,7 +192,7 @@ TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
     // A short file reads the rest as silence.
     folder.write("geesh.bin", rampFile(1000));
     MipMap shortTable;
-    shortTable.setResourcePath(folder.folder().c_str());
+    shortTable.setResourcePath((folder.path + "/").c_str());
     const std::unique_ptr<double[]> rest = shortTable.loadWaveFromResources("WAVE_GEESH", "WAV");
     ASSERT_NE(rest, nullptr);
     EXPECT_EQ(shortTable.getNumberOfWaves(), 1u);
@@ -218,10 +201,10 @@ TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
 }
 
 TEST(MipMap, MissingOrUnreadableResourcesLeaveTheTableAsItWas) {
-    const TempFolder folder;
-    std::filesystem::create_directory(folder.folder() + "texture2.bin");
+    const ScratchFolder folder;
+    std::filesystem::create_directory((folder.path + "/") + "texture2.bin");
     MipMap table;
-    table.setResourcePath(folder.folder().c_str());
+    table.setResourcePath((folder.path + "/").c_str());
     table.createMipMap(eDW6000);
     EXPECT_EQ(table.getLevel(0), nullptr);
     EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);

@@ -1,7 +1,8 @@
 // Counts every allocation of this test program, so that the render path can be shown to allocate
 // nothing while notes start and stop and parameters move.
 
-#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/support/AllocationCounter.h"
+#include "tests/support/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -10,68 +11,12 @@
 #include <new>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-
-void* countedNew(size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-} // namespace
-
-void* operator new(size_t size) {
-    return countedNew(size);
-}
-void* operator new[](size_t size) {
-    return countedNew(size);
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    return countedNew(size);
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-    return countedNew(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-    std::free(p);
-}
-
-// The C allocator too (the MIDI inbox uses realloc); the sanitizers bring their own, so only without them.
-#if !defined(__SANITIZE_ADDRESS__)
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* malloc(size_t size) {
-    ++allocations;
-    return __libc_malloc(size);
-}
-void* calloc(size_t n, size_t size) {
-    ++allocations;
-    return __libc_calloc(n, size);
-}
-void* realloc(void* p, size_t size) {
-    ++allocations;
-    return __libc_realloc(p, size);
-}
-}
-#endif
-
 TEST(KorvantaAllocation, RenderingNotesControllersAndParameterChangesAllocatesNothing) {
     constexpr int kBlock = 256;
-    const long beforeCreation = allocations.load();
+    const long beforeCreation = AllocationCounter::count();
     auto plug = testhost::makeInstrument(48000.0, kBlock);
-    ASSERT_GT(allocations.load(), beforeCreation); // the counter sees the instrument's allocations
-    testhost::setParam(*plug, 2, 3);               // 8 voices
+    ASSERT_GT(AllocationCounter::count(), beforeCreation); // the counter sees the instrument's allocations
+    testhost::setParam(*plug, 2, 3);                       // 8 voices
     testhost::setParam(*plug, 87, 1);
     testhost::setParam(*plug, 72, 0.5);
     plug->midiThru = true;
@@ -85,7 +30,7 @@ TEST(KorvantaAllocation, RenderingNotesControllersAndParameterChangesAllocatesNo
     double* outputs[2] = {left.data(), right.data()};
     plug->ProcessDoubleReplacing(nullptr, outputs, kBlock); // the first call may settle lazily built state
 
-    const long before = allocations.load();
+    const long before = AllocationCounter::count();
     for (int block = 0; block < 400; ++block) {
         const int note = 40 + (block * 7) % 40;
         testhost::sendMidi(*plug, block % kBlock, 0x90, note, 100);
@@ -105,6 +50,6 @@ TEST(KorvantaAllocation, RenderingNotesControllersAndParameterChangesAllocatesNo
         testhost::host().timeInfo.samplePos = block * kBlock;
         plug->ProcessDoubleReplacing(nullptr, outputs, kBlock);
     }
-    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(AllocationCounter::count() - before, 0);
     EXPECT_GT(testhost::host().sentMidi.size(), 0u);
 }

@@ -1,5 +1,5 @@
 #include "engine/ExpEG.h"
-#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/support/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 

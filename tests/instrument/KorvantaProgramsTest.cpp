@@ -1,6 +1,6 @@
-#include "tests/instrument/KorvantaTestHost.h"
 #include "tests/instrument/TempHome.h"
 #include "tests/instrument/WaveTestFiles.h"
+#include "tests/support/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -46,19 +46,6 @@ TEST_F(KorvantaPrograms, CopyAndPasteCarryTheStateAndTheSourceName) {
     plug->changePreset(0);
     ASSERT_TRUE(plug->RestorePreset(10));
     EXPECT_DOUBLE_EQ(value(*plug, kCutoff), copied);
-}
-
-TEST_F(KorvantaPrograms, ChangingProgramsKeepsTheEditsOfTheOneLeft) {
-    auto plug = makeInstrument();
-    plug->EnsureDefaultPreset();
-    setParam(*plug, kCutoff, plug->GetParam(kCutoff)->GetNonNormalized(0.4));
-    const double edited = value(*plug, kCutoff);
-    plug->changePreset(5);
-    EXPECT_EQ(plug->GetCurrentPresetIdx(), 5);
-    plug->changePreset(64);
-    EXPECT_EQ(plug->GetCurrentPresetIdx(), 5);
-    plug->changePreset(0);
-    EXPECT_DOUBLE_EQ(value(*plug, kCutoff), edited);
 }
 
 TEST_F(KorvantaPrograms, StartupBankFillsTheProgramsOfANewInstance) {

@@ -1,4 +1,4 @@
-#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/support/KorvantaTestHost.h"
 #include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,11 @@
-#include "tests/instrument/KorvantaTestHost.h"
 #include "tests/instrument/TempHome.h"
+#include "tests/support/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <random>
 
 using namespace testhost;
 
@@ -162,7 +161,7 @@ TEST_F(KorvantaState, AStoredUserWaveRebuildsTheOscillatorThatPlaysIt) {
     EXPECT_EQ(other->getMipMap(1).getNumberOfWaves(), 2u);
 }
 
-TEST_F(KorvantaState, MoreThanThreeSlotsFailAfterApplyingTheThree) {
+TEST_F(KorvantaState, MoreThanThreeSlotsFailAndApplyNothing) {
     auto plug = makeInstrument();
     loadUserWave(*plug, 1, 1, "one.wav");
     setParam(*plug, 50, 65532);
@@ -171,10 +170,11 @@ TEST_F(KorvantaState, MoreThanThreeSlotsFailAfterApplyingTheThree) {
     chunk.GetData()[slots] = 4;
     auto other = makeInstrument();
     EXPECT_EQ(other->UnserializeState(&chunk, 0), -1);
-    EXPECT_STREQ(other->getUserWaveName(1), "one.wav");
+    EXPECT_STREQ(other->getUserWaveName(1), "");
+    EXPECT_NE(other->GetParam(kWaveTable3)->Value(), kFirstUserTable + 1);
 }
 
-TEST_F(KorvantaState, CutOrNoisyChunksFailWithoutHarm) {
+TEST_F(KorvantaState, AChunkCutAnywhereFails) {
     auto plug = makeInstrument();
     loadUserWave(*plug, 0, 1, "w.wav");
     setParam(*plug, 11, 65531);
@@ -184,21 +184,6 @@ TEST_F(KorvantaState, CutOrNoisyChunksFailWithoutHarm) {
         ByteChunk cut;
         cut.PutBytes(chunk.GetData(), n);
         EXPECT_EQ(other->UnserializeState(&cut, 0), -1) << n;
-    }
-    std::mt19937 random(11);
-    for (int round = 0; round < 300; ++round) {
-        ByteChunk noise;
-        if (round % 2) noise.PutBytes("Korvanta_1.1.3", kMarkerSize);
-        for (int i = static_cast<int>(random() % 3000); i > 0; --i) {
-            const auto byte = static_cast<unsigned char>(random());
-            noise.PutBytes(&byte, 1);
-        }
-        const int end = other->UnserializeState(&noise, 0);
-        EXPECT_LE(end, noise.Size());
-        for (int i = 0; i < other->NParams(); ++i) {
-            const IParam* p = other->GetParam(i);
-            ASSERT_TRUE(p->Value() >= p->GetMin() && p->Value() <= p->GetMax()) << i;
-        }
     }
 }
 

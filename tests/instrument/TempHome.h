@@ -1,17 +1,15 @@
 #pragma once
 
 #include "synth/IniStore.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 // A home folder of the test's own for the instrument's configuration file, removed afterwards.
-class TempHome {
+class TempHome : public ScratchFolder {
 public:
     TempHome() {
-        char pattern[] = "/tmp/korvanta-home-XXXXXX";
-        path = mkdtemp(pattern);
         const char* old = std::getenv("HOME");
         hadHome = old != nullptr;
         savedHome = old ? old : "";
@@ -23,15 +21,9 @@ public:
             setenv("HOME", savedHome.c_str(), 1);
         else
             unsetenv("HOME");
-        std::system(("rm -rf '" + path + "'").c_str());
     }
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
 
-    std::string file(const std::string& name) const { return path + "/" + name; }
     std::string iniFile() const { return path + "/Music/MarrowLaneAudio/korvanta.ini"; }
-
-    std::string path;
 
 private:
     std::string savedHome;

@@ -21,7 +21,7 @@ namespace {
 
 const Format kMono16{1, 1, 16};
 
-std::string writeRamp(const Scratch& scratch, const std::string& name, uint32_t frames) {
+std::string writeRamp(const ScratchFolder& scratch, const std::string& name, uint32_t frames) {
     return scratch.write(name, wav(kMono16, ramp(frames)));
 }
 
@@ -135,7 +135,7 @@ TEST(WaveImport, VerdictOnMonoWavFilesNamesTheirWaves) {
          "This file does not have the correct Korvanta wave table format.\nHowever, it is treated as a "
          "wave table with 64 waves of 2048 samples."},
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Case& c : cases) {
         const ImportVerdict verdict = checkSelectedFile(writeRamp(scratch, "v.wav", c.frames));
         EXPECT_TRUE(verdict.accepted) << c.frames;
@@ -150,7 +150,7 @@ TEST(WaveImport, WavFilesKeepWholeWavesUpToSixtyFour) {
     };
     const std::vector<Case> cases = {
         {2048, 2048}, {4096, 4096}, {5000, 4096}, {131072, 131072}, {300000, 131072}};
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Case& c : cases) {
         const ImportedWaveTable table = load(writeRamp(scratch, "table.wav", c.frames));
         ASSERT_EQ(table.samples.size(), c.kept) << c.frames;
@@ -166,7 +166,7 @@ TEST(WaveImport, SingleCycleIsStretchedToOneWave) {
     const uint32_t n = 600;
     std::vector<double> cycle(n);
     for (uint32_t i = 0; i < n; ++i) cycle[i] = 0.8 * std::sin(2.0 * std::numbers::pi * i / n + 0.3);
-    Scratch scratch;
+    ScratchFolder scratch;
     const ImportedWaveTable table = load(scratch.write("cycle.wav", wav({3, 1, 64}, cycle)));
     ASSERT_EQ(table.samples.size(), 2048u);
     EXPECT_EQ(table.samples[0], cycle[0]);
@@ -179,7 +179,7 @@ TEST(WaveImport, SingleCycleIsStretchedToOneWave) {
 }
 
 TEST(WaveImport, TinySingleCyclesWrapAround) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const ImportedWaveTable one = load(scratch.write("one.wav", wav(kMono16, {0.25})));
     ASSERT_EQ(one.samples.size(), 2048u);
     for (double v : one.samples) ASSERT_EQ(v, 0.25);
@@ -201,7 +201,7 @@ TEST(WaveImport, NonFiniteFloatSamplesBecomeFiniteWithoutSpreading) {
     values[30] = -inf;
     std::vector<double> cycle(100, 0.25);
     cycle[50] = nan;
-    Scratch scratch;
+    ScratchFolder scratch;
     const ImportedWaveTable table = load(scratch.write("nan.wav", wav({3, 1, 64}, values)));
     EXPECT_EQ(table.samples[10], 0.0);
     EXPECT_EQ(table.samples[20], 1.0);
@@ -219,7 +219,7 @@ TEST(WaveImport, StereoWavAndMonoWavWithoutAWholeFrameAreRefusedSilently) {
         riff(chunk("fmt ", fmtBody({1, 1, 24})) + chunk("data", Bytes("\x01\x02", 2))),
         riff(chunk("fmt ", fmtBody(kMono16)) + chunk("data", "")),
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Bytes& file : files) {
         const std::string path = scratch.write("empty.wav", file);
         const ImportVerdict verdict = checkSelectedFile(path);
@@ -235,19 +235,19 @@ TEST(WaveImport, StereoWavAndMonoWavWithoutAWholeFrameAreRefusedSilently) {
 TEST(WaveImport, SoxFilesPassTheVerdictAndLoad) {
     if (!haveSox()) GTEST_SKIP() << "sox is not installed; the files written by a real tool are not checked";
     const std::vector<double> values = ramp(4096);
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const char* encoding :
          {"-e signed-integer -b 16", "-e signed-integer -b 24", "-e floating-point -b 32"}) {
         ASSERT_TRUE(soxWrite(scratch, values, encoding, "sox.wav")) << encoding;
-        EXPECT_EQ(checkSelectedFile(scratch.path("sox.wav")).message,
+        EXPECT_EQ(checkSelectedFile(scratch.file("sox.wav")).message,
                   "This is assumed to be a wave table file\nwith 2 waves of 2048 samples.")
             << encoding;
-        EXPECT_EQ(load(scratch.path("sox.wav")).samples, values) << encoding;
+        EXPECT_EQ(load(scratch.file("sox.wav")).samples, values) << encoding;
     }
 }
 
 TEST(WaveImport, BlofeldDumpBecomesOneWavePerMessage) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string path = scratch.write("blofeld.syx", blofeldFile(64));
     const ImportVerdict verdict = checkSelectedFile(path);
     EXPECT_TRUE(verdict.accepted);
@@ -275,7 +275,7 @@ TEST(WaveImport, BlofeldDumpBecomesOneWavePerMessage) {
 TEST(WaveImport, BlofeldWaveEndsOnItsLastSample) {
     std::vector<int> raw(128, 0);
     raw[127] = 1048575; // 1.0
-    Scratch scratch;
+    ScratchFolder scratch;
     const ImportedWaveTable table = load(scratch.write("edge.syx", blofeldMessage(raw)));
     ASSERT_EQ(table.samples.size(), 2048u);
     EXPECT_NEAR(table.samples[2047], 1.0, 1e-9);
@@ -286,7 +286,7 @@ TEST(WaveImport, BlofeldWaveEndsOnItsLastSample) {
 TEST(WaveImport, BlofeldDumpReadsAtMostSixtyFourWaves) {
     Bytes file = blofeldFile(100);
     file[70 * 410 + 4] = 0x00; // beyond the waves a table plays: never read
-    Scratch scratch;
+    ScratchFolder scratch;
     const ImportedWaveTable table = load(scratch.write("huge.syx", file));
     EXPECT_EQ(table.numberOfWaves(), 64);
 }
@@ -295,7 +295,7 @@ TEST(WaveImport, BadLaterBlofeldMessageKeepsThePreviousWave) {
     for (int badByte : {0, 1, 2, 4}) {
         Bytes file = blofeldFile(5);
         file[3 * 410 + badByte] = 0x55;
-        Scratch scratch;
+        ScratchFolder scratch;
         const std::string path = scratch.write("bad.syx", file);
         EXPECT_TRUE(checkSelectedFile(path).accepted); // only the first message is checked up front
         Wave wave;
@@ -305,7 +305,7 @@ TEST(WaveImport, BadLaterBlofeldMessageKeepsThePreviousWave) {
     }
     Bytes anyModel = blofeldFile(2);
     anyModel[410 + 3] = 0x7F; // byte 3 is not part of the check
-    Scratch scratch;
+    ScratchFolder scratch;
     EXPECT_EQ(load(scratch.write("any.syx", anyModel)).numberOfWaves(), 2);
 }
 
@@ -323,29 +323,29 @@ TEST(WaveImport, InvalidBlofeldFilesAreRefusedWithTheirName) {
         {"header.syx", badHeader},
         {"tiny.syx", blofeldFile(1).substr(0, 4)},
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Case& c : cases) {
         const ImportVerdict verdict = checkSelectedFile(scratch.write(c.name, c.content));
         EXPECT_FALSE(verdict.accepted) << c.name;
         EXPECT_EQ(verdict.message, "Invalid file format! Cannot load\n\"" + std::string(c.name) + "\".");
     }
     // The loader itself reads whole messages and ignores a trailing part.
-    EXPECT_EQ(load(scratch.path("short.syx")).numberOfWaves(), 1);
-    EXPECT_EQ(load(scratch.path("long.syx")).numberOfWaves(), 2);
+    EXPECT_EQ(load(scratch.file("short.syx")).numberOfWaves(), 1);
+    EXPECT_EQ(load(scratch.file("long.syx")).numberOfWaves(), 2);
 }
 
 TEST(WaveImport, UnreadablePathsAreRefused) {
-    Scratch scratch;
-    std::filesystem::create_directory(scratch.path("folder.wav"));
-    std::filesystem::create_directory(scratch.path("folder.syx"));
+    ScratchFolder scratch;
+    std::filesystem::create_directory(scratch.file("folder.wav"));
+    std::filesystem::create_directory(scratch.file("folder.syx"));
     const std::string file = scratch.write("plain.syx", blofeldFile(1));
     const std::vector<std::string> paths = {"",
-                                            scratch.path("folder.wav"),
-                                            scratch.path("missing.wav"),
+                                            scratch.file("folder.wav"),
+                                            scratch.file("missing.wav"),
                                             scratch.write("empty.wav", ""),
                                             scratch.write("text.wav", "RIFF is not enough"),
                                             file + "/below.syx",
-                                            scratch.path("missing.syx"),
+                                            scratch.file("missing.syx"),
                                             scratch.write("table.txt", blofeldFile(1)),
                                             scratch.write("nothing.syx", ""),
                                             scratch.write("cut.syx", blofeldFile(1).substr(0, 409))};
@@ -357,7 +357,7 @@ TEST(WaveImport, UnreadablePathsAreRefused) {
         loadInto(wave, path);
         expectPrevious(wave);
     }
-    const ImportVerdict folder = checkSelectedFile(scratch.path("folder.syx"));
+    const ImportVerdict folder = checkSelectedFile(scratch.file("folder.syx"));
     EXPECT_FALSE(folder.accepted);
     EXPECT_EQ(folder.message, "Invalid file format! Cannot load\n\"folder.syx\".");
 }
@@ -369,7 +369,7 @@ TEST(WaveImport, LoadedTableBuildsItsMipMap) {
         const double phase = 2.0 * std::numbers::pi * static_cast<double>(i % 2048) / 2048.0;
         values[i] = 0.6 * std::sin(phase * static_cast<double>(1 + i / 2048)) + 0.2 * std::cos(3 * phase);
     }
-    Scratch scratch;
+    ScratchFolder scratch;
     Wave wave;
     loadInto(wave, scratch.write("three.wav", wav({3, 1, 32}, values)));
     ASSERT_EQ(wave.getSize(), values.size());

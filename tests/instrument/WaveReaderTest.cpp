@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -46,7 +45,7 @@ const std::vector<NamedFormat> kAcceptedFormats = {
 } // namespace
 
 TEST(WaveReader, ReadsEveryAcceptedFormat) {
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const NamedFormat& f : kAcceptedFormats) {
         SCOPED_TRACE(f.name);
         Format stereo = f.format;
@@ -80,7 +79,7 @@ TEST(WaveReader, DecodesIntegerSamplesByTheirWidth) {
         {24, Bytes("\xFF\xFF\xFF", 3), -1.0 / 8388608.0},
         {24, Bytes("\x01\x00\x00", 3), 1.0 / 8388608.0},
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Case& c : cases) {
         const Format f{1, 1, c.bits};
         WaveReader reader;
@@ -105,7 +104,7 @@ TEST(WaveReader, RefusesOtherFormats) {
         {"extensible float16", {3, 1, 16, 44100, true}},
         {"extensible a-law", {6, 1, 8, 44100, true}},
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const NamedFormat& f : refused) {
         WaveReader reader;
         EXPECT_FALSE(reader.Open(scratch.write("r.wav", wav(f.format, {0.5, 0.5})).c_str())) << f.name;
@@ -118,7 +117,7 @@ TEST(WaveReader, RefusesExtensibleFormatWithoutItsSubFormat) {
     Bytes body = fmtBody({1, 1, 16});
     body.replace(0, 2, "\xFE\xFF");
     body += Bytes("\x00\x00", 2); // cbSize 0: no sub-format follows
-    Scratch scratch;
+    ScratchFolder scratch;
     WaveReader reader;
     EXPECT_FALSE(
         reader.Open(scratch.write("x.wav", riff(chunk("fmt ", body) + chunk("data", "\0\0"))).c_str()));
@@ -145,7 +144,7 @@ TEST(WaveReader, WalksPastOtherChunksWithTheirPadBytes) {
         {"empty data before data", riff(chunk("fmt ", fmtBody(f)) + chunk("data", "") + data)},
         {"short fmt is skipped", riff(chunk("fmt ", "12345678") + chunk("fmt ", fmtBody(f)) + data)},
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Case& c : cases) {
         WaveReader reader;
         ASSERT_TRUE(reader.Open(scratch.write("p.wav", c.file).c_str())) << c.name;
@@ -158,7 +157,7 @@ TEST(WaveReader, ReadingEndsWithTheDataChunk) {
     const Format f{1, 1, 16};
     const Bytes file = riff(chunk("fmt ", fmtBody(f)) + chunk("data", encode(f, {0.5, -0.5}) + "\x01") +
                             chunk("LIST", "trailing chunk"));
-    Scratch scratch;
+    ScratchFolder scratch;
     WaveReader reader;
     ASSERT_TRUE(reader.Open(scratch.write("e.wav", file).c_str()));
     EXPECT_EQ(reader.getFrames(), 2u); // the odd byte is no whole frame
@@ -172,7 +171,7 @@ TEST(WaveReader, DataSizeBeyondTheFileCountsOnlyTheFramesPresent) {
     const Format f{1, 1, 16};
     Bytes file = riff(chunk("fmt ", fmtBody(f)) + chunk("data", encode(f, {0.25, 0.5, 0.75})));
     for (int i = 40; i < 44; ++i) file[i] = '\xFF'; // the size a streaming writer leaves behind
-    Scratch scratch;
+    ScratchFolder scratch;
     WaveReader reader;
     ASSERT_TRUE(reader.Open(scratch.write("s.wav", file + "\x01").c_str()));
     EXPECT_EQ(reader.getFrames(), 3u);
@@ -184,7 +183,7 @@ TEST(WaveReader, FailsOnAnyTruncationBeforeTheData) {
     const Bytes file =
         riff(chunk("LIST", "odd") + chunk("fmt ", fmtBody(f)) + chunk("data", encode(f, kExactValues)));
     const size_t firstSample = file.size() - 3 * kExactValues.size();
-    Scratch scratch;
+    ScratchFolder scratch;
     for (size_t length = 0; length < file.size(); ++length) {
         WaveReader reader;
         const bool opened = reader.Open(scratch.write("t.wav", file.substr(0, length)).c_str());
@@ -200,35 +199,15 @@ TEST(WaveReader, FailsOnAnyTruncationBeforeTheData) {
     }
 }
 
-TEST(WaveReader, SurvivesRandomChunkContents) {
-    std::mt19937 random(1234);
-    Scratch scratch;
-    const Bytes head = riff("").substr(0, 12);
-    for (int round = 0; round < 400; ++round) {
-        Bytes file = head;
-        const int length = static_cast<int>(random() % 200);
-        for (int i = 0; i < length; ++i) file.push_back(static_cast<char>(random()));
-        // Now and then a plausible header, so that the walk gets further than the first chunk.
-        if (round % 2 == 0)
-            file = head + chunk("fmt ", fmtBody({static_cast<uint16_t>(round % 4), 1, 16})) + file.substr(12);
-        WaveReader reader;
-        if (reader.Open(scratch.write("f.wav", file).c_str())) {
-            std::vector<double> values(4096);
-            const unsigned got = reader.ReadDoubles(values.data(), 4096);
-            EXPECT_LE(got, uint64_t{reader.getFrames()} * reader.getChannels());
-        }
-    }
-}
-
 TEST(WaveReader, OpensOnlyReadableRegularFiles) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string good = scratch.write("good.wav", wav({1, 1, 16}, {0.5}));
-    std::filesystem::create_directory(scratch.path("folder.wav"));
-    ASSERT_EQ(mkfifo(scratch.path("pipe.wav").c_str(), 0600), 0);
+    std::filesystem::create_directory(scratch.file("folder.wav"));
+    ASSERT_EQ(mkfifo(scratch.file("pipe.wav").c_str(), 0600), 0);
     const std::vector<std::string> paths = {"",
-                                            scratch.path("missing.wav"),
-                                            scratch.path("folder.wav"),
-                                            scratch.path("pipe.wav"),
+                                            scratch.file("missing.wav"),
+                                            scratch.file("folder.wav"),
+                                            scratch.file("pipe.wav"),
                                             good + "/inside.wav",
                                             scratch.write("empty.wav", "")};
     for (const std::string& path : paths) {
@@ -248,7 +227,7 @@ TEST(WaveReader, LeavesNoFileOpenOnAnyPath) {
     const auto openFiles = [] {
         return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     const Bytes good = wav({1, 1, 16}, {0.5, 0.25});
     const std::vector<Bytes> files = {good, good.substr(0, 30), riff(chunk("LIST", "x")), "RIFF",
                                       good + "tail"};
@@ -282,22 +261,22 @@ TEST(WaveReader, ReadsFilesWrittenBySoxAndRefusesItsOtherFormats) {
     };
     std::vector<double> values = kExactValues;
     values.push_back(0.125); // an odd count, so that 8-bit data is followed by a pad byte
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.encoding);
         ASSERT_TRUE(soxWrite(scratch, values, c.encoding, "sox.wav"));
-        std::ifstream in(scratch.path("sox.wav"), std::ios::binary);
+        std::ifstream in(scratch.file("sox.wav"), std::ios::binary);
         unsigned char tag[2] = {};
         in.seekg(20);
         in.read(reinterpret_cast<char*>(tag), 2);
         WaveReader reader;
         if (c.bits == 0) {
-            EXPECT_FALSE(reader.Open(scratch.path("sox.wav").c_str()));
+            EXPECT_FALSE(reader.Open(scratch.file("sox.wav").c_str()));
             EXPECT_FALSE(reader.hasFormat());
             continue;
         }
         EXPECT_EQ(tag[0] | tag[1] << 8, c.tagInFile);
-        ASSERT_TRUE(reader.Open(scratch.path("sox.wav").c_str()));
+        ASSERT_TRUE(reader.Open(scratch.file("sox.wav").c_str()));
         EXPECT_EQ(reader.getBitsPerSample(), c.bits);
         EXPECT_EQ(reader.getChannels(), 1);
         EXPECT_EQ(readAll(reader, 100), values);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -118,45 +120,18 @@ inline std::vector<int> blofeldSine(int harmonic, double amplitude) {
     return raw;
 }
 
-// A folder of its own per test, removed afterwards.
-class Scratch {
-public:
-    Scratch() {
-        folder = std::filesystem::temp_directory_path() /
-                 ("korvanta-wave-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(folder);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    std::string path(const std::string& name) const { return (folder / name).string(); }
-    std::string write(const std::string& name, const Bytes& content) const {
-        const std::string p = path(name);
-        std::ofstream(p, std::ios::binary) << content;
-        return p;
-    }
-
-private:
-    static inline int counter = 0;
-    std::filesystem::path folder;
-};
-
 inline bool haveSox() {
     return access("/usr/bin/sox", X_OK) == 0;
 }
 
 // Converts 64-bit float raw samples to a WAV file with sox's own writer; true when sox succeeded.
-inline bool soxWrite(const Scratch& scratch, const std::vector<double>& values, const std::string& encoding,
-                     const std::string& name) {
+inline bool soxWrite(const ScratchFolder& scratch, const std::vector<double>& values,
+                     const std::string& encoding, const std::string& name) {
     Bytes raw;
     for (double v : values) putLE(raw, std::bit_cast<uint64_t>(v), 8);
     const std::string in = scratch.write(name + ".f64", raw);
     const std::string command = "/usr/bin/sox -D -t raw -r 44100 -e floating-point -b 64 -c 1 -L '" + in +
-                                "' " + encoding + " '" + scratch.path(name) + "' 2>/dev/null";
+                                "' " + encoding + " '" + scratch.file(name) + "' 2>/dev/null";
     return std::system(command.c_str()) == 0;
 }
 

@@ -174,17 +174,7 @@ TEST_F(SynthConfig, AHomeThatDoesNotExistLeavesTheInitialSettings) {
     EXPECT_FALSE(Synth::fileExists(home + "/gone"));
 }
 
-TEST_F(SynthConfig, ConfigurationFileOfNoiseGivesDefaults) {
-    makeFolder("Music/MarrowLaneAudio");
-    std::string noise;
-    for (int i = 0; i < 100000; ++i) noise.push_back(static_cast<char>((i * 7919) % 251));
-    writeText(iniPath(), noise);
-    auto synth = makeSynth();
-    EXPECT_EQ(synth->startupFxb, "");
-    for (const int entry : synth->midiCC) EXPECT_EQ(entry, -1);
-}
-
-TEST_F(SynthConfig, TwoInstancesSavingAtOnceLeaveAFileBothCanRead) {
+TEST_F(SynthConfig, TwoInstancesSavingFromTwoThreadsLeaveAFileBothCanRead) {
     auto first = makeSynth();
     auto second = makeSynth();
     first->midiCC[7] = 3;

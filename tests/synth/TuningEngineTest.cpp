@@ -1,5 +1,6 @@
 #include "synth/TuningEngine.h"
-#include "tests/support/TuningTestFiles.h"
+#include "synth/TuningBuiltinScales.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,45 +19,12 @@ const MTSLibrary& noLibrary() {
     return library;
 }
 
-struct BuiltIn {
-    const char* label;
-    std::array<double, 11> degrees; // degrees 1..11; the octave is not used by the default mapping
-};
+using TuningBuiltinScales::Scale;
 
-const std::array<BuiltIn, 13> kBuiltIns{{
-    {"Just",
-     {111.7313, 203.9100, 315.6414, 386.3139, 498.0452, 582.5125, 701.9553, 813.6866, 884.3591, 1015.96,
-      1088.269}},
-    {"Kirnberger",
-     {90.225, 193.849, 294.135, 386.314, 498.045, 590.224, 696.663, 792.180, 889.650, 996.091, 1088.269}},
-    {"Pythagorean",
-     {113.685, 203.91, 294.1351, 407.8201, 498.0452, 611.7302, 701.9553, 815.6403, 905.8654, 996.0905,
-      1109.775}},
-    {"Valotti + Young",
-     {94.135, 196.090, 298.045, 392.180, 501.955, 592.180, 698.045, 796.090, 894.135, 1000.0, 1090.225}},
-    {"Werckmeister III",
-     {90.225, 192.180, 294.135, 390.225, 498.045, 588.270, 696.090, 792.180, 888.270, 996.09, 1092.180}},
-    {"Meantone 1/4 comma",
-     {85.720, 194.940, 305.672, 390.837, 502.067, 587.593, 696.578, 782.559, 892.091, 1003.122, 1088.503}},
-    {"Meantone 1/5 comma",
-     {83.576, 195.307, 307.039, 390.615, 502.346, 585.922, 697.654, 781.230, 892.961, 1004.693, 1088.269}},
-    {"Bagpipe",
-     {29.850, 187.682, 256.597, 343.091, 493.957, 548.649, 684.729, 729.879, 871.949, 985.799, 1049.363}},
-    {"Chinese Lu",
-     {98.955, 203.910, 315.641, 394.347, 498.045, 608.352, 701.955, 800.910, 905.865, 1017.596, 1106.397}},
-    {"W. Carlos Super Just",
-     {104.9554, 203.9100, 315.6414, 386.3139, 498.0452, 551.3181, 701.9553, 840.5280, 884.3591, 968.8264,
-      1088.269}},
-    {"W. Carlos Harmonic",
-     {104.9554, 203.9100, 297.5131, 386.3139, 470.7811, 551.3181, 701.9553, 840.5280, 905.8654, 968.8264,
-      1088.269}},
-    {"Pentatonic", {0.0, 200.0, 200.0, 500.0, 500.0, 500.0, 700.0, 700.0, 900.0, 900.0, 1200.0}},
-    {"Heptatonic", {129.0, 129.0, 300.0, 300.0, 472.0, 643.0, 643.0, 814.0, 814.0, 986.0, 1157.0}},
-}};
-
-double centsOf(const BuiltIn& scale, int note) {
+// The cents of a note from the scale's own degree texts: the check below is the independent part.
+double centsOf(const Scale& scale, int note) {
     const int degree = note % 12;
-    return 1200.0 * (note / 12) + (degree == 0 ? 0.0 : scale.degrees[degree - 1]);
+    return 1200.0 * (note / 12) + (degree == 0 ? 0.0 : std::stod(std::string(scale.degrees[degree - 1])));
 }
 
 // The pitch step for frequency f, searched outward from the note's equal-tempered pitch.
@@ -72,7 +40,7 @@ int nearestStepFromEqual(int note, double f) {
     return Pitch::convert2Hz(p) - f > f - equal ? p - 1 : p;
 }
 
-std::array<int, 128> expectedTable(const BuiltIn& scale) {
+std::array<int, 128> expectedTable(const Scale& scale) {
     std::array<int, 128> table{};
     for (int n = 0; n < 128; ++n)
         table[n] =
@@ -94,7 +62,7 @@ protected:
     }
 
     TuningEngine engine{noLibrary()};
-    TuningTestFiles files;
+    ScratchFolder files;
 };
 
 } // namespace
@@ -104,8 +72,8 @@ TEST_F(TuningEngineTest, EveryBuiltInScaleGivesItsCentsRuleTable) {
     EXPECT_EQ(engine.customTuningTable, equalTable());
     for (int t = 1; t <= 13; ++t) {
         engine.setTuning(static_cast<MicroTuning>(t));
-        const BuiltIn& scale = kBuiltIns[t - 1];
-        EXPECT_STREQ(engine.getTuningName(t), scale.label);
+        const Scale& scale = TuningBuiltinScales::kScales[t - 1];
+        EXPECT_EQ(engine.getTuningName(t), scale.label);
         EXPECT_EQ(engine.tuningTable, expectedTable(scale)) << scale.label;
         EXPECT_EQ(engine.getFrequency(69), 8832) << scale.label;
         EXPECT_EQ(engine.getFrequency(128), 0) << scale.label;
@@ -156,7 +124,7 @@ TEST_F(TuningEngineTest, LoadsAnSclFileIntoTheUserTuningWithoutSelectingIt) {
     EXPECT_STREQ(engine.customTuningName, "My Pentatonic");
     EXPECT_EQ(engine.microTuning, eWerckmeisterIII);
     EXPECT_EQ(engine.tuningTable, before);
-    EXPECT_EQ(engine.customTuningTable, expectedTable(kBuiltIns[ePentatonic - 1]));
+    EXPECT_EQ(engine.customTuningTable, expectedTable(TuningBuiltinScales::kScales[ePentatonic - 1]));
     engine.setTuning(eUserTuning);
     EXPECT_EQ(engine.getFrequency(71), 9217);
     ASSERT_EQ(load("octave-only.scl", "1\n2/1\n"), TuningEngine::kLoadDone);

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -155,24 +154,6 @@ TEST(PresetParser, AMissingFileIsAnError) {
     EXPECT_EQ(parser.getError(), "/nonexistent/presets.txt:0: cannot be read");
 }
 
-TEST(PresetParser, SurvivesRandomBytes) {
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int round = 0; round < 200; ++round) {
-        std::string text = round % 2 ? "[Random]\n" : "";
-        for (int i = 0; i < 400; ++i) {
-            const int b = byte(random);
-            // Enough structure that some lines reach the value parsers.
-            text += b < 16 ? '\n' : b < 24 ? '=' : b < 28 ? '#' : static_cast<char>(b);
-        }
-        PresetParser parser;
-        std::vector<ProgramDefinition> programs;
-        if (!parser.parse(text, "random.txt", &programs)) {
-            EXPECT_EQ(parser.getError().rfind("random.txt:", 0), 0u);
-        }
-    }
-}
-
 TEST(FactoryBank, AFolderMustHoldExactlyOneBank) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / "korvanta-factory-bank-test";
@@ -312,15 +293,5 @@ TEST_P(FactoryBankChord, EveryProgramPlaysAFullVelocityChordWithinFullScale) {
 
 INSTANTIATE_TEST_SUITE_P(Categories, FactoryBankChord,
                          ::testing::Range(0, FactoryBank::kNumPrograms, kCategorySize));
-
-TEST_F(FactoryBankFile, ProgramZeroPlaysConcertPitch) {
-    ASSERT_TRUE(plug->RestorePreset(0));
-    std::vector<double> left, right;
-    send(0, 0x90, 69, 127);
-    render(static_cast<int>(kRate), &left, &right);
-    // The steady part, after the envelopes have settled.
-    const std::vector<double> steady(left.begin() + static_cast<int>(0.5 * kRate), left.end());
-    EXPECT_NEAR(testsupport::measurePitch(steady, kRate), 440.0, 0.5);
-}
 
 } // namespace

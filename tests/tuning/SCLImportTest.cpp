@@ -1,4 +1,4 @@
-#include "tests/support/TuningTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 #include "tuning/CSCL_Import.h"
 #include "tuning/TunConversions.h"
 
@@ -104,7 +104,7 @@ TEST(CSCL_Import, FailsWithTheTextOfEachError) {
 }
 
 TEST(CSCL_Import, FileNameIsTheDescriptionUntilTheFileGivesOne) {
-    TuningTestFiles files;
+    ScratchFolder files;
     CSCL_Import import;
     ASSERT_TRUE(import.ReadSCL(files.write("plain.scl", "1\n2/1\n").c_str()));
     EXPECT_EQ(import.GetScaleDescription(), "plain.scl");

@@ -1,4 +1,4 @@
-#include "tests/support/TuningTestFiles.h"
+#include "tests/support/ScratchFolder.h"
 #include "tuning/CSingleScale.h"
 
 #include <gtest/gtest.h>
@@ -130,7 +130,7 @@ TEST(TunReader, FailsWithTheTextOfEachError) {
         {version2("[Assignment]\nMIDIChannel = \"5-3\"\n"), -1, channelError},
         {version2("[Assignment]\nMIDIChannel = \"1,,2\"\n"), -1, channelError},
     };
-    TuningTestFiles files;
+    ScratchFolder files;
     for (const auto& [text, result, error] : cases) {
         CSingleScale fromFile;
         EXPECT_EQ(fromFile.Read(files.write("case.tun", text).c_str()), result) << text;

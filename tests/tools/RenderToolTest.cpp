@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/SignalAnalysis.h"
 
 #include <cmath>
@@ -14,7 +15,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -145,13 +145,6 @@ Wav readFloatWav(const fs::path& path) {
 
 class KorvantaRenderTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvanta-render-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     fs::path Write(const std::string& name, const Bytes& bytes) {
         const fs::path path = folder / name;
         std::ofstream(path, std::ios::binary)
@@ -188,7 +181,8 @@ protected:
         return names;
     }
 
-    fs::path folder;
+    ScratchFolder scratch;
+    fs::path folder = scratch.path;
 };
 
 } // namespace
@@ -257,51 +251,6 @@ TEST_F(KorvantaRenderTool, OutputFormatsAndGain) {
     EXPECT_NEAR(readFloatWav(Output()).Peak(), plain / 2, plain * 1e-4);
 }
 
-TEST_F(KorvantaRenderTool, HostileSongsRenderOrFailClearly) {
-    const Bytes noEnd = join({header(1), track(kNote)});
-    // Running status: the second and third notes and the note-offs reuse the note-on status.
-    const Bytes runningStatus = join({header(1), track(join({{0x00, 0x90, 60, 90, 0x00, 64, 90, 0x00, 67, 90,
-                                                              0x83, 0x60, 60, 0,  0x00, 64, 0,  0x00, 67, 0},
-                                                             kEnd}))});
-    struct Case {
-        const char* name;
-        Bytes song;
-        int exitCode;
-        const char* message; // a part of what stderr says
-    };
-    const std::vector<Case> cases = {
-        {"running status", runningStatus, 0, ""},
-        {"track without an end marker", noEnd, 0, "warning: "},
-        {"truncated inside a note", Bytes(kSong.begin(), kSong.end() - 6), kExitMidi, "byte offset"},
-        {"truncated header", Bytes(kSong.begin(), kSong.begin() + 10), kExitMidi, "MThd"},
-        {"track longer than the file", join({header(1), track(join({kNote, kEnd}), 100)}), kExitMidi,
-         "claims 113 bytes"},
-        {"track shorter than its events", join({header(1), track(join({kNote, kEnd}), -3)}), kExitMidi,
-         "byte offset"},
-        {"huge delta time", join({header(1), track(join({{0xFF, 0xFF, 0xFF, 0x7F, 0x90, 60, 100}, kEnd}))}),
-         kExitMidi, "--max-length"},
-        {"data byte without status", join({header(1), track(join({{0x00, 60, 100}, kEnd}))}), kExitMidi,
-         "running status"},
-        {"five-byte delta time", join({header(1), track({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1})}),
-         kExitMidi, "delta time"},
-        {"empty file", {}, kExitMidi, "not a Standard MIDI File"},
-        {"format 2", join({Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 2, 0, 1, 1, 0xE0}, track(kEnd)}),
-         kExitMidi, "format 2"},
-    };
-    for (const Case& c : cases) {
-        fs::remove(Output());
-        const ToolRun run = RenderSong(c.song);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << ": " << run.errors;
-        EXPECT_NE(run.errors.find(c.message), std::string::npos) << c.name << ": " << run.errors;
-        EXPECT_EQ(fs::exists(Output()), c.exitCode == 0) << c.name;
-        if (c.exitCode == 0) {
-            EXPECT_GT(readFloatWav(Output()).Rms(), 0.01) << c.name;
-        } else {
-            EXPECT_NE(run.errors.find("song.mid"), std::string::npos) << c.name;
-        }
-    }
-}
-
 TEST_F(KorvantaRenderTool, LongSongsAreRefusedByTheLengthLimit) {
     // Ten seconds of silence before the note: refused under a limit of five, rendered under one of twenty.
     const Bytes late = join({header(1), track(join({{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}, // 120 bpm
@@ -312,19 +261,6 @@ TEST_F(KorvantaRenderTool, LongSongsAreRefusedByTheLengthLimit) {
     const ToolRun run = RenderSong(late, {"--max-length", "20", "--tail", "0"});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_NEAR(readFloatWav(Output()).Seconds(), 10.25, 0.001);
-}
-
-TEST_F(KorvantaRenderTool, RandomBytesNeverCrashIt) {
-    std::mt19937 random(77);
-    for (int round = 0; round < 20; ++round) {
-        Bytes song = kSong;
-        // Keep the header most of the time so that the damage reaches the track reader.
-        for (int hit = 0; hit < 4; ++hit)
-            song[(round % 4 ? 14 : 0) + random() % (song.size() - (round % 4 ? 14 : 0))] =
-                static_cast<uint8_t>(random());
-        const ToolRun run = RenderSong(song, {"--max-length", "60", "--tail", "0.1"});
-        EXPECT_TRUE(run.exitCode == 0 || run.exitCode == kExitMidi) << round << ": " << run.errors;
-    }
 }
 
 TEST_F(KorvantaRenderTool, MissingSongFailsWithItsName) {
