@@ -2,6 +2,8 @@
 
 #include "engine/FFT.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -40,6 +42,8 @@ BuiltInTables::BuiltInTables(const std::string& resourceFolder) : folder(resourc
     for (unsigned t = 0; t < helpers; ++t) threads.emplace_back(work);
     work();
     for (std::thread& thread : threads) thread.join();
+    // The transforms' scratch buffers are gone, but the allocator would keep their pages for good.
+    malloc_trim(0);
 }
 
 const BuiltInTables& BuiltInTables::forFolder(const std::string& folder) {
