@@ -86,13 +86,21 @@ void Oscillator::init(double sampleRate) {
     increment = 0;
 }
 
-void Oscillator::setMipMap(MipMap* mipMap) {
+void Oscillator::setMipMap(const MipMap* mipMap) {
     phase = 0;
     increment = 0;
     table = mipMap;
+    tableId = mipMap != nullptr ? mipMap->getTableId() : 0;
     dirty = true;
     // Nothing to read from: update() leaves an oscillator without a table alone, so stop it here.
     if (table == nullptr) muted = true;
+}
+
+void Oscillator::setTable(const MipMap* mipMap, int32_t id) {
+    if (mipMap == nullptr) return;
+    table = mipMap;
+    tableId = id;
+    dirty = true;
 }
 
 void Oscillator::setWaveShape(double s) {
@@ -140,7 +148,7 @@ void Oscillator::selectWaves() {
     waveB = waveA + 1 < numberOfWaves ? waveA + 1 : last;
     fraction = pos - whole;
     weightA = 1.0 - fraction;
-    switch (table->getTableId()) {
+    switch (tableId) {
     case eSaw:
         readOffset = static_cast<int32_t>(std::floor(shape * 1024.0));
         break;

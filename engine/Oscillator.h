@@ -35,7 +35,12 @@ public:
     Oscillator();
 
     void init(double sampleRate);
-    void setMipMap(MipMap* mipMap);
+    // A new table to play from the start of its cycle.
+    void setMipMap(const MipMap* mipMap);
+    // Another table under a sounding oscillator: the phase runs on, the waves are chosen anew at the next
+    // update. id decides how the table is read (the saw tables' special readings) and may differ from
+    // the table's own id: an id that names no table keeps the waves played before.
+    void setTable(const MipMap* mipMap, int32_t id);
     void setWaveShape(double s);
     void setOctave(int o);
     void setPitch(int p);
@@ -97,7 +102,7 @@ private:
         const auto s = [this](uint32_t wave, uint32_t index) {
             return static_cast<double>(table->getSample(level, wave, index));
         };
-        switch (table->getTableId()) {
+        switch (tableId) {
         case eSaw:
             return 0.5 * (s(waveA, r) + s(waveA, (r + readOffset) & 2047u));
         case ePulse:
@@ -121,7 +126,8 @@ private:
         return i;
     }
 
-    MipMap* table = nullptr;
+    const MipMap* table = nullptr;
+    int32_t tableId = 0;
     LowPass fmFilter;
     bool fmIdle = true; // the filter's state is all zeros
     double lastShape = 0.0;

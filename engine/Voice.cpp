@@ -201,8 +201,12 @@ void Voice::setSharedSources(const double* mg1, const double* mg2, const double*
     channelAfterTouch = orZero(pressure);
 }
 
-void Voice::setMipMap(int k, MipMap* mipMap) {
+void Voice::setMipMap(int k, const MipMap* mipMap) {
     osc[(k >= 0 && k < kNumOscillators) ? k : 0].setMipMap(mipMap);
+}
+
+void Voice::setTable(int k, const MipMap* mipMap, int32_t id) {
+    osc[(k >= 0 && k < kNumOscillators) ? k : 0].setTable(mipMap, id);
 }
 
 void Voice::setSampleRate(double fs) {

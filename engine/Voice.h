@@ -35,7 +35,9 @@ public:
     void setSharedSources(const double* mg1, const double* mg2, const double* vibrato, const double* modWheel,
                           const double* pitchBend, const double* channelAfterTouch);
 
-    void setMipMap(int osc, MipMap* mipMap);
+    void setMipMap(int osc, const MipMap* mipMap);
+    // Swaps the table of a sounding oscillator (see Oscillator::setTable).
+    void setTable(int osc, const MipMap* mipMap, int32_t id);
     void setSampleRate(double fs);
     void setNoteOn(int note, int velocity, int serial, int xModeOsc);
     void setNoteOff(bool force);

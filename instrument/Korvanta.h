@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BuiltInTables.h"
 #include "engine/Chorus.h"
 #include "engine/Clock.h"
 #include "engine/MG.h"
@@ -84,6 +85,10 @@ public:
     int UnserializePresets(ByteChunk* chunk, int pos) override;
     void initPreset() override;
 
+    // Where the built-in tables read their resource files; the module finds its own folder, test
+    // programs point elsewhere. Switches to the process's set for that folder, built on first use.
+    void setResourceFolder(const std::string& folder);
+
     // User wave tables from files into user wave k (0..2); a failed load changes nothing.
     bool loadWaveTable(int k, const std::string& path);
     bool readWAV(int k, const std::string& path);
@@ -97,7 +102,8 @@ public:
     const MG& getGenerator(int i) const { return generators[i]; }
     const Chorus& getChorus() const { return chorus; }
     const Clock& getClock() const { return clock; }
-    MipMap& getMipMap(int osc) { return mipMaps[osc]; }
+    // The table oscillator osc plays.
+    const MipMap& getMipMap(int osc) const;
     Wave& getUserWave(int k) { return userWaves[k]; }
     TableDefs& getTableDefs() { return tableDefs; }
     int getNumVoices() const { return numVoices; }
@@ -137,7 +143,14 @@ protected:
 
 private:
     intptr_t loadWaveTableFile(KorvantaExtension::Request* request);
+    // Points every voice's oscillator osc at the table its "Wave Table" parameter names: a pointer swap.
     void buildWaveTable(int osc);
+    // Makes user wave k the record a state chunk holds at pos and returns the position after it, or -1.
+    // A record that a bank, a program or an import already brought is taken as it is; only a record never
+    // seen before is read and its table built.
+    int restoreUserWave(int k, const ByteChunk* chunk, int pos);
+    // Keeps a record in the pool of records that state chunks may bring back.
+    void keepInPool(const Wave& wave);
     void setGeneratorPeriod(int generator, double hz);
     void applyNoteEvent(const IMidiMsg& msg);
     void addNoteEvent(const IMidiMsg& msg);
@@ -152,8 +165,17 @@ private:
     static int32_t noiseSeed;
 
     std::array<Voice, kMaxVoices> voices;
-    std::array<MipMap, kNumOscillators> mipMaps;
+    const BuiltInTables* builtInTables = nullptr;
+    // Per oscillator: the table its voices play and the record that owns it when it is a user table.
+    std::array<const MipMap*, kNumOscillators> oscTables{};
+    std::array<Wave, kNumOscillators> oscUserWaves;
     std::array<Wave, kNumOscillators> userWaves;
+    // Every user wave record this instance's programs and imports have brought, tables built. A program
+    // change finds its records here instead of building them on the audio thread; records only the pool
+    // holds are let go after the next bank load.
+    std::vector<Wave> wavePool;
+    // The pool of the bank being replaced, while a new one is read.
+    std::vector<Wave> retiredPool;
     std::array<MG, kNumGenerators> generators;
     Chorus chorus;
     Clock clock;

@@ -7,6 +7,12 @@ namespace {
 
 constexpr char kResourceFolder[] = "Korvanta.vst/Contents/Resources/";
 
+// What an oscillator plays before its first table is chosen: silence.
+const MipMap& silentTable() {
+    static const MipMap table;
+    return table;
+}
+
 // Per oscillator: "Off/On", "Wave Table" and the three parameters the wave display shows.
 constexpr std::array<int, 3> kOscOn = {kOsc1OffOn, kOsc2OffOn, kOsc3OffOn};
 constexpr std::array<std::array<int, 3>, 3> kWaveDisplayParams = {{{kWaveShape1, kWaveMode1, kStartPhase1},
@@ -111,14 +117,14 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
     for (Voice& voice : voices) {
         voice.setPitchSource(this);
         voice.setNoiseSource(this);
-        for (int k = 0; k < kNumOscillators; ++k) voice.setMipMap(k, &mipMaps[k]);
+        for (int k = 0; k < kNumOscillators; ++k) voice.setMipMap(k, &silentTable());
     }
+    oscTables.fill(&silentTable());
     for (MG& generator : generators) generator.setClock(&clock);
     chorus.setClock(&clock);
     generators[kVibrato].waveform = MG::eSine;
 
-    const std::string resources = pluginPath + kResourceFolder;
-    for (MipMap& mipMap : mipMaps) mipMap.setResourcePath(resources.c_str());
+    builtInTables = &BuiltInTables::forFolder(pluginPath + kResourceFolder);
     tableDefs.setUserWaves(userWaves.data());
 
     // Room for the notes of one sub-block, so the audio thread never grows the list.
@@ -136,7 +142,7 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
     RestorePreset(0);
     // A program that was still empty took the current state without applying it.
     for (int k = 0; k < kNumOscillators; ++k) {
-        if (!mipMaps[k].isValid()) buildWaveTable(k);
+        if (!oscTables[k]->isValid()) buildWaveTable(k);
     }
 }
 
@@ -146,13 +152,32 @@ void Korvanta::setVoiceParam(int idx, double value, double normalized) {
 
 void Korvanta::buildWaveTable(int osc) {
     const int id = waveTableId[osc];
+    const MipMap* table = oscTables[osc];
+    int32_t readAs = id;
     if (id >= kFirstUserTable && id < kFirstUserTable + kNumOscillators) {
         const Wave& wave = userWaves[id - kFirstUserTable];
         // An empty user slot keeps whatever the oscillator played before.
-        if (wave.isValid()) mipMaps[osc].createMipMap(&wave);
-        return;
+        if (!wave.isValid()) return;
+        oscUserWaves[osc] = wave;
+        table = wave.getTable();
+        readAs = table->getTableId();
+    } else if (const MipMap* builtIn = builtInTables->get(static_cast<uint32_t>(id))) {
+        table = builtIn;
     }
-    mipMaps[osc].createMipMap(static_cast<uint32_t>(id));
+    // An id that names no table keeps the waves played before, read the way that id is read.
+    oscTables[osc] = table;
+    for (Voice& voice : voices) voice.setTable(osc, table, readAs);
+}
+
+const MipMap& Korvanta::getMipMap(int osc) const {
+    return *oscTables[std::clamp(osc, 0, kNumOscillators - 1)];
+}
+
+void Korvanta::setResourceFolder(const std::string& folder) {
+    const BuiltInTables& tables = BuiltInTables::forFolder(folder);
+    IMutexLock lock(mutex);
+    builtInTables = &tables;
+    for (int k = 0; k < kNumOscillators; ++k) buildWaveTable(k);
 }
 
 void Korvanta::setGeneratorPeriod(int generator, double hz) {

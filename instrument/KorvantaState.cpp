@@ -82,7 +82,10 @@ bool Korvanta::SerializeState(ByteChunk* chunk) {
         // A table no oscillator plays would only make every program that passes by it heavier.
         const unsigned char stored = userWaves[k].isValid() && isWaveUsed(k) ? 1 : 0;
         chunk->PutBytes(&stored, 1);
-        if (stored) userWaves[k].serialize(chunk);
+        if (!stored) continue;
+        userWaves[k].serialize(chunk);
+        // A program that carries the record must find it again when it is chosen, from any thread.
+        keepInPool(userWaves[k]);
     }
     chunk->Put(kExtensionLength);
     chunk->Put(kExtensionValue);
@@ -115,7 +118,7 @@ int Korvanta::UnserializeState(ByteChunk* chunk, int pos) {
         unsigned char stored = 0;
         pos = readByte(chunk, pos, &stored);
         if (pos >= 0 && stored) {
-            pos = userWaves[k].unserialize(chunk, pos);
+            pos = restoreUserWave(k, chunk, pos);
             waveRead = true;
         }
     }
@@ -129,8 +132,18 @@ int Korvanta::UnserializePresets(ByteChunk* chunk, int pos) {
     IMutexLock lock(mutex);
     const bool wasLoading = loading;
     loading = true;
+    // The records of the programs the bank replaces: kept while the bank is read, so that records the new
+    // programs share with the old ones are not built again, and let go afterwards unless still in use.
+    retiredPool.swap(wavePool);
     pos = Synth::UnserializePresets(chunk, pos);
     loading = wasLoading;
+    // A bank read only in part leaves programs of the old bank in place, and their records with them.
+    if (pos < 0) wavePool.insert(wavePool.end(), retiredPool.begin(), retiredPool.end());
+    for (int k = 0; k < kNumOscillators; ++k) {
+        keepInPool(userWaves[k]);
+        keepInPool(oscUserWaves[k]);
+    }
+    retiredPool.clear();
     if (!loading) {
         for (int k = 0; k < kNumOscillators; ++k) buildWaveTable(k);
     }

@@ -1,12 +1,16 @@
-// Loading user wave tables from files. The file is read without the lock; only the replacement of
-// the record and the rebuilding of the mip-maps that play it hold it, so rendering waits for no disk.
+// Loading user wave tables from files. The file is read and its table built without the lock; only the
+// swap of the finished record into the slot and into the oscillators that play it holds it, so rendering
+// waits for no disk and no transform.
 
 #include "instrument/Korvanta.h"
 
 bool Korvanta::storeImportedWave(int k, const WaveImport::ImportedWaveTable& table) {
     if (k < 0 || k >= kNumOscillators) return false;
+    Wave wave;
+    table.storeInto(wave);
     IMutexLock lock(mutex);
-    table.storeInto(userWaves[k]);
+    userWaves[k] = wave;
+    keepInPool(wave);
     const int id = kFirstUserTable + k;
     for (int osc = 0; osc < kNumOscillators; ++osc) {
         if (waveTableId[osc] == id && !loading) buildWaveTable(osc);

@@ -38,3 +38,25 @@ void Korvanta::incrementWaveTable(int paramIdx, bool down) {
     SetParameterFromGUI(paramIdx, normalized);
     // The editor would now be told to show the new table; there is none yet.
 }
+
+int Korvanta::restoreUserWave(int k, const ByteChunk* chunk, int pos) {
+    for (const std::vector<Wave>* pool : {&wavePool, &retiredPool}) {
+        for (const Wave& known : *pool) {
+            const int end = known.matches(chunk, pos);
+            if (end < 0) continue;
+            userWaves[k] = known;
+            keepInPool(known);
+            return end;
+        }
+    }
+    const int end = userWaves[k].unserialize(chunk, pos);
+    if (end >= 0) keepInPool(userWaves[k]);
+    return end;
+}
+
+void Korvanta::keepInPool(const Wave& wave) {
+    if (!wave.isValid()) return;
+    for (const Wave& known : wavePool)
+        if (known.sharesContentWith(wave)) return;
+    wavePool.push_back(wave);
+}

@@ -13,8 +13,7 @@ const std::string kResources = KORVANTA_BUNDLE_DIR "/Contents/Resources/";
 
 std::unique_ptr<Korvanta> makeInstrument() {
     auto plug = std::make_unique<Korvanta>(IPlugInstanceInfo{});
-    for (int k = 0; k < Korvanta::kNumOscillators; ++k)
-        plug->getMipMap(k).setResourcePath(kResources.c_str());
+    plug->setResourceFolder(kResources);
     plug->SetSampleRate(48000.0);
     plug->SetBlockSize(256);
     plug->Reset();

@@ -7,9 +7,16 @@
 namespace {
 
 std::atomic<long> allocations{0};
+std::atomic<long> markedAllocations{0};
+thread_local bool threadMarked = false;
+
+void countOne() {
+    ++allocations;
+    if (threadMarked) ++markedAllocations;
+}
 
 void* countedNew(size_t size) {
-    ++allocations;
+    countOne();
     if (void* p = std::malloc(size ? size : 1)) return p;
     std::abort();
 }
@@ -18,6 +25,14 @@ void* countedNew(size_t size) {
 
 long AllocationCounter::count() {
     return allocations.load();
+}
+
+void AllocationCounter::markThisThread(bool marked) {
+    threadMarked = marked;
+}
+
+long AllocationCounter::markedCount() {
+    return markedAllocations.load();
 }
 
 void* operator new(size_t size) {
@@ -52,15 +67,15 @@ void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
 void* malloc(size_t size) {
-    ++allocations;
+    countOne();
     return __libc_malloc(size);
 }
 void* calloc(size_t n, size_t size) {
-    ++allocations;
+    countOne();
     return __libc_calloc(n, size);
 }
 void* realloc(void* p, size_t size) {
-    ++allocations;
+    countOne();
     return __libc_realloc(p, size);
 }
 }

@@ -5,4 +5,8 @@
 class AllocationCounter {
 public:
     static long count();
+    // Allocations made by threads while they are marked, for instance while one plays the host's audio
+    // thread and others change programs meanwhile.
+    static void markThisThread(bool marked);
+    static long markedCount();
 };

@@ -198,8 +198,7 @@ protected:
         ASSERT_TRUE(readOk) << readError;
         Korvanta::setNoiseSeed(1);
         plug = std::make_unique<Korvanta>(IPlugInstanceInfo{});
-        for (int k = 0; k < Korvanta::kNumOscillators; ++k)
-            plug->getMipMap(k).setResourcePath(KORVANTA_RESOURCE_DIR "/");
+        plug->setResourceFolder(KORVANTA_RESOURCE_DIR "/");
         plug->SetSampleRate(kRate);
         plug->SetBlockSize(kBlock);
         plug->Reset();
