@@ -1,11 +1,11 @@
 #include "instrument/Korvanta.h"
 
+#include "editor/IGraphics.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr char kResourceFolder[] = "Korvanta.vst/Contents/Resources/";
 
 // Per oscillator: "Off/On", "Wave Table" and the three parameters the wave display shows.
 constexpr std::array<int, 3> kOscOn = {kOsc1OffOn, kOsc2OffOn, kOsc3OffOn};
@@ -126,6 +126,7 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
 
     initParameters();
     createGraphics();
+    AttachGraphics(gui);
     // Every member takes its parameter's value; the tables are built once loading is over.
     OnParamReset();
     if (!LoadBankFromFXB(startupFxb.c_str())) {

@@ -197,7 +197,7 @@ TEST_F(VstHost, EntryPointFillsTheAEffect) {
     AEffect* effect = Create();
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->magic, kEffectMagic);
-    EXPECT_EQ(effect->flags, 0x1130);
+    EXPECT_EQ(effect->flags, 0x1131);
     EXPECT_EQ(effect->numPrograms, 64);
     EXPECT_EQ(effect->numParams, 153);
     EXPECT_EQ(effect->numInputs, 0);
@@ -274,9 +274,9 @@ TEST_F(VstHost, DispatcherAnswersEveryOpcodeOfItsTable) {
         {"effGetParamLabel", effGetParamLabel, 0, 0, text.data(), 0, 0},
         {"effGetParamDisplay", effGetParamDisplay, 0, 0, text.data(), 0, 0},
         {"effGetParamName", effGetParamName, 0, 0, text.data(), 0, 0},
-        {"effEditGetRect", effEditGetRect, 0, 0, &rect, 0, 0},
+        {"effEditGetRect", effEditGetRect, 0, 0, &rect, 0, 1},
         {"effEditOpen", effEditOpen, 0, 0, nullptr, 0, 0},
-        {"effEditClose", effEditClose, 0, 0, nullptr, 0, 0},
+        {"effEditClose", effEditClose, 0, 0, nullptr, 0, 1},
         {"effEditIdle", effEditIdle, 0, 0, nullptr, 0, 0},
         {"effIdle", effIdle, 0, 0, nullptr, 0, 0},
         {"effIdentify", effIdentify, 0, 0, nullptr, 0, 0x4E764566},
@@ -324,7 +324,9 @@ TEST_F(VstHost, DispatcherAnswersEveryOpcodeOfItsTable) {
     EXPECT_EQ(inArr->numChannels, 0);
     EXPECT_EQ(outArr->type, kSpeakerArrStereo);
     EXPECT_EQ(outArr->numChannels, 2);
-    EXPECT_EQ(rect, nullptr);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 1127);
+    EXPECT_EQ(rect->bottom - rect->top, 776);
     EXPECT_STREQ(key.keyName, "");
 
     // Unknown and deprecated opcodes, and everything past the table, answer 0.

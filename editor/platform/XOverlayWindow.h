@@ -1,0 +1,28 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+typedef struct _cairo_surface cairo_surface_t;
+
+// A window of our own laid over others (menus, dialogs, text entry): the window manager leaves it
+// alone, and cairo draws straight into it.
+class XOverlayWindow {
+public:
+    XOverlayWindow(Display* display, Window parent, int x, int y, int w, int h, long eventMask);
+    ~XOverlayWindow();
+    XOverlayWindow(const XOverlayWindow&) = delete;
+    XOverlayWindow& operator=(const XOverlayWindow&) = delete;
+
+    Window GetWindow() const { return window; }
+    cairo_surface_t* GetSurface() const { return surface; }
+    // The window was destroyed from outside (its parent went away); nothing is left to destroy.
+    void Forget() { window = 0; }
+
+    // Waits for the next event of the connection, whatever window it is for.
+    static void NextEvent(Display* display, XEvent* event);
+
+private:
+    Display* display;
+    Window window;
+    cairo_surface_t* surface;
+};
