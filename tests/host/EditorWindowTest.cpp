@@ -290,4 +290,56 @@ TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
     XDestroyWindow(server, first);
 }
 
+TEST_F(EditorWindow, ASourceMenuOpensAsAWindowOfItsOwnAndTakesAClick) {
+    Instance plug;
+    const Window parent = makeParent();
+    ASSERT_EQ(plug.open(parent), 1);
+    plug.idle();
+    const Window editor = children(parent).at(0);
+    IRECT source;
+    for (const auto& item : KorvantaLayout::kItems) {
+        if (item.id == kFilterCFMSource) source = KorvantaLayout::areaOf(item);
+    }
+    // While the menu runs on this thread, a second client finds its window and clicks "Linear EG 2".
+    std::thread user([] {
+        Display* d = XOpenDisplay(displayName.c_str());
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            Window root = 0, up = 0, *list = nullptr;
+            unsigned n = 0;
+            XQueryTree(d, DefaultRootWindow(d), &root, &up, &list, &n);
+            Window menu = 0;
+            for (unsigned i = 0; i < n; ++i) {
+                XWindowAttributes a;
+                if (XGetWindowAttributes(d, list[i], &a) && a.override_redirect && a.map_state == IsViewable)
+                    menu = list[i];
+            }
+            if (list) XFree(list);
+            if (!menu) continue;
+            XWindowAttributes a;
+            XGetWindowAttributes(d, menu, &a);
+            XEvent event{};
+            event.xbutton.type = ButtonPress;
+            event.xbutton.window = menu;
+            event.xbutton.button = Button1;
+            event.xbutton.x = 30;
+            event.xbutton.y = 4 + 22 * 20 + 10; // the last of 21 items
+            event.xbutton.x_root = a.x + event.xbutton.x;
+            event.xbutton.y_root = a.y + event.xbutton.y;
+            XSendEvent(d, menu, False, ButtonPressMask, &event);
+            XSync(d, False);
+            break;
+        }
+        XCloseDisplay(d);
+    });
+    send(editor, ButtonPress, Button1, source.L + 4, source.T + 4, 0);
+    plug.idle();
+    user.join();
+    send(editor, ButtonRelease, Button1, source.L + 4, source.T + 4, Button1Mask);
+    plug.idle();
+    EXPECT_EQ(plug.effect->getParameter(plug.effect, kFilterCFMSource), 1.0f);
+    plug.dispatch(effEditClose);
+    XDestroyWindow(server, parent);
+}
+
 } // namespace
