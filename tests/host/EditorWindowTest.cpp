@@ -143,7 +143,7 @@ protected:
         if (list) XFree(list);
         return result;
     }
-    void send(Window w, int type, unsigned button, int x, int y, unsigned state) {
+    void send(Window w, int type, unsigned button, int x, int y, unsigned state, Time time = 0) {
         XEvent event{};
         event.xbutton.type = type;
         event.xbutton.window = w;
@@ -152,6 +152,7 @@ protected:
         event.xbutton.button = button;
         event.xbutton.state = state;
         event.xbutton.same_screen = True;
+        event.xbutton.time = time;
         const long mask = type == ButtonPress     ? ButtonPressMask
                           : type == ButtonRelease ? ButtonReleaseMask
                                                   : PointerMotionMask;
@@ -259,9 +260,26 @@ TEST_F(EditorWindow, DraggingTheCutoffKnobUpIsAnEditTheHostHearsOf) {
     send(editor, ButtonRelease, Button1, x, y - 10, Button1Mask);
     plug.idle();
     EXPECT_GT(plug.effect->getParameter(plug.effect, kFilterCutoff), before);
-    std::lock_guard<std::mutex> lock(hostMutex);
-    const std::vector<std::string> expected = {"begin 78", "automate 78", "end 78"};
-    EXPECT_EQ(hostLog, expected);
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        const std::vector<std::string> expected = {"begin 78", "automate 78", "end 78"};
+        EXPECT_EQ(hostLog, expected);
+    }
+
+    // Two presses close in time and place return the knob to its default; apart in place they do not.
+    auto twoPresses = [&](int secondX, Time secondTime) {
+        for (auto [px, time] : {std::pair<int, Time>{x, 1000}, std::pair<int, Time>{secondX, secondTime}}) {
+            send(editor, ButtonPress, Button1, px, y, 0, time);
+            send(editor, ButtonRelease, Button1, px, y, Button1Mask, time + 1);
+        }
+        plug.idle();
+        return plug.effect->getParameter(plug.effect, kFilterCutoff);
+    };
+    const float defaultValue = twoPresses(x + 2, 1200);
+    plug.effect->setParameter(plug.effect, kFilterCutoff, 0.123f);
+    EXPECT_EQ(twoPresses(x + 10, 1200), 0.123f);
+    EXPECT_EQ(twoPresses(x, 2000), 0.123f);
+    EXPECT_EQ(twoPresses(x + 2, 1300), defaultValue);
     plug.dispatch(effEditClose);
     XDestroyWindow(server, parent);
 }
