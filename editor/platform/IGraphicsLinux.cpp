@@ -4,9 +4,9 @@
 #include "editor/platform/XDialogWindow.h"
 #include "editor/platform/XErrorTrap.h"
 #include "editor/platform/XMenuWindow.h"
+#include "editor/platform/XOverlayWindow.h"
 
 #include <X11/Xutil.h>
-#include <cairo-xlib.h>
 #include <cairo.h>
 
 #include <cstdlib>
@@ -56,10 +56,6 @@ bool IGraphicsLinux::OpenWindow(void* parent) {
             XMapWindow(display, window);
             opened = !trap.Failed();
         }
-        if (opened) {
-            windowSurface = cairo_xlib_surface_create(
-                display, window, DefaultVisual(display, DefaultScreen(display)), width, height);
-        }
     }
     if (!opened) {
         window = 0;
@@ -80,8 +76,6 @@ void IGraphicsLinux::releaseWindow(bool windowStillExists) {
     if (!display) return;
     {
         XErrorTrap trap(display);
-        if (windowSurface) cairo_surface_destroy(windowSurface);
-        windowSurface = nullptr;
         // The host may already have destroyed its window and ours with it: the trap takes the error.
         if (window && windowStillExists) XDestroyWindow(display, window);
         window = 0;
@@ -178,15 +172,8 @@ void IGraphicsLinux::handleEvent(const XEvent& event) {
 }
 
 void IGraphicsLinux::DrawScreen(const IRECT& area) {
-    if (!windowSurface || area.Empty()) return;
-    cairo_t* cr = cairo_create(windowSurface);
-    cairo_surface_flush(surface);
-    cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_rectangle(cr, area.L, area.T, area.W(), area.H());
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(windowSurface);
-    XFlush(display);
+    if (!window || area.Empty()) return;
+    XOverlayWindow::PutImage(display, window, surface, area.L, area.T, area.W(), area.H());
 }
 
 void IGraphicsLinux::toRoot(int x, int y, int* rootX, int* rootY) {

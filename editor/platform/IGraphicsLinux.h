@@ -40,7 +40,6 @@ private:
 
     Display* display = nullptr;
     Window window = 0;
-    cairo_surface_t* windowSurface = nullptr;
     bool windowGone = false;
     std::chrono::steady_clock::time_point nextTick;
     // The last press, for telling double-clicks.

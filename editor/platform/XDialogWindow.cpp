@@ -37,6 +37,7 @@ public:
         height = h;
         XOverlayWindow overlay(display, parent, x, y, w, h,
                                ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask);
+        this->overlay = &overlay;
         window = overlay.GetWindow();
         surface = overlay.GetSurface();
         XGrabKeyboard(display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
@@ -179,8 +180,7 @@ private:
             cairo_show_text(cr, label);
         }
         cairo_destroy(cr);
-        cairo_surface_flush(surface);
-        XFlush(display);
+        overlay->Present();
     }
 
     Display* display;
@@ -188,6 +188,7 @@ private:
     std::string text;
     std::string* field;
     std::vector<std::string> lines;
+    XOverlayWindow* overlay = nullptr;
     Window window = 0;
     cairo_surface_t* surface = nullptr;
     int width = 0;

@@ -228,8 +228,7 @@ private:
             }
         }
         cairo_destroy(cr);
-        cairo_surface_flush(level.window->GetSurface());
-        XFlush(display);
+        level.window->Present();
     }
 
     Display* display;
