@@ -22,6 +22,8 @@ namespace KorvantaExtension {
 struct Request;
 }
 
+class IControl;
+
 // The instrument: 64 voices of three wavetable oscillators, noise, filter and envelopes, three
 // modulation generators, a host clock and a stereo chorus, driven by MIDI at the exact sample of every
 // note event and by 153 parameters.
@@ -32,9 +34,16 @@ public:
     static constexpr int kNumGenerators = 3; // MG 1, MG 2, vibrato
     static constexpr int kVibrato = 2;
     static constexpr std::array<int, 7> kVoiceCounts = {1, 2, 4, 8, 16, 32, 64};
+    // Where the wave files, the init bank and the bitmaps lie, from the plug-in path.
+    static constexpr char kResourceFolder[] = "Korvanta.vst/Contents/Resources/";
 
     explicit Korvanta(IPlugInstanceInfo instanceInfo);
     ~Korvanta() override = default;
+
+    // The editor (KorvantaEditor.cpp): built once here, shown whenever the host opens its window.
+    void createGraphics() override;
+    IGraphics* GetGUI() override { return gui; }
+    void OnGUIOpen() override;
 
     // Parameters (KorvantaParameters.cpp).
     void initParameters() override;
@@ -50,8 +59,8 @@ public:
     void setSoundOff();
     void setTune();
     void setSpread();
-    // Shows the oscillator lamps; there is no editor yet, so there is nothing to show.
-    void OnIdle() override {}
+    // Shows which oscillators sound through the editor's lamps (KorvantaEditor.cpp).
+    void OnIdle() override;
 
     // Render loop (KorvantaRender.cpp).
     void ProcessMidiMsg(IMidiMsg* msg) override;
@@ -138,8 +147,8 @@ protected:
     // Hands one parameter to all 64 voices, in use or not, so a later change of the voice count finds
     // them prepared.
     virtual void setVoiceParam(int idx, double value, double normalized);
-    // Keeps the editor's view of a parameter's neighbours in step; there is no editor yet.
-    virtual void updateUI(int, bool) {}
+    // Keeps the editor's view of a parameter's neighbours in step while its window is open.
+    virtual void updateUI(int paramIdx, bool flag);
 
 private:
     intptr_t loadWaveTableFile(KorvantaExtension::Request* request);
@@ -163,6 +172,10 @@ private:
     bool storeImportedWave(int k, const WaveImport::ImportedWaveTable& table);
 
     static int32_t noiseSeed;
+
+    // Owned by the plug-in base once attached.
+    IGraphics* gui = nullptr;
+    std::array<IControl*, kNumOscillators> lamps{};
 
     std::array<Voice, kMaxVoices> voices;
     const BuiltInTables* builtInTables = nullptr;

@@ -1,11 +1,11 @@
 #include "instrument/Korvanta.h"
 
+#include "editor/IGraphics.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr char kResourceFolder[] = "Korvanta.vst/Contents/Resources/";
 
 // What an oscillator plays before its first table is chosen: silence.
 const MipMap& silentTable() {
@@ -132,6 +132,7 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
 
     initParameters();
     createGraphics();
+    AttachGraphics(gui);
     // Every member takes its parameter's value; the tables are built once loading is over.
     OnParamReset();
     if (!LoadBankFromFXB(startupFxb.c_str())) {

@@ -13,4 +13,7 @@ public:
     // parent: the host's window (an X11 window id on Linux). True when the window opened.
     virtual bool OpenWindow(void* parent) = 0;
     virtual void CloseWindow() = 0;
+    // Called from the host's idle calls on its user-interface thread, without the plug-in's lock held:
+    // the editor runs its window events and its redraw timer here.
+    virtual void HostIdle() {}
 };

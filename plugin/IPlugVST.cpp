@@ -372,6 +372,9 @@ VstIntPtr IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opCode, VstInt32 idx
         delete plug;
         return 0;
     }
+    // The editor's window events and redraws run before the lock is taken: the lock is held only for
+    // the edits they make, so the audio thread never waits for a redraw.
+    if ((opCode == effEditIdle || opCode == effIdle) && plug->graphics) plug->graphics->HostIdle();
     IMutexLock lock(plug->mutex);
     return plug->dispatch(opCode, idx, value, ptr, opt);
 }

@@ -1,0 +1,363 @@
+// The editor window through the built module, inside an X server the test starts (Xvfb).
+// gtest first: Xlib defines None and Bool as macros.
+#include <gtest/gtest.h>
+
+#include "editor/KorvantaLayout.h"
+#include "plugin/vst2/Vst2.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::mutex hostMutex;
+std::vector<std::string> hostLog;
+
+VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
+    const char* name = opcode == audioMasterBeginEdit  ? "begin"
+                       : opcode == audioMasterAutomate ? "automate"
+                       : opcode == audioMasterEndEdit  ? "end"
+                                                       : nullptr;
+    if (name) {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        hostLog.push_back(std::string(name) + " " + std::to_string(index));
+    }
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class Instance {
+public:
+    Instance() {
+        module = dlopen(KORVANTA_MODULE, RTLD_NOW | RTLD_LOCAL);
+        auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(module, "VSTPluginMain"));
+        effect = entry(callback);
+        dispatch(effOpen);
+        dispatch(effSetSampleRate, 0, nullptr, 44100.0f);
+        dispatch(effSetBlockSize, 256);
+        dispatch(effMainsChanged, 1);
+    }
+    ~Instance() {
+        dispatch(effClose);
+        dlclose(module);
+    }
+    VstIntPtr dispatch(VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
+        return effect->dispatcher(effect, opcode, 0, value, ptr, opt);
+    }
+    VstIntPtr open(Window parent) { return dispatch(effEditOpen, 0, reinterpret_cast<void*>(parent)); }
+    void idle(int times = 1) {
+        for (int i = 0; i < times; ++i) dispatch(effEditIdle);
+    }
+    ERect rect() {
+        ERect* r = nullptr;
+        EXPECT_EQ(dispatch(effEditGetRect, 0, &r), 1);
+        return r ? *r : ERect{};
+    }
+    AEffect* effect = nullptr;
+
+private:
+    void* module = nullptr;
+};
+
+// An X server of the test's own, started once for the suite.
+class EditorWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        for (int n = 87; n < 120 && !server; ++n) {
+            if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) continue;
+            const std::string name = ":" + std::to_string(n);
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+            const char* argv[] = {"Xvfb",         name.c_str(), "-screen", "0",
+                                  "1280x1024x24", "-nolisten",  "tcp",     nullptr};
+            const int started =
+                posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+            posix_spawn_file_actions_destroy(&actions);
+            if (started != 0) return;
+            for (int wait = 0; wait < 100 && !server; ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                // A server that quit lost the number to another one; that one is not ours to use.
+                if (waitpid(pid, nullptr, WNOHANG) != 0) {
+                    pid = 0;
+                    break;
+                }
+                server = XOpenDisplay(name.c_str());
+            }
+            if (server) {
+                displayName = name;
+                setenv("DISPLAY", name.c_str(), 1);
+            } else {
+                stopServer();
+            }
+        }
+    }
+    static void TearDownTestSuite() {
+        if (server) XCloseDisplay(server);
+        server = nullptr;
+        stopServer();
+    }
+    static void stopServer() {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = 0;
+    }
+    void SetUp() override {
+        if (!server) GTEST_SKIP() << "no X server could be started (is Xvfb installed?)";
+        std::lock_guard<std::mutex> lock(hostMutex);
+        hostLog.clear();
+    }
+
+    Window makeParent() {
+        const Window parent =
+            XCreateSimpleWindow(server, DefaultRootWindow(server), 0, 0, 1200, 800, 0, 0, 0);
+        XMapWindow(server, parent);
+        XSync(server, False);
+        return parent;
+    }
+    std::vector<Window> children(Window parent) {
+        Window root = 0, up = 0, *list = nullptr;
+        unsigned n = 0;
+        std::vector<Window> result;
+        XSync(server, False);
+        if (XQueryTree(server, parent, &root, &up, &list, &n)) result.assign(list, list + n);
+        if (list) XFree(list);
+        return result;
+    }
+    void send(Window w, int type, unsigned button, int x, int y, unsigned state, Time time = 0) {
+        XEvent event{};
+        event.xbutton.type = type;
+        event.xbutton.window = w;
+        event.xbutton.x = x;
+        event.xbutton.y = y;
+        event.xbutton.button = button;
+        event.xbutton.state = state;
+        event.xbutton.same_screen = True;
+        event.xbutton.time = time;
+        const long mask = type == ButtonPress     ? ButtonPressMask
+                          : type == ButtonRelease ? ButtonReleaseMask
+                                                  : PointerMotionMask;
+        XSendEvent(server, w, False, mask, &event);
+        XSync(server, False);
+    }
+
+    static inline Display* server = nullptr;
+    static inline pid_t pid = 0;
+    static inline std::string displayName;
+};
+
+int testErrorHandler(Display*, XErrorEvent*) {
+    return 0;
+}
+
+TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
+    Instance plug;
+    const ERect before = plug.rect();
+    EXPECT_EQ(before.right - before.left, 1127);
+    EXPECT_EQ(before.bottom - before.top, 776);
+    const Window parent = makeParent();
+    ASSERT_EQ(plug.open(parent), 1);
+    const std::vector<Window> opened = children(parent);
+    ASSERT_EQ(opened.size(), 1u);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(server, opened[0], &attributes);
+    EXPECT_EQ(attributes.width, 1127);
+    EXPECT_EQ(attributes.height, 776);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    const ERect after = plug.rect();
+    EXPECT_EQ(after.right - after.left, 1127);
+    EXPECT_EQ(after.bottom - after.top, 776);
+
+    for (int i = 0; i < 5; ++i) {
+        plug.idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(45));
+    }
+    cairo_surface_t* window = cairo_xlib_surface_create(server, opened[0], attributes.visual, 1127, 776);
+    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1127, 776);
+    cairo_t* cr = cairo_create(shot);
+    cairo_set_source_surface(cr, window, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    const std::string path = std::string(KORVANTA_BUILD_DIR) + "/editor-xvfb.png";
+    EXPECT_EQ(cairo_surface_write_to_png(shot, path.c_str()), CAIRO_STATUS_SUCCESS);
+    // The window shows the panel, not an undrawn black.
+    const unsigned char* row =
+        cairo_image_surface_get_data(shot) + 100 * cairo_image_surface_get_stride(shot);
+    EXPECT_NE(reinterpret_cast<const uint32_t*>(row)[20] & 0xFFFFFF, 0u);
+    cairo_surface_destroy(shot);
+    cairo_surface_destroy(window);
+
+    EXPECT_EQ(plug.dispatch(effEditClose), 1);
+    EXPECT_TRUE(children(parent).empty());
+    XDestroyWindow(server, parent);
+}
+
+TEST_F(EditorWindow, IdlesBesideTheAudioThreadReopensAndRunsTwoInstances) {
+    Instance a, b;
+    const Window parentA = makeParent(), parentB = makeParent();
+    ASSERT_EQ(a.open(parentA), 1);
+    ASSERT_EQ(b.open(parentB), 1);
+    std::atomic<bool> running{true};
+    std::thread audio([&] {
+        std::vector<float> left(256), right(256);
+        float* outputs[] = {left.data(), right.data()};
+        while (running) a.effect->processReplacing(a.effect, nullptr, outputs, 256);
+    });
+    for (int i = 0; i < 25; ++i) {
+        a.idle();
+        b.idle();
+        a.effect->setParameter(a.effect, 78, static_cast<float>(i % 10) / 10.0f);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(a.dispatch(effEditClose), 1);
+        ASSERT_EQ(a.open(parentA), 1);
+        a.idle();
+    }
+    running = false;
+    audio.join();
+    EXPECT_EQ(children(parentA).size(), 1u);
+    EXPECT_EQ(children(parentB).size(), 1u);
+    a.dispatch(effEditClose);
+    b.dispatch(effEditClose);
+    XDestroyWindow(server, parentA);
+    XDestroyWindow(server, parentB);
+}
+
+TEST_F(EditorWindow, DraggingTheCutoffKnobUpIsAnEditTheHostHearsOf) {
+    Instance plug;
+    const Window parent = makeParent();
+    ASSERT_EQ(plug.open(parent), 1);
+    plug.idle();
+    const Window editor = children(parent).at(0);
+    const float before = plug.effect->getParameter(plug.effect, kFilterCutoff);
+    IRECT knob;
+    for (const auto& item : KorvantaLayout::kItems) {
+        if (item.id == kFilterCutoff) knob = KorvantaLayout::areaOf(item);
+    }
+    const int x = knob.L + 20, y = knob.T + 20;
+    send(editor, ButtonPress, Button1, x, y, 0);
+    send(editor, MotionNotify, 0, x, y - 10, Button1Mask);
+    send(editor, ButtonRelease, Button1, x, y - 10, Button1Mask);
+    plug.idle();
+    EXPECT_GT(plug.effect->getParameter(plug.effect, kFilterCutoff), before);
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        const std::vector<std::string> expected = {"begin 78", "automate 78", "end 78"};
+        EXPECT_EQ(hostLog, expected);
+    }
+
+    // Two presses close in time and place return the knob to its default; apart in place they do not.
+    auto twoPresses = [&](int secondX, Time secondTime) {
+        for (auto [px, time] : {std::pair<int, Time>{x, 1000}, std::pair<int, Time>{secondX, secondTime}}) {
+            send(editor, ButtonPress, Button1, px, y, 0, time);
+            send(editor, ButtonRelease, Button1, px, y, Button1Mask, time + 1);
+        }
+        plug.idle();
+        return plug.effect->getParameter(plug.effect, kFilterCutoff);
+    };
+    const float defaultValue = twoPresses(x + 2, 1200);
+    plug.effect->setParameter(plug.effect, kFilterCutoff, 0.123f);
+    EXPECT_EQ(twoPresses(x + 10, 1200), 0.123f);
+    EXPECT_EQ(twoPresses(x, 2000), 0.123f);
+    EXPECT_EQ(twoPresses(x + 2, 1300), defaultValue);
+    plug.dispatch(effEditClose);
+    XDestroyWindow(server, parent);
+}
+
+TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
+    Instance plug;
+    const XErrorHandler hostHandler = XSetErrorHandler(testErrorHandler);
+    EXPECT_EQ(plug.dispatch(effEditClose), 1); // never opened
+    EXPECT_EQ(plug.open(0), 0);
+    EXPECT_EQ(plug.open(0x7FFFFFF0), 0);
+    EXPECT_EQ(XSetErrorHandler(hostHandler), testErrorHandler);
+
+    const Window first = makeParent(), second = makeParent();
+    ASSERT_EQ(plug.open(first), 1);
+    ASSERT_EQ(plug.open(second), 1);
+    EXPECT_TRUE(children(first).empty());
+    EXPECT_EQ(children(second).size(), 1u);
+    XDestroyWindow(server, second);
+    XSync(server, False);
+    plug.idle(3);
+    EXPECT_EQ(plug.dispatch(effEditClose), 1);
+
+    setenv("DISPLAY", ":4242", 1);
+    EXPECT_EQ(plug.open(first), 0);
+    setenv("DISPLAY", displayName.c_str(), 1);
+    XDestroyWindow(server, first);
+}
+
+TEST_F(EditorWindow, ASourceMenuOpensAsAWindowOfItsOwnAndTakesAClick) {
+    Instance plug;
+    const Window parent = makeParent();
+    ASSERT_EQ(plug.open(parent), 1);
+    plug.idle();
+    const Window editor = children(parent).at(0);
+    IRECT source;
+    for (const auto& item : KorvantaLayout::kItems) {
+        if (item.id == kFilterCFMSource) source = KorvantaLayout::areaOf(item);
+    }
+    // While the menu runs on this thread, a second client finds its window and clicks "Linear EG 2".
+    std::thread user([] {
+        Display* d = XOpenDisplay(displayName.c_str());
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            Window root = 0, up = 0, *list = nullptr;
+            unsigned n = 0;
+            XQueryTree(d, DefaultRootWindow(d), &root, &up, &list, &n);
+            Window menu = 0;
+            for (unsigned i = 0; i < n; ++i) {
+                XWindowAttributes a;
+                if (XGetWindowAttributes(d, list[i], &a) && a.override_redirect && a.map_state == IsViewable)
+                    menu = list[i];
+            }
+            if (list) XFree(list);
+            if (!menu) continue;
+            XWindowAttributes a;
+            XGetWindowAttributes(d, menu, &a);
+            XEvent event{};
+            event.xbutton.type = ButtonPress;
+            event.xbutton.window = menu;
+            event.xbutton.button = Button1;
+            event.xbutton.x = 30;
+            event.xbutton.y = 4 + 22 * 20 + 10; // the last of 21 items
+            event.xbutton.x_root = a.x + event.xbutton.x;
+            event.xbutton.y_root = a.y + event.xbutton.y;
+            XSendEvent(d, menu, False, ButtonPressMask, &event);
+            XSync(d, False);
+            break;
+        }
+        XCloseDisplay(d);
+    });
+    send(editor, ButtonPress, Button1, source.L + 4, source.T + 4, 0);
+    plug.idle();
+    user.join();
+    send(editor, ButtonRelease, Button1, source.L + 4, source.T + 4, Button1Mask);
+    plug.idle();
+    EXPECT_EQ(plug.effect->getParameter(plug.effect, kFilterCFMSource), 1.0f);
+    plug.dispatch(effEditClose);
+    XDestroyWindow(server, parent);
+}
+
+} // namespace
