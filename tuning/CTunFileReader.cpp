@@ -194,10 +194,12 @@ int CTunFileReader::LookupKey(std::string_view key, int& noteNumber) {
         if (!startsWithIgnoringCase(key, name)) continue;
         std::string_view number = key.substr(name.size());
         while (!number.empty() && (number.front() == ' ' || number.front() == '\t')) number.remove_prefix(1);
-        int64_t n = 0;
-        if (number.empty() || !isDigit(number.front()) || !ParseInteger(number, n) || n < 0 ||
-            n >= CSingleScale::kNotes)
-            return 0;
+        // The number is read as strtol reads it: a sign belongs to it and whatever follows it is left.
+        const std::size_t digits =
+            !number.empty() && (number.front() == '+' || number.front() == '-') ? 1 : 0;
+        if (number.size() <= digits || !isDigit(number[digits])) return 0;
+        const int64_t n = LeadingInteger(number);
+        if (n < 0 || n >= CSingleScale::kNotes) return 0;
         noteNumber = static_cast<int>(n);
         return numbered;
     }

@@ -147,9 +147,10 @@ TEST(TunReader, FailsWithTheTextOfEachError) {
 TEST(TunReader, IgnoresUnknownKeysAndMatchesAnyLetterCase) {
     CSingleScale scale;
     ASSERT_EQ(readTun(scale, version2("[Tuning]\nNote 128 = x\nNote = x\nNote -1 = x\nNotes = x\nColour = x\n"
-                                      "_private = x\nNote60=6050\n")),
+                                      "_private = x\nNote60=6050\nNote +61 = 6150\n")),
               1);
     EXPECT_DOUBLE_EQ(scale.GetFrequency(60), hzFromNoteZero(6050));
+    EXPECT_DOUBLE_EQ(scale.GetFrequency(61), hzFromNoteZero(6150));
     ASSERT_EQ(readTun(scale, "[exact TUNING]\nNOTE 5 = 550\nbasefreq = 20\n"), 1);
     EXPECT_DOUBLE_EQ(scale.GetFrequency(5), 20.0 * std::pow(2.0, 550.0 / 1200.0));
 }
