@@ -4,7 +4,7 @@
 #include "editor/KorvantaLayout.h"
 #include "editor/MakeGraphics.h"
 #include "editor/platform/IGraphicsHeadless.h"
-#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/support/KorvantaTestHost.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

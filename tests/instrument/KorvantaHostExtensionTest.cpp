@@ -1,5 +1,5 @@
 #include "instrument/KorvantaExtension.h"
-#include "tests/instrument/KorvantaTestHost.h"
+#include "tests/support/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
 
