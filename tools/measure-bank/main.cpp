@@ -95,6 +95,10 @@ int main(int argc, char** argv) {
         return 3;
     }
     const int count = static_cast<int>(names.size());
+    if (count == 0) {
+        std::fprintf(stderr, "measure-bank: %s holds no programs\n", module.c_str());
+        return 3;
+    }
     if (last < 0 || last >= count) last = count - 1;
     first = std::clamp(first, 0, last);
 
