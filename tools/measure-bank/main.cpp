@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
         const ProgramFigures& f = bank[i];
         const Nearest near = nearestOf(bank, i);
         const double range = f.program >= kFirstEffect ? kEffectLoudnessRange : kLoudnessRange;
-        const bool twin = near.spectrum < kTwinSpectrum && near.envelope < kTwinEnvelope;
+        const bool twin = near.program >= 0 && near.spectrum < kTwinSpectrum && near.envelope < kTwinEnvelope;
         outOfLoudness += std::fabs(f.loudness - bankMedian) > range;
         velocity += f.velocityLevel >= kVelocityLevel || f.velocityBright >= kVelocityBright;
         controllers += f.controlSpectrum >= kControlSpectrum || f.controlBright >= kControlBright;
