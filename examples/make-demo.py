@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes demo.mid, Korvanta's demo song: a bass line, chords, a lead whose long notes get vibrato from
-mod-wheel rides, and a slow channel-pressure sweep that morphs the wave shape. The same note data always
-gives the same bytes.
+"""Writes demo.mid, Korvanta's demo song: a bass line, soft chords, a lead struck hard whose long notes get
+vibrato from mod-wheel rides, and a slow channel-pressure sweep that morphs the wave shape. The same note
+data always gives the same bytes.
 
 Usage: make-demo.py [OUTPUT]   (default: demo.mid beside this script)
 """
@@ -94,8 +94,9 @@ def bass():
 def chords():
     events = [(0, b"\xff\x03\x06Chords")]
     for bar, (_, notes) in enumerate(PROGRESSION):
-        # A held chord, struck again on the "and" of beat three to push into the next bar.
-        hits = [(0, 5 * EIGHTH, 76), (5 * EIGHTH, 3 * EIGHTH, 64)] if bar < len(PROGRESSION) - 1 else [(0, BAR, 80)]
+        # A short chord on the one, struck again on the "and" of beat three to push into the next bar; played
+        # softly, so that the velocity-sensitive program keeps it under the lead.
+        hits = [(0, 3 * EIGHTH, 40), (5 * EIGHTH, 2 * EIGHTH, 32)] if bar < len(PROGRESSION) - 1 else [(0, BAR, 48)]
         for offset, length, velocity in hits:
             for pitch in notes:
                 note(events, CHORDS, bar * BAR + offset, length - 20, pitch, velocity)
@@ -107,7 +108,7 @@ def lead():
     for bar, eighth, length, pitch in LEAD_LINE:
         start = bar * BAR + eighth * EIGHTH
         ticks = length * EIGHTH
-        note(events, LEAD, start, ticks - 30, pitch, 96)
+        note(events, LEAD, start, ticks - 30, pitch, 124)
         if length >= VIBRATO_FROM_EIGHTHS:
             # The wheel comes in after the note has spoken and rises to its end, then drops.
             steps = 16

@@ -83,6 +83,7 @@ bool ProgramMeter::measure(int program, ProgramFigures* figures, std::string* er
     StereoSignal phraseOut;
     if (!player.play(program, phrase(), kPhraseSeconds, &phraseOut, error)) return false;
     figures->loudness = integratedLoudness(phraseOut);
+    figures->phrasePeak = peakDb(phraseOut);
     figures->sideToMid = sideToMidDb(phraseOut);
     figures->dc = dcToRmsDb(phraseOut);
     figures->spectrum = thirdOctaveSpectrum(phraseOut);

@@ -11,6 +11,7 @@ struct ProgramFigures {
     std::string name;
     double loudness = 0.0;        // LUFS of the phrase
     double chordPeak = 0.0;       // dBFS, ten-note chord at velocity 110 on a fresh instance
+    double phrasePeak = 0.0;      // dBFS, the phrase (its last chord is struck at full velocity)
     double velocityLevel = 0.0;   // dB from velocity 40 to 127
     double velocityBright = 0.0;  // cents the spectral centroid moves from velocity 40 to 127
     double controlSpectrum = 0.0; // dB of spectral change with the mod wheel up or full aftertouch

@@ -186,10 +186,13 @@ double largestGainStep(const StereoSignal& signal, double windowSamples, double 
 
     const size_t from = std::max(window, frameAt(signal, fromSeconds));
     const size_t to = std::min(n - window, frameAt(signal, toSeconds));
+    // Steps more than 40 dB under the loudest level of the stretch are inaudible, whatever their ratio.
+    double floor = 0.0;
+    for (size_t i = from; i < to; ++i) floor = std::max(floor, 0.01 * levels[i]);
     double largest = 0.0;
     for (size_t i = from; i < to; ++i) {
         const size_t b = i / block;
-        double local = 0.0;
+        double local = floor;
         for (size_t k = b >= 5 ? b - 5 : 0; k <= std::min(blockMax.size() - 1, b + 5); ++k)
             local = std::max(local, blockMax[k]);
         if (local <= 0.0) continue;

@@ -95,14 +95,18 @@ int main(int argc, char** argv) {
         return 3;
     }
     const int count = static_cast<int>(names.size());
+    if (count == 0) {
+        std::fprintf(stderr, "measure-bank: %s holds no programs\n", module.c_str());
+        return 3;
+    }
     if (last < 0 || last >= count) last = count - 1;
     first = std::clamp(first, 0, last);
 
     const ProgramMeter meter(player);
     std::vector<ProgramFigures> bank;
-    std::printf("%-3s %-24s %6s %6s %6s %6s %6s %5s %5s %6s %5s %5s %6s %6s  %s\n", "#", "name", "LUFS",
-                "dLU", "chord", "velDb", "velCt", "ctlDb", "ctlCt", "S/M", "step", "rep", "DC", "tilt",
-                "nearest (spectrum/envelope dB)");
+    std::printf("%-3s %-24s %6s %6s %6s %6s %6s %6s %5s %5s %6s %5s %5s %6s %6s  %s\n", "#", "name", "LUFS",
+                "dLU", "chord", "peak", "velDb", "velCt", "ctlDb", "ctlCt", "S/M", "step", "rep", "DC",
+                "tilt", "nearest (spectrum/envelope dB)");
     for (int p = first; p <= last; ++p) {
         ProgramFigures figures;
         if (!meter.measure(p, &figures, &error)) {
@@ -126,25 +130,25 @@ int main(int argc, char** argv) {
         const ProgramFigures& f = bank[i];
         const Nearest near = nearestOf(bank, i);
         const double range = f.program >= kFirstEffect ? kEffectLoudnessRange : kLoudnessRange;
-        const bool twin = near.spectrum < kTwinSpectrum && near.envelope < kTwinEnvelope;
+        const bool twin = near.program >= 0 && near.spectrum < kTwinSpectrum && near.envelope < kTwinEnvelope;
         outOfLoudness += std::fabs(f.loudness - bankMedian) > range;
         velocity += f.velocityLevel >= kVelocityLevel || f.velocityBright >= kVelocityBright;
         controllers += f.controlSpectrum >= kControlSpectrum || f.controlBright >= kControlBright;
         stereo += f.sideToMid > kStereo;
         twins += twin;
-        loudChords += f.chordPeak > kChordPeak;
+        loudChords += std::max(f.chordPeak, f.phrasePeak) > kChordPeak;
         steps += f.gainStep > kGainStep;
         dips += f.repeatSpread > kRepeatSpread;
         offsets += f.dc > kDc;
         longNames += f.name.size() > kNameLength;
         unique.insert(f.name);
         std::printf(
-            "%-3d %-24s %6.1f %+6.1f %6.1f %6.1f %6.0f %5.1f %5.0f %6.1f %5.2f %5.1f %6.0f %+6.1f  %s "
+            "%-3d %-24s %6.1f %+6.1f %6.1f %6.1f %6.1f %6.0f %5.1f %5.0f %6.1f %5.2f %5.1f %6.0f %+6.1f  %s "
             "(%.1f/%.1f)%s\n",
-            f.program, f.name.c_str(), f.loudness, f.loudness - bankMedian, f.chordPeak, f.velocityLevel,
-            f.velocityBright, f.controlSpectrum, f.controlBright, f.sideToMid, f.gainStep, f.repeatSpread,
-            f.dc, f.runTilt, near.program >= 0 ? names[near.program].c_str() : "-", near.spectrum,
-            near.envelope, twin ? " TWIN" : "");
+            f.program, f.name.c_str(), f.loudness, f.loudness - bankMedian, f.chordPeak, f.phrasePeak,
+            f.velocityLevel, f.velocityBright, f.controlSpectrum, f.controlBright, f.sideToMid, f.gainStep,
+            f.repeatSpread, f.dc, f.runTilt, near.program >= 0 ? names[near.program].c_str() : "-",
+            near.spectrum, near.envelope, twin ? " TWIN" : "");
     }
     const auto [quietest, loudest] = std::minmax_element(loudness.begin(), loudness.end());
     const int n = static_cast<int>(bank.size());
@@ -161,7 +165,7 @@ int main(int argc, char** argv) {
     std::printf("  real stereo (side/mid > %.0f dB): %d [>= 40]\n", kStereo, stereo);
     std::printf("  near twins (< %.0f dB spectrum and < %.0f dB envelope): %d [0]\n", kTwinSpectrum,
                 kTwinEnvelope, twins);
-    std::printf("  ten-note chord above %.0f dBFS: %d [0]\n", kChordPeak, loudChords);
+    std::printf("  ten-note chord or phrase above %.0f dBFS: %d [0]\n", kChordPeak, loudChords);
     std::printf("  gain steps above %.2f: %d [0]\n", kGainStep, steps);
     std::printf("  repeated notes spread above %.0f dB: %d [0]\n", kRepeatSpread, dips);
     std::printf("  DC above %.0f dB re RMS: %d [0]\n", kDc, offsets);
