@@ -140,6 +140,8 @@ public:
 
     std::array<int, kNumOscillators> waveTableId{};
     bool loading = true;
+    // False while the startup bank is read: its programs reach the parameters but not the voices.
+    bool voicesFollowParameters = true;
     double sampleRate = -1.0;
     std::array<bool, kNumGenerators> mgSync{};
 

@@ -135,19 +135,27 @@ Korvanta::Korvanta(IPlugInstanceInfo instanceInfo) : Synth(instanceInfo) {
     AttachGraphics(gui);
     // Every member takes its parameter's value; the tables are built once loading is over.
     OnParamReset();
+    // The bank's programs pass through the parameters on their way into the program list; voices that
+    // have never played need only the program that is restored at the end.
+    voicesFollowParameters = false;
     if (!LoadBankFromFXB(startupFxb.c_str())) {
         startupFxb.clear();
         initPresets();
     }
+    voicesFollowParameters = true;
     loading = false;
+    const IPreset* first = GetPreset(0);
+    const bool firstApplies = first != nullptr && first->initialized;
     RestorePreset(0);
     // A program that was still empty took the current state without applying it.
+    if (!firstApplies) OnParamReset();
     for (int k = 0; k < kNumOscillators; ++k) {
         if (!oscTables[k]->isValid()) buildWaveTable(k);
     }
 }
 
 void Korvanta::setVoiceParam(int idx, double value, double normalized) {
+    if (!voicesFollowParameters) return;
     for (Voice& voice : voices) voice.setParam(idx, value, normalized);
 }
 

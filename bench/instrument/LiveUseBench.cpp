@@ -68,6 +68,12 @@ double threadCpuMs() {
     return 1e3 * static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_nsec);
 }
 
+double wallMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return 1e3 * static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_nsec);
+}
+
 // Every thread of the process counts: a shared machine's load does not, work handed to a helper does.
 double processCpuMs() {
     timespec t{};
@@ -177,6 +183,7 @@ void visitEveryProgram(AEffect* effect) {
 }
 
 struct FreshProcessFigures {
+    double firstWallMs = 0.0;
     double firstMs = 0.0;
     double laterMs = 0.0;
     double oneInstanceMiB = 0.0;
@@ -193,8 +200,10 @@ FreshProcessFigures measureInFreshProcess() {
     std::vector<AEffect*> effects;
     for (int i = 0; i < 8; ++i) {
         const double start = processCpuMs();
+        const double wallStart = wallMs();
         effects.push_back(openEffect(entry));
         const double ms = processCpuMs() - start;
+        if (i == 0) figures.firstWallMs = wallMs() - wallStart;
         if (i == 0) figures.firstMs = ms;
         if (i > 0) figures.laterMs = std::max(figures.laterMs, ms);
         visitEveryProgram(effects.back());
@@ -254,11 +263,15 @@ void BM_InstancesInFreshProcess(benchmark::State& state) {
             return;
         }
         worst.firstMs = std::max(worst.firstMs, figures.firstMs);
+        worst.firstWallMs = std::max(worst.firstWallMs, figures.firstWallMs);
         worst.laterMs = std::max(worst.laterMs, figures.laterMs);
         worst.oneInstanceMiB = std::max(worst.oneInstanceMiB, figures.oneInstanceMiB);
         worst.eightInstancesMiB = std::max(worst.eightInstancesMiB, figures.eightInstancesMiB);
     }
     state.counters["first_instance_cpu_ms"] = worst.firstMs;
+    // The first instance builds the shared tables on every core: on an idle machine its wall time is
+    // what a host waits for.
+    state.counters["first_instance_wall_ms"] = worst.firstWallMs;
     state.counters["later_instance_cpu_ms"] = worst.laterMs;
     state.counters["resident_1_MiB"] = worst.oneInstanceMiB;
     state.counters["resident_8_MiB"] = worst.eightInstancesMiB;
