@@ -468,6 +468,7 @@ TEST(IPlugBase, SinglePresetRecordRoundTrips) {
     TestPlug other;
     initialiseParams(other);
     other.EnsureDefaultPreset();
+    EXPECT_EQ(other.UnserializePreset(2, nullptr, 0), -1);
     EXPECT_GT(other.UnserializePreset(2, &record, 0), 0);
     EXPECT_STREQ(other.GetPresetName(2), "Keys");
     EXPECT_EQ(other.GetCurrentPresetIdx(), 2);

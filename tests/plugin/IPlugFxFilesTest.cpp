@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -124,6 +125,11 @@ TEST(IPlugFxFiles, ProgramFilesLoadWhatTheySaveInBothVariants) {
         plug.set(80.0, 3);
         plug.ModifyCurrentPreset("Saved");
         ASSERT_TRUE(plug.SaveProgramAsFXP(path.c_str()));
+        struct stat info {};
+        const mode_t mask = umask(0);
+        umask(mask);
+        EXPECT_EQ(stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0u,
+                  0666u & ~mask); // as any file a user saves
 
         FxPlug other(chunks);
         other.setCurrent(1);

@@ -133,6 +133,7 @@ TEST(IniStore, DeletesKeysAndSectionsAndReplacesSections) {
     EXPECT_TRUE(store().WritePrivateProfileSection("A", "\0", file.c_str()));
     EXPECT_EQ(readText(file), "[A]\n\n");
     EXPECT_FALSE(store().WritePrivateProfileSection("C", "\0", file.c_str()));
+    EXPECT_FALSE(store().WritePrivateProfileSection("C", "x=1\0\0", nullptr));
     EXPECT_EQ(readText(file), "[A]\n\n");
 }
 

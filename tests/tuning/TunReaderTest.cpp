@@ -51,7 +51,7 @@ TEST(TunReader, Version2ReadsEverySectionAndKey) {
         "FormatSpecs = \"http://example.org/spec\"\n"
         "[Info]\nName = \"Test scale\"\nID = \"id-1\"\nFilename = \"test.tun\"\nAuthor = \"Ann\"\n"
         "Location = \"Here\"\nContact = \"ann@example.org\"\nDate = \"2024-02-29\"\nEditor = \"Ed\"\n"
-        "EditorSpecs = \"v1\"\nDescription = \"A \\\"quoted\\\" \\x41\\tB\"\nKeyword = \"k\"\nHistory = "
+        "EditorSpecs = \"v1\"\nDescription = \"A \\\"quoted\\\" \\x414\\tB\"\nKeyword = \"k\"\nHistory = "
         "\"h\"\n"
         "Geography = \"g\"\nInstrument = \"i\"\nComments = \"c\"\n"
         "Composition = \"Band|Album|Title|1999|misc\"\nComposition = \"\"\nComposition = \"A|B|C|D|E\"\n"
@@ -66,7 +66,7 @@ TEST(TunReader, Version2ReadsEverySectionAndKey) {
          {F{&Info::formatSpecs, "http://example.org/spec"}, F{&Info::name, "Test scale"},
           F{&Info::id, "id-1"}, F{&Info::filename, "test.tun"}, F{&Info::author, "Ann"},
           F{&Info::location, "Here"}, F{&Info::contact, "ann@example.org"}, F{&Info::date, "2024-02-29"},
-          F{&Info::editor, "Ed"}, F{&Info::editorSpecs, "v1"}, F{&Info::description, "A \"quoted\" A\tB"},
+          F{&Info::editor, "Ed"}, F{&Info::editorSpecs, "v1"}, F{&Info::description, "A \"quoted\" A4\tB"},
           F{&Info::keyword, "k"}, F{&Info::history, "h"}, F{&Info::geography, "g"}, F{&Info::instrument, "i"},
           F{&Info::comments, "c"}})
         EXPECT_EQ(scale.GetInfo().*field, value);
@@ -189,6 +189,7 @@ TEST(TunReader, ContinuesExactTuningAboveTheHighestNoteGiven) {
         body += "Note " + std::to_string(i) + " = " + std::to_string(pattern[i]) + "\n";
     CSingleScale scale;
     ASSERT_EQ(readTun(scale, body), 1);
+    EXPECT_EQ(scale.GetFormulas().size(), 128u); // one formula documents each note
     for (int n = 0; n < 128; ++n) {
         const double hz = 8.0 * std::pow(2.0, (1200.0 * (n / 12) + pattern[n % 12]) / 1200.0);
         EXPECT_NEAR(scale.GetFrequency(n), hz, 1e-9 * hz) << n;
