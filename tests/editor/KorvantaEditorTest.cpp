@@ -63,11 +63,10 @@ TEST(KorvantaEditor, EveryParameterHasOneControlAndTheEditorIsAnnouncedToTheHost
     for (int i = 0; i < e.gui->NControls(); ++i) bound.insert(e.gui->GetControl(i)->ParamIdx());
     for (const auto& item : KorvantaLayout::kItems) placed.insert(item.id);
     for (int p = 0; p < kFirstReserved; ++p) {
-        // The unison buttons share their parameter by tag; the wave displays come with their commands.
+        // The unison buttons share their parameter by tag.
         const bool byTag = p == kUnisonMode;
-        const bool display = p == kWaveTable1 || p == kWaveTable2 || p == kWaveTable3;
         EXPECT_EQ(placed.count(p), byTag ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
-        EXPECT_EQ(bound.count(p), byTag || display ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
+        EXPECT_EQ(bound.count(p), byTag ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
     }
     EXPECT_EQ(e.plug->GetAEffect()->flags, 0x1131);
     EXPECT_EQ(e.gui->Width(), 1127);
