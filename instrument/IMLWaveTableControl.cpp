@@ -156,7 +156,7 @@ void IMLWaveTableControl::chooseTable(int x, int y) {
                 SetValueFromUserInput(id / korvanta->GetParam(paramIdx)->GetMax());
         } else if (chosen == userMenu) {
             // After the tables come a separator and the three load items.
-            loadUserTable(static_cast<int>(item - ids.size()));
+            loadUserTable(static_cast<int>(item - ids.size()) - 1);
         }
     }
     graphics->SetAllControlsDirty();
@@ -167,14 +167,13 @@ void IMLWaveTableControl::loadUserTable(int slot) {
     std::string path;
     graphics->PromptForFile(&path, IGraphics::kFileOpen, korvanta->homePath, "wav syx");
     if (path.empty()) return;
-    // The import says why it refuses a file, or notes what it made of one it takes.
+    // The import's verdict tells what it makes of the file, or why it refuses it.
     const WaveImport::ImportVerdict verdict = WaveImport::checkSelectedFile(path);
-    if (!verdict.accepted || !korvanta->loadWaveTable(slot, path)) {
-        const std::string reason = verdict.message.empty() ? "" : "\n\n" + verdict.message;
-        graphics->ShowMessageBox(("Cannot load file!" + reason).c_str(), "Error", IGraphics::kMB_OK);
-        return;
-    }
     if (!verdict.message.empty())
         graphics->ShowMessageBox(verdict.message.c_str(), "Load Wave Table", IGraphics::kMB_OK);
+    if (!verdict.accepted || !korvanta->loadWaveTable(slot, path)) {
+        graphics->ShowMessageBox("Cannot load file!", "Error", IGraphics::kMB_OK);
+        return;
+    }
     SetValueFromUserInput((kFirstUserTable + slot) / korvanta->GetParam(paramIdx)->GetMax());
 }
