@@ -98,6 +98,15 @@ TEST(KorvantaCommands, OptionMenuOffersPasteAndTheStartupBankOnlyWhenThereIsOne)
     e.plug->versionCheck.websiteUrl = "https://korvanta.invalid/";
     e.option({File::kGoOnline, 1});
     EXPECT_TRUE(e.logged("url https://korvanta.invalid/"));
+
+    // The MIDI switches flip and are written at once.
+    e.plug->startupFxb.clear();
+    const bool thru = e.plug->midiThru;
+    e.option({File::kGlobalMidiSettings, 0});
+    EXPECT_NE(e.plug->midiThru, thru);
+    EXPECT_NE(bytesOf(e.plug->iniFile).find(thru ? "MIDI Thru=false" : "MIDI Thru=true"), std::string::npos);
+    e.option({File::kGlobalMidiSettings, 0});
+    EXPECT_EQ(e.plug->midiThru, thru);
 }
 
 TEST(KorvantaCommands, NoAndCancelLeaveProgramsIniAndFoldersAlone) {
