@@ -14,6 +14,7 @@
 #include "synth/Synth.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -151,6 +152,10 @@ protected:
     virtual void setVoiceParam(int idx, double value, double normalized);
     // Keeps the editor's view of a parameter's neighbours in step while its window is open.
     virtual void updateUI(int paramIdx, bool flag);
+    // The editor's side of MIDI learn and of the online check (KorvantaEditor.cpp).
+    void showMidiLearnFinished() override;
+    int showMessageBox(const char* text, const char* caption, int yesNo) override;
+    bool openURL(const char* url) override;
 
 private:
     intptr_t loadWaveTableFile(KorvantaExtension::Request* request);
@@ -178,6 +183,10 @@ private:
     // Owned by the plug-in base once attached.
     IGraphics* gui = nullptr;
     std::array<IControl*, kNumOscillators> lamps{};
+    IControl* pasteKick = nullptr;
+    IControl* learnSwitch = nullptr;
+    bool pasteLit = false;
+    std::atomic<bool> learnFinished{false};
 
     std::array<Voice, kMaxVoices> voices;
     const BuiltInTables* builtInTables = nullptr;

@@ -4,12 +4,18 @@
 #include "editor/IMLBitmapControl.h"
 #include "editor/IMLButtonKick.h"
 #include "editor/IMLKnobControl.h"
+#include "editor/IMLOptionMenu.h"
+#include "editor/IMLPresetMenu.h"
 #include "editor/IMLSourceControl.h"
 #include "editor/IMLSwitchControl.h"
+#include "editor/IMLSwitchMidiLearn.h"
+#include "editor/IMLTuningControl.h"
 #include "editor/IMLVoicesControl.h"
 #include "editor/ITextControl.h"
 #include "editor/KorvantaLayout.h"
 #include "editor/MakeGraphics.h"
+#include "instrument/IMLUtilityKick.h"
+#include "instrument/IMLWaveTableControl.h"
 
 #include <cstdio>
 
@@ -97,11 +103,39 @@ void Korvanta::createGraphics() {
             lamps[static_cast<size_t>(kTagLamp1 - item.id)] = lamp;
             break;
         }
+        case LayoutKind::WaveDisplay: {
+            int k = 0;
+            while (kWaveTableParams[static_cast<size_t>(k)] != item.id) ++k;
+            g->AttachControl(new IMLWaveTableControl(this, item.x, item.y, k));
+            break;
+        }
+        case LayoutKind::ArrowUp:
+        case LayoutKind::ArrowDown:
+        case LayoutKind::NextProgram:
+        case LayoutKind::PreviousProgram:
+        case LayoutKind::Copy:
+        case LayoutKind::Init:
+            g->AttachControl(new IMLUtilityKick(this, item.x, item.y, item.id, bitmap(bitmapId)));
+            break;
+        case LayoutKind::Paste: {
+            auto* paste = new IMLUtilityKick(this, item.x, item.y, item.id, bitmap(bitmapId));
+            paste->SetFullClipboardBitmap(bitmap(kButtonWhiteOn));
+            g->AttachControl(paste);
+            pasteKick = paste;
+            break;
+        }
+        case LayoutKind::LearnSwitch:
+            learnSwitch =
+                new IMLSwitchMidiLearn(this, item.x, item.y, item.id, bitmap(kLearn), bitmap(kUnlearn));
+            g->AttachControl(learnSwitch);
+            break;
         default:
-            // The displays, arrows, program buttons and the learn switch run commands; they join with them.
             break;
         }
     }
+    g->AttachControl(new IMLPresetMenu(this, kProgramNumber, kProgramName));
+    g->AttachControl(new IMLOptionMenu(this, kOptionMenu));
+    g->AttachControl(new IMLTuningControl(this, kTuning));
 
     int major = 0, minor = 0, patch = 0;
     GetVersionParts(GetEffectVersion(false), &major, &minor, &patch);
@@ -121,6 +155,28 @@ void Korvanta::OnIdle() {
         const bool sounding = held && oscOn[static_cast<size_t>(k)] && (!xMode || xModeOsc == k);
         if (IControl* lamp = lamps[static_cast<size_t>(k)]) lamp->Hide(!sounding);
     }
+    // The paste button lights once a program waits on the clipboard.
+    const bool clipboard = copiedPreset.Size() > 0;
+    if (pasteKick && clipboard != pasteLit) pasteKick->SetDirty(false);
+    pasteLit = clipboard;
+    if (learnSwitch && learnFinished.exchange(false, std::memory_order_relaxed)) {
+        learnSwitch->SetValue(0.0);
+        learnSwitch->SetDirty(false);
+    }
+}
+
+// A controller is learnt on the audio thread: the switch falls back to off on the next idle call.
+void Korvanta::showMidiLearnFinished() {
+    learnFinished.store(true, std::memory_order_relaxed);
+}
+
+int Korvanta::showMessageBox(const char* text, const char* caption, int yesNo) {
+    if (!gui) return Synth::showMessageBox(text, caption, yesNo);
+    return gui->ShowMessageBox(text, caption, yesNo ? IGraphics::kMB_YESNO : IGraphics::kMB_OK);
+}
+
+bool Korvanta::openURL(const char* url) {
+    return gui && gui->OpenURL(url);
 }
 
 void Korvanta::OnGUIOpen() {

@@ -69,6 +69,8 @@ public:
     static bool fileExists(const std::string& path);
     // The bank shipped in the bundle.
     std::string getInitBankPath() const;
+    // "Check Online for Update": asks the configured server and tells the user through the editor.
+    void checkVersionAgainstWeb();
 
     // Defines parameter idx as an enumeration showing labels[0..nItems-1]; an unknown idx sets nothing.
     void initListParameter(int idx, const char* name, int defaultIdx, int nItems, const char* const* labels);
@@ -117,8 +119,12 @@ protected:
     // Works out the paths, creates the folder and the file (moving an older file over) and reads it.
     void setupConfig();
 
-    // Hook for the editor's MIDI-learn switch to fall back to off; there is no editor yet.
+    // Hook for the editor's MIDI-learn switch to fall back to off once a request is done.
     virtual void showMidiLearnFinished() {}
+    // The editor's message box and browser, for the services here; without an editor a question is
+    // answered "no" (7) and nothing opens.
+    virtual int showMessageBox(const char*, const char*, int yesNo) { return yesNo ? 7 : 1; }
+    virtual bool openURL(const char*) { return false; }
 
     std::string pluginPath;
     // The block's MIDI, in offset order, drained once per control sub-block.

@@ -1,4 +1,5 @@
 #include "editor/IGraphics.h"
+#include "editor/KorvantaLayout.h"
 #include "editor/MakeGraphics.h"
 #include "editor/platform/IGraphicsHeadless.h"
 #include "instrument/Korvanta.h"
@@ -109,5 +110,45 @@ void BM_WorstProcessCallWhileRedrawing(benchmark::State& state) {
     state.counters["worst_us"] = worst;
 }
 BENCHMARK(BM_WorstProcessCallWhileRedrawing)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+// From the click to the menu painted as the window shows it: the option, program, tuning and
+// wave-table menus, and a program chosen in the program menu with the redraw that follows.
+// Argument: which menu's spot is clicked.
+const IRECT kMenuSpots[] = {KorvantaLayout::kOptionMenu, KorvantaLayout::kProgramNumber,
+                            KorvantaLayout::kTuning, IRECT(146, 92, 246, 156)};
+
+void BM_OpenMenu(benchmark::State& state) {
+    Editor e;
+    auto* gui = static_cast<IGraphicsHeadless*>(e.gui);
+    gui->paintMenus = true;
+    const IRECT& spot = kMenuSpots[state.range(0)];
+    for (auto _ : state) {
+        e.gui->OnMouseDown(spot.L + 2, spot.T + 2, IMouseMod(true));
+        e.gui->OnMouseUp(spot.L + 2, spot.T + 2, IMouseMod(true));
+        gui->log.clear();
+    }
+}
+BENCHMARK(BM_OpenMenu)
+    ->ArgName("option_program_tuning_wave")
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ProgramChangeFromTheMenu(benchmark::State& state) {
+    Editor e;
+    auto* gui = static_cast<IGraphicsHeadless*>(e.gui);
+    gui->paintMenus = true;
+    const IRECT& spot = KorvantaLayout::kProgramNumber;
+    int program = 0;
+    for (auto _ : state) {
+        program = (program + 1) % Synth::kNumPrograms;
+        gui->script.menuChoices.push_back({program / 16, program % 16});
+        e.gui->OnMouseDown(spot.L + 2, spot.T + 2, IMouseMod(true));
+        e.gui->OnMouseUp(spot.L + 2, spot.T + 2, IMouseMod(true));
+        e.gui->OnTimerTick();
+        gui->log.clear();
+        gui->drawnAreas.clear();
+    }
+}
+BENCHMARK(BM_ProgramChangeFromTheMenu)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "editor/platform/IGraphicsHeadless.h"
 
+#include "editor/platform/MenuPainter.h"
+
+#include <cairo.h>
+
 bool IGraphicsHeadless::OpenWindow(void*) {
     windowOpen = true;
     SetAllControlsDirty();
@@ -17,6 +21,11 @@ int IGraphicsHeadless::ShowMessageBox(const char* text, const char* caption, int
 IPopupMenu* IGraphicsHeadless::CreateIPopupMenu(IPopupMenu* menu, const IRECT& area) {
     log.push_back("menu at " + std::to_string(area.L) + "," + std::to_string(area.T));
     lastMenu = DescribeMenu(*menu);
+    if (paintMenus || !menuPicturePath.empty()) {
+        cairo_surface_t* picture = MenuPainter(*menu).Render();
+        if (!menuPicturePath.empty()) cairo_surface_write_to_png(picture, menuPicturePath.c_str());
+        cairo_surface_destroy(picture);
+    }
     if (script.menuChoices.empty()) return nullptr;
     const std::vector<int> path = script.menuChoices.front();
     script.menuChoices.pop_front();

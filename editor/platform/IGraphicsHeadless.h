@@ -46,6 +46,10 @@ public:
     std::vector<std::string> log;
     // The last menu shown, as DescribeMenu writes it.
     std::string lastMenu;
+    // Menus are painted as the window would show them when set; with a path, the picture of the last
+    // one shown is also written there as a PNG file.
+    bool paintMenus = false;
+    std::string menuPicturePath;
     // The areas put on the screen by the timer, in order.
     std::vector<IRECT> drawnAreas;
 

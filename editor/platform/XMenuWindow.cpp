@@ -1,6 +1,7 @@
 #include "editor/platform/XMenuWindow.h"
 
 #include "editor/IPopupMenu.h"
+#include "editor/platform/MenuPainter.h"
 #include "editor/platform/XErrorTrap.h"
 #include "editor/platform/XOverlayWindow.h"
 
@@ -16,11 +17,6 @@
 
 namespace {
 
-constexpr int kItemH = 22;
-constexpr int kSeparatorH = 9;
-constexpr int kPadX = 24; // room for the check mark on the left
-constexpr int kArrowW = 20;
-constexpr double kFontSize = 12.0;
 // A release this soon after the menu opened belongs to the click that opened it.
 constexpr auto kReleaseGrace = std::chrono::milliseconds(300);
 
@@ -31,15 +27,6 @@ struct Level {
     int hover = -1;
     std::vector<int> tops; // top of each item, and the bottom of the last
 };
-
-int itemHeight(const IPopupMenu& menu, int i) {
-    return menu.GetItem(i)->GetIsSeparator() ? kSeparatorH : kItemH;
-}
-
-void setFont(cairo_t* cr) {
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, kFontSize);
-}
 
 class MenuSession {
 public:
@@ -146,21 +133,10 @@ private:
     void openLevel(IPopupMenu* menu, int x, int y) {
         Level level;
         level.menu = menu;
-        cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
-        cairo_t* cr = cairo_create(scratch);
-        setFont(cr);
-        int widest = 60;
-        level.tops.push_back(4);
-        for (int i = 0; i < menu->GetNItems(); ++i) {
-            cairo_text_extents_t e;
-            cairo_text_extents(cr, menu->GetItemText(i).c_str(), &e);
-            widest = std::max(widest, static_cast<int>(e.x_advance));
-            level.tops.push_back(level.tops.back() + itemHeight(*menu, i));
-        }
-        cairo_destroy(cr);
-        cairo_surface_destroy(scratch);
-        level.w = widest + kPadX + kArrowW;
-        level.h = level.tops.back() + 4;
+        const MenuPainter painter(*menu);
+        level.tops = painter.Tops();
+        level.w = painter.Width();
+        level.h = painter.Height();
         // Kept on the screen: a menu near the edge opens towards its inside.
         const int screenW = DisplayWidth(display, screen), screenH = DisplayHeight(display, screen);
         level.x = std::max(0, std::min(x, screenW - level.w));
@@ -179,54 +155,7 @@ private:
 
     void draw(Level& level) {
         cairo_t* cr = cairo_create(level.window->GetSurface());
-        cairo_set_source_rgb(cr, 0.16, 0.18, 0.21);
-        cairo_paint(cr);
-        cairo_set_source_rgb(cr, 0.34, 0.37, 0.42);
-        cairo_set_line_width(cr, 1.0);
-        cairo_rectangle(cr, 0.5, 0.5, level.w - 1, level.h - 1);
-        cairo_stroke(cr);
-        setFont(cr);
-        for (int i = 0; i < level.menu->GetNItems(); ++i) {
-            const IPopupMenuItem* item = level.menu->GetItem(i);
-            const double top = level.tops[static_cast<size_t>(i)];
-            if (item->GetIsSeparator()) {
-                cairo_set_source_rgb(cr, 0.34, 0.37, 0.42);
-                cairo_rectangle(cr, 6, top + 4, level.w - 12, 1);
-                cairo_fill(cr);
-                continue;
-            }
-            const bool lit = i == level.hover && item->GetEnabled();
-            if (lit) {
-                cairo_set_source_rgb(cr, 1.0, 0.54, 0.12);
-                cairo_rectangle(cr, 2, top, level.w - 4, kItemH);
-                cairo_fill(cr);
-            }
-            if (!item->GetEnabled()) {
-                cairo_set_source_rgb(cr, 0.48, 0.5, 0.54);
-            } else if (lit) {
-                cairo_set_source_rgb(cr, 0.08, 0.09, 0.1);
-            } else {
-                cairo_set_source_rgb(cr, 0.91, 0.92, 0.93);
-            }
-            const double baseline = top + 15;
-            cairo_move_to(cr, kPadX, baseline);
-            cairo_show_text(cr, level.menu->GetItemText(i).c_str());
-            if (item->GetChecked()) {
-                cairo_set_line_width(cr, 2.0);
-                cairo_move_to(cr, 7, top + 11);
-                cairo_line_to(cr, 11, top + 15);
-                cairo_line_to(cr, 17, top + 6);
-                cairo_stroke(cr);
-            }
-            if (item->GetSubmenu()) {
-                const double ax = level.w - 14;
-                cairo_move_to(cr, ax, top + 6);
-                cairo_line_to(cr, ax + 6, top + 11);
-                cairo_line_to(cr, ax, top + 16);
-                cairo_close_path(cr);
-                cairo_fill(cr);
-            }
-        }
+        MenuPainter(*level.menu).Paint(cr, level.hover);
         cairo_destroy(cr);
         level.window->Present();
     }

@@ -2,60 +2,13 @@
 #include "editor/IMLKnobControl.h"
 #include "editor/IMLSourceControl.h"
 #include "editor/KorvantaLayout.h"
-#include "editor/MakeGraphics.h"
-#include "editor/platform/IGraphicsHeadless.h"
-#include "tests/support/KorvantaTestHost.h"
+#include "tests/editor/OpenEditor.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <set>
 
-namespace {
-
-IGraphics* makeHeadless(IPlugBase* plug, int w, int h, int fps) {
-    return new IGraphicsHeadless(plug, w, h, fps);
-}
-
-struct OpenEditor {
-    std::unique_ptr<testhost::ProbedKorvanta> plug;
-    IGraphicsHeadless* gui;
-
-    OpenEditor() {
-        SetGraphicsMaker(makeHeadless);
-        plug = testhost::makeInstrument();
-        SetGraphicsMaker(nullptr);
-        gui = static_cast<IGraphicsHeadless*>(plug->GetGUI());
-        plug->VSTDispatcher(plug->GetAEffect(), effEditOpen, 0, 0, reinterpret_cast<void*>(1), 0.0f);
-        gui->OnTimerTick();
-    }
-    template <class C = IControl>
-    C* control(int paramIdx, int nth = 0) {
-        for (int i = 0; i < gui->NControls(); ++i) {
-            if (gui->GetControl(i)->ParamIdx() == paramIdx && nth-- == 0)
-                return static_cast<C*>(gui->GetControl(i));
-        }
-        return nullptr;
-    }
-    void click(IControl* c, IMouseMod mod = IMouseMod(true)) {
-        const IRECT& r = c->GetRECT();
-        gui->OnMouseDown(r.L + 2, r.T + 2, mod);
-        gui->OnMouseUp(r.L + 2, r.T + 2, mod);
-    }
-    // A hash of the pixels of area as last drawn.
-    uint64_t pixels(const IRECT& area) {
-        gui->OnTimerTick();
-        cairo_surface_t* s = cairo_get_target(gui->GetDrawContext());
-        cairo_surface_flush(s);
-        const unsigned char* data = cairo_image_surface_get_data(s);
-        const int stride = cairo_image_surface_get_stride(s);
-        uint64_t hash = 1469598103934665603ull;
-        for (int y = area.T; y < area.B; ++y)
-            for (int x = area.L * 4; x < area.R * 4; ++x)
-                hash = (hash ^ data[y * stride + x]) * 1099511628211ull;
-        return hash;
-    }
-};
+using testeditor::OpenEditor;
 
 TEST(KorvantaEditor, EveryParameterHasOneControlAndTheEditorIsAnnouncedToTheHost) {
     OpenEditor e;
@@ -63,11 +16,10 @@ TEST(KorvantaEditor, EveryParameterHasOneControlAndTheEditorIsAnnouncedToTheHost
     for (int i = 0; i < e.gui->NControls(); ++i) bound.insert(e.gui->GetControl(i)->ParamIdx());
     for (const auto& item : KorvantaLayout::kItems) placed.insert(item.id);
     for (int p = 0; p < kFirstReserved; ++p) {
-        // The unison buttons share their parameter by tag; the wave displays come with their commands.
+        // The unison buttons share their parameter by tag.
         const bool byTag = p == kUnisonMode;
-        const bool display = p == kWaveTable1 || p == kWaveTable2 || p == kWaveTable3;
         EXPECT_EQ(placed.count(p), byTag ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
-        EXPECT_EQ(bound.count(p), byTag || display ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
+        EXPECT_EQ(bound.count(p), byTag ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
     }
     EXPECT_EQ(e.plug->GetAEffect()->flags, 0x1131);
     EXPECT_EQ(e.gui->Width(), 1127);
@@ -207,5 +159,3 @@ TEST(KorvantaEditor, WritesAScreenshotOfTheWholeWindow) {
     EXPECT_NE(reinterpret_cast<const uint32_t*>(row)[20] & 0xFFFFFF, 0u);
     cairo_surface_destroy(shot);
 }
-
-} // namespace

@@ -1,78 +1,13 @@
 #include "synth/VersionCheck.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
 
 namespace {
-
-// A one-connection-at-a-time HTTP server on the loopback address that answers every request with the
-// same raw response, or holds the connection open without a word when the response is empty.
-class LoopbackServer {
-public:
-    explicit LoopbackServer(std::string response) : response(std::move(response)) {
-        listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            ::listen(listener, 4) != 0 ||
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            return;
-        port = ntohs(address.sin_port);
-        worker = std::thread([this] { serve(); });
-    }
-    ~LoopbackServer() {
-        stopping = true;
-        ::shutdown(listener, SHUT_RDWR);
-        ::close(listener);
-        if (worker.joinable()) worker.join();
-    }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port); }
-    std::string requestLine() const { return firstLine; }
-
-private:
-    void serve() {
-        const int client = ::accept(listener, nullptr, nullptr);
-        if (client < 0) return;
-        std::string request;
-        char buffer[1024];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0) break;
-            request.append(buffer, static_cast<size_t>(n));
-        }
-        firstLine = request.substr(0, request.find("\r\n"));
-        for (size_t sent = 0; sent < response.size();) {
-            const ssize_t n = ::send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) break;
-            sent += static_cast<size_t>(n);
-        }
-        while (response.empty() && !stopping) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ::close(client);
-    }
-
-    std::string response;
-    int listener = -1;
-    int port = 0;
-    std::atomic<bool> stopping{false};
-    std::string firstLine;
-    std::thread worker;
-};
-
-std::string ok(const std::string& body) {
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
 
 VersionCheck::Settings quick(const std::string& server) {
     VersionCheck::Settings settings;

@@ -1,0 +1,338 @@
+#include "editor/File.h"
+#include "editor/IMLSwitchMidiLearn.h"
+#include "editor/IMLTuningControl.h"
+#include "editor/KorvantaLayout.h"
+#include "instrument/IMLWaveTableControl.h"
+#include "synth/MTSClient.h"
+#include "synth/MTSLibrary.h"
+#include "tests/editor/OpenEditor.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+using namespace KorvantaLayout;
+using testeditor::OpenEditor;
+
+namespace {
+
+constexpr int kYes = IGraphics::kMB_RESULT_YES;
+constexpr int kNo = IGraphics::kMB_RESULT_NO;
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+struct Commands : OpenEditor {
+    ScratchFolder scratch;
+
+    IControl* tagged(int tag) { return control(tag); }
+    IControl* find(const std::function<bool(IControl*)>& test) {
+        for (int i = 0; i < gui->NControls(); ++i)
+            if (test(gui->GetControl(i))) return gui->GetControl(i);
+        return nullptr;
+    }
+    IControl* at(const IRECT& r) { return gui->GetControl(gui->GetMouseControlIdx(r.L + 1, r.T + 1)); }
+    // Chooses path in the option menu.
+    void option(std::vector<int> path) {
+        gui->script.menuChoices.push_back(std::move(path));
+        gui->OnMouseDown(kOptionMenu.L + 2, kOptionMenu.T + 2, IMouseMod(true));
+    }
+    // Everything a cancelled command must leave alone: the programs, the INI file and the folders
+    // the next prompts start in.
+    std::string state() {
+        ByteChunk programs;
+        plug->SerializePresets(&programs);
+        const size_t logged = gui->log.size();
+        option({4}); // load program: the program folder
+        option({9}); // select startup bank: the startup-bank folder
+        std::string folders;
+        for (size_t i = logged; i < gui->log.size(); ++i) folders += gui->log[i] + "\n";
+        gui->log.resize(logged);
+        return std::string(reinterpret_cast<const char*>(programs.GetData()), programs.Size()) +
+               bytesOf(plug->iniFile) + folders + plug->startupFxb;
+    }
+    bool logged(const std::string& line) const {
+        return std::find(gui->log.begin(), gui->log.end(), line) != gui->log.end();
+    }
+};
+
+} // namespace
+
+TEST(KorvantaCommands, OptionMenuOffersPasteAndTheStartupBankOnlyWhenThereIsOne) {
+    Commands e;
+    e.plug->startupFxb.clear();
+    e.plug->copiedPreset.Clear();
+    // A picture of the open menu, for a person to look at.
+    e.gui->menuPicturePath = std::string(KORVANTA_BUILD_DIR) + "/option-menu.png";
+    e.option({});
+    e.gui->menuPicturePath.clear();
+    cairo_surface_t* shot =
+        cairo_image_surface_create_from_png((std::string(KORVANTA_BUILD_DIR) + "/option-menu.png").c_str());
+    EXPECT_GT(cairo_image_surface_get_height(shot), 19 * 9);
+    cairo_surface_destroy(shot);
+    EXPECT_NE(e.gui->lastMenu.find("Paste Program (disabled)\n"), std::string::npos);
+    EXPECT_NE(e.gui->lastMenu.find("Load Startup Bank (disabled)\nUnselect Startup Bank (disabled)\n"),
+              std::string::npos);
+    EXPECT_NE(e.gui->lastMenu.find("Go Online... >"), std::string::npos);
+    // Each command's number is its place in the menu.
+    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n'), File::kGoOnline + 1);
+    e.option({File::kCopyProgram});
+    e.plug->startupFxb = e.scratch.file("start.fxb");
+    e.option({});
+    EXPECT_EQ(e.gui->lastMenu.find("(disabled)"), std::string::npos);
+
+    // The online submenu names the web site, or says that none is set.
+    e.plug->versionCheck.websiteUrl.clear();
+    e.option({File::kGoOnline, 1});
+    EXPECT_FALSE(e.logged("url "));
+    e.plug->versionCheck.websiteUrl = "https://korvanta.invalid/";
+    e.option({File::kGoOnline, 1});
+    EXPECT_TRUE(e.logged("url https://korvanta.invalid/"));
+
+    // The MIDI switches flip and are written at once.
+    e.plug->startupFxb.clear();
+    const bool thru = e.plug->midiThru;
+    e.option({File::kGlobalMidiSettings, 0});
+    EXPECT_NE(e.plug->midiThru, thru);
+    EXPECT_NE(bytesOf(e.plug->iniFile).find(thru ? "MIDI Thru=false" : "MIDI Thru=true"), std::string::npos);
+    e.option({File::kGlobalMidiSettings, 0});
+    EXPECT_EQ(e.plug->midiThru, thru);
+}
+
+TEST(KorvantaCommands, NoAndCancelLeaveProgramsIniAndFoldersAlone) {
+    Commands e;
+    e.option({File::kCopyProgram});
+    e.plug->startupFxb = e.scratch.file("start.fxb");
+    const struct {
+        int command;
+        int answer; // to the question, when there is one
+    } cases[] = {{File::kPasteProgram, kNo},
+                 {File::kInitProgram, kNo},
+                 {File::kLoadProgram, 0},
+                 {File::kSaveProgram, 0},
+                 {File::kLoadBank, 0},
+                 {File::kSaveBank, 0},
+                 {File::kSelectStartupBank, 0},
+                 {File::kLoadStartupBank, kNo},
+                 {File::kUnselectStartupBank, kNo},
+                 {File::kDefaultProgramPath, 0},
+                 {File::kReloadConfiguration, kNo},
+                 {File::kSaveConfiguration, kNo}};
+    for (const auto& c : cases) {
+        const std::string before = e.state();
+        if (c.answer) e.gui->script.messageBoxResults.push_back(c.answer);
+        const size_t asked = e.gui->log.size();
+        e.option({c.command});
+        // The menu, then the question or the prompt.
+        EXPECT_EQ(e.gui->log.size(), asked + 2) << c.command;
+        EXPECT_EQ(e.state(), before) << c.command;
+        EXPECT_TRUE(e.gui->script.messageBoxResults.empty()) << c.command;
+        EXPECT_EQ(e.scratch.entries(), 0) << c.command;
+    }
+}
+
+TEST(KorvantaCommands, FilesAreWrittenAndReadWithFoldersFollowingChoicesAndFailuresSaid) {
+    Commands e;
+    e.plug->ModifyCurrentPreset("a/b:c");
+    const std::string program = e.scratch.file("p.fxp");
+    e.gui->script.files = {program};
+    e.option({File::kSaveProgram});
+    EXPECT_NE(e.gui->log.back().find(" fxp a_b_c"), std::string::npos) << e.gui->log.back();
+    ASSERT_FALSE(bytesOf(program).empty());
+    // The next prompt starts where the last file went.
+    e.option({File::kLoadProgram});
+    EXPECT_EQ(e.gui->log.back().rfind("file open " + e.scratch.path + " fxp", 0), 0u) << e.gui->log.back();
+
+    e.gui->script.files = {program};
+    e.option({File::kLoadProgram});
+    EXPECT_STREQ(e.plug->GetPresetName(e.plug->GetCurrentPresetIdx()), "a/b:c");
+
+    const std::string junk = e.scratch.write("junk.fxb", std::string("not a bank"));
+    e.gui->script.files = {junk, e.scratch.path + "/missing/x.fxb"};
+    e.option({File::kLoadBank});
+    e.option({File::kSaveBank});
+    const auto boxes = std::count_if(e.gui->log.begin(), e.gui->log.end(), [](const std::string& l) {
+        return l.rfind("box Error: Cannot", 0) == 0;
+    });
+    EXPECT_EQ(boxes, 2);
+    EXPECT_TRUE(e.logged("box Error: Cannot load file!"));
+    EXPECT_TRUE(e.logged("box Error: Cannot save file!"));
+
+    // A yes to init replaces the program.
+    e.gui->script.messageBoxResults = {kYes};
+    e.option({File::kInitProgram});
+    EXPECT_TRUE(e.logged("box Initialize Program: Do you really want to initialize the current program?"));
+    EXPECT_STRNE(e.plug->GetPresetName(e.plug->GetCurrentPresetIdx()), "a/b:c");
+}
+
+TEST(KorvantaCommands, ProgramDisplayChangesRenamesAndWrapsAround) {
+    Commands e;
+    IControl* next = e.tagged(kTagNextProgram);
+    IControl* previous = e.tagged(kTagPreviousProgram);
+    e.plug->changePreset(63);
+    e.click(next);
+    EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 0);
+    e.click(previous);
+    EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 63);
+
+    // Third submenu, sixth item.
+    e.gui->script.menuChoices.push_back({2, 5});
+    e.gui->OnMouseDown(kProgramNumber.L + 2, kProgramNumber.T + 2, IMouseMod(true));
+    EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 37);
+    EXPECT_NE(e.gui->lastMenu.find("32 - 47 >"), std::string::npos);
+
+    e.gui->script.textEntries.push_back(std::string(300, 'n'));
+    e.gui->OnMouseDown(kProgramName.L + 2, kProgramName.T + 2, IMouseMod(true));
+    // As much of the name as a program holds.
+    EXPECT_EQ(std::string(e.plug->GetPresetName(37)), std::string(IPreset::kNameSize - 1, 'n'));
+}
+
+TEST(KorvantaCommands, PasteButtonWaitsForACopyAndLightsWithIt) {
+    Commands e;
+    e.plug->copiedPreset.Clear();
+    IControl* paste = e.tagged(kTagPaste);
+    const uint64_t dark = e.pixels(paste->GetRECT());
+    e.click(paste);
+    EXPECT_TRUE(e.gui->log.empty()); // no question without a copy
+    e.click(e.tagged(kTagCopy));
+    for (int i = 0; i < IGraphics::kIdleTicks + 1; ++i) e.gui->OnTimerTick();
+    EXPECT_NE(e.pixels(paste->GetRECT()), dark);
+    e.click(paste);
+    EXPECT_TRUE(e.logged("box Paste Program: Do you really want to overwrite the current program?"));
+    EXPECT_EQ(paste->GetValue(), 0.0);
+}
+
+TEST(KorvantaCommands, LearnSwitchLearnsAndUnlearnsAndIgnoresARightClickWhileOn) {
+    Commands e;
+    auto* learn = e.control<IMLSwitchMidiLearn>(kTagMidiLearn);
+    const IMouseMod right(false, true);
+    e.click(learn);
+    EXPECT_TRUE(e.plug->midiLearnOn);
+    e.click(learn, right);
+    EXPECT_TRUE(learn->IsLearnMode());
+    e.plug->setMidiLearnParam(kFilterCutoff);
+    e.plug->setMidiLearnCC(20);
+    EXPECT_EQ(e.plug->midiCC[20], kFilterCutoff);
+    e.gui->OnTimerTick(); // not yet idle
+    for (int i = 0; i < IGraphics::kIdleTicks + 1; ++i) e.gui->OnTimerTick();
+    EXPECT_EQ(learn->GetValue(), 0.0);
+
+    e.click(learn, right);
+    EXPECT_FALSE(learn->IsLearnMode());
+    e.click(learn);
+    e.plug->setMidiLearnCC(20);
+    EXPECT_EQ(e.plug->midiCC[20], -1);
+}
+
+TEST(KorvantaCommands, TuningMenuAsksAboutExactTuningOncePerProcessAndYieldsToAMaster) {
+    Commands e;
+    const IRECT& area = kTuning;
+    e.gui->script.menuChoices.push_back({3});
+    e.gui->OnMouseDown(area.L + 2, area.T + 2, IMouseMod(true));
+    EXPECT_EQ(e.plug->microTuning, 3);
+    EXPECT_NE(e.gui->lastMenu.find("---\nLoad Tuning...\n"), std::string::npos);
+    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n'), 18);
+
+    // Both files fail to read, so the question is all that differs between them.
+    const std::string tun = e.scratch.write("broken.TuN", std::string("[Tuning]\nnote 0=x\n"));
+    for (int pass = 0; pass < 2; ++pass) {
+        e.gui->script.menuChoices.push_back({17});
+        e.gui->script.files.push_back(tun);
+        e.gui->OnMouseDown(area.L + 2, area.T + 2, IMouseMod(true));
+    }
+    const auto questions = std::count_if(e.gui->log.begin(), e.gui->log.end(), [](const std::string& l) {
+        return l.rfind("box Use Exact Tuning instead of Functional Tuning:", 0) == 0;
+    });
+    EXPECT_EQ(questions, 1);
+    EXPECT_FALSE(IMLTuningControl::bAskForPrioritizingExactTuning);
+
+    MTSLibrary library;
+    ASSERT_TRUE(library.bind({KORVANTA_MTS_STANDIN}));
+    void* control = dlopen(KORVANTA_MTS_STANDIN, RTLD_NOW | RTLD_NOLOAD);
+    auto setMaster = reinterpret_cast<void (*)(bool)>(dlsym(control, "MTSStandin_SetMaster"));
+    MTSClient* own = e.plug->mtsClient;
+    e.plug->mtsClient = MTS_RegisterClient(library);
+    setMaster(true);
+    e.gui->script.menuChoices.push_back({0});
+    e.gui->OnMouseDown(area.L + 2, area.T + 2, IMouseMod(true));
+    EXPECT_EQ(e.gui->lastMenu, "Tuning is controlled by MTS-ESP Master\n");
+    EXPECT_EQ(e.plug->microTuning, 3);
+    setMaster(false);
+    MTS_DeregisterClient(e.plug->mtsClient);
+    e.plug->mtsClient = own;
+    dlclose(control);
+}
+
+TEST(KorvantaCommands, WaveDisplayDrawsTheWaveItPlaysAndRefusedFilesSayWhy) {
+    Commands e;
+    auto* display = e.control<IMLWaveTableControl>(kWaveTable1);
+    e.plug->SetParameterFromGUI(kWaveTable1, double(eSawSine) / e.plug->GetParam(kWaveTable1)->GetMax());
+    const struct { double shape, phase, mode; } cases[] = {{0.3, 0.25, 0.0}, {0.7, 0.0, 1.0}};
+    for (const auto& c : cases) {
+        e.plug->SetParameterFromGUI(kWaveShape1, c.shape);
+        e.plug->SetParameterFromGUI(kStartPhase1, c.phase);
+        e.plug->SetParameterFromGUI(kWaveMode1, c.mode);
+        std::array<double, 98> xs{}, ys{};
+        display->WavePoints(&xs, &ys);
+        const MipMap& table = e.plug->getMipMap(0);
+        const double position = (table.getNumberOfWaves() - 1) * c.shape;
+        for (int i = 0; i < 98; ++i) {
+            const auto r = static_cast<uint32_t>(c.phase * 2048 + i * 2048.0 / 97) % 2048;
+            const auto low = static_cast<uint32_t>(position);
+            const double blend = c.mode == 0.0
+                                     ? table.getSample(0, low, r) * (low + 1 - position) +
+                                           table.getSample(0, low + 1, r) * (position - low)
+                                     : table.getSample(0, static_cast<uint32_t>(std::lround(position)), r);
+            EXPECT_NEAR(ys[i], display->GetRECT().T + 28 - 16 * blend, 1e-9) << i;
+            EXPECT_EQ(xs[i], display->GetRECT().L + 2 + i);
+        }
+    }
+
+    // The catalogue: built-in categories first, the user tables last and not yet defined.
+    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(true));
+    const std::string syx = e.scratch.write("bad.syx", std::string(410, '\xF0'));
+    const WaveImport::ImportVerdict verdict = WaveImport::checkSelectedFile(syx);
+    ASSERT_FALSE(verdict.accepted);
+    const int user = std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n') - 1;
+    e.gui->script.menuChoices.push_back({user, TableDefs::kNumUserTables + 1});
+    e.gui->script.menuChoices.push_back({user, 1});
+    e.gui->script.files.push_back(syx);
+    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(true));
+    ASSERT_GE(e.gui->log.size(), 2u);
+    EXPECT_EQ(e.gui->log[e.gui->log.size() - 2], "box Load Wave Table: " + verdict.message);
+    EXPECT_EQ(e.gui->log.back(), "box Error: Cannot load file!");
+    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(true));
+    EXPECT_EQ(e.plug->GetParam(kWaveTable1)->Int(), eSawSine); // "[not defined]" cannot be chosen
+
+    // Copying settings never offers the oscillator itself.
+    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(false, true));
+    EXPECT_EQ(e.gui->lastMenu, "Copy Settings to Oscillator 1 (disabled)\nCopy Settings to Oscillator 2\n"
+                               "Copy Settings to Oscillator 3\n");
+}
+
+TEST(KorvantaCommands, OnlineCheckAsksThroughTheEditorAndOpensTheSiteOnYes) {
+    Commands e;
+    e.plug->versionCheck = VersionCheck::Settings{};
+    e.option({File::kGoOnline, 0});
+    const VersionCheck::Message none = VersionCheck::messageFor({VersionCheck::Verdict::noServer, "", ""},
+                                                                e.plug->versionCheck, e.plug->iniFile);
+    EXPECT_EQ(e.gui->log.back(), "box " + none.title + ": " + none.text);
+
+    LoopbackServer server(ok("1106"));
+    e.plug->versionCheck.serverUrl = server.url();
+    e.plug->versionCheck.websiteUrl = "https://korvanta.invalid/get";
+    e.gui->script.messageBoxResults = {kYes};
+    e.option({File::kGoOnline, 0});
+    EXPECT_EQ(e.gui->log.back(), "url https://korvanta.invalid/get");
+    EXPECT_NE(e.gui->log[e.gui->log.size() - 2].find("New version: \t1.1.6"), std::string::npos);
+}
