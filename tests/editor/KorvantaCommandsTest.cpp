@@ -336,3 +336,34 @@ TEST(KorvantaCommands, OnlineCheckAsksThroughTheEditorAndOpensTheSiteOnYes) {
     EXPECT_EQ(e.gui->log.back(), "url https://korvanta.invalid/get");
     EXPECT_NE(e.gui->log[e.gui->log.size() - 2].find("New version: \t1.1.6"), std::string::npos);
 }
+
+TEST(KorvantaCommands, StartupBankDefaultPathAndConfigurationActOnYes) {
+    Commands e;
+    const std::string bank = e.scratch.file("start.fxb");
+    e.gui->script.files = {bank};
+    e.option({File::kSaveBank});
+    const std::string saved = e.plug->GetPresetName(e.plug->GetCurrentPresetIdx());
+    e.plug->ModifyCurrentPreset("changed since");
+    e.gui->script.files = {bank};
+    e.option({File::kSelectStartupBank});
+    EXPECT_EQ(e.plug->startupFxb, bank);
+
+    e.gui->script.messageBoxResults = {kYes};
+    e.option({File::kLoadStartupBank});
+    EXPECT_TRUE(e.logged("box Load Startup Bank: The Startup Bank is:\n" + bank +
+                         "\n\nDo you really want to reload all programs?"));
+    EXPECT_EQ(e.plug->GetPresetName(e.plug->GetCurrentPresetIdx()), saved);
+
+    e.gui->script.messageBoxResults = {kYes};
+    e.option({File::kUnselectStartupBank});
+    EXPECT_EQ(e.plug->startupFxb, "");
+
+    e.gui->script.files = {e.scratch.path + "/[file name is ignored]"};
+    e.option({File::kDefaultProgramPath});
+    EXPECT_EQ(e.plug->programPath, e.scratch.path);
+
+    std::remove(e.plug->iniFile.c_str());
+    e.gui->script.messageBoxResults = {kYes};
+    e.option({File::kReloadConfiguration});
+    EXPECT_TRUE(e.logged("box Problem with INI File: The INI file does not exist."));
+}
