@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "editor/KorvantaLayout.h"
-#include "plugin/vst2/Vst2.h"
+#include "tests/host/PluginUnderTest.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -28,53 +27,22 @@ extern char** environ;
 
 namespace {
 
-std::mutex hostMutex;
-std::vector<std::string> hostLog;
-
-VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
-    const char* name = opcode == audioMasterBeginEdit  ? "begin"
-                       : opcode == audioMasterAutomate ? "automate"
-                       : opcode == audioMasterEndEdit  ? "end"
-                                                       : nullptr;
-    if (name) {
-        std::lock_guard<std::mutex> lock(hostMutex);
-        hostLog.push_back(std::string(name) + " " + std::to_string(index));
-    }
-    return opcode == audioMasterVersion ? 2400 : 0;
+VstIntPtr open(const PluginUnderTest& plug, Window parent) {
+    return plug.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent));
 }
-
-class Instance {
-public:
-    Instance() {
-        module = dlopen(KORVANTA_MODULE, RTLD_NOW | RTLD_LOCAL);
-        auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(module, "VSTPluginMain"));
-        effect = entry(callback);
-        dispatch(effOpen);
-        dispatch(effSetSampleRate, 0, nullptr, 44100.0f);
-        dispatch(effSetBlockSize, 256);
-        dispatch(effMainsChanged, 1);
-    }
-    ~Instance() {
-        dispatch(effClose);
-        dlclose(module);
-    }
-    VstIntPtr dispatch(VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
-        return effect->dispatcher(effect, opcode, 0, value, ptr, opt);
-    }
-    VstIntPtr open(Window parent) { return dispatch(effEditOpen, 0, reinterpret_cast<void*>(parent)); }
-    void idle(int times = 1) {
-        for (int i = 0; i < times; ++i) dispatch(effEditIdle);
-    }
-    ERect rect() {
-        ERect* r = nullptr;
-        EXPECT_EQ(dispatch(effEditGetRect, 0, &r), 1);
-        return r ? *r : ERect{};
-    }
-    AEffect* effect = nullptr;
-
-private:
-    void* module = nullptr;
-};
+void idle(const PluginUnderTest& plug, int times = 1) {
+    for (int i = 0; i < times; ++i) plug.Dispatch(effEditIdle);
+}
+ERect rect(const PluginUnderTest& plug) {
+    ERect* r = nullptr;
+    EXPECT_EQ(plug.Dispatch(effEditGetRect, 0, 0, &r), 1);
+    return r ? *r : ERect{};
+}
+IRECT areaOf(int param) {
+    for (const auto& item : KorvantaLayout::kItems)
+        if (item.id == param) return KorvantaLayout::areaOf(item);
+    return IRECT();
+}
 
 // An X server of the test's own, started once for the suite.
 class EditorWindow : public ::testing::Test {
@@ -123,8 +91,8 @@ protected:
     }
     void SetUp() override {
         if (!server) GTEST_SKIP() << "no X server could be started (is Xvfb installed?)";
-        std::lock_guard<std::mutex> lock(hostMutex);
-        hostLog.clear();
+        std::lock_guard<std::mutex> lock(PluginUnderTest::hostMutex);
+        PluginUnderTest::hostLog.clear();
     }
 
     Window makeParent() {
@@ -170,12 +138,14 @@ int testErrorHandler(Display*, XErrorEvent*) {
 }
 
 TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
-    Instance plug;
-    const ERect before = plug.rect();
-    EXPECT_EQ(before.right - before.left, 1127);
-    EXPECT_EQ(before.bottom - before.top, 776);
+    PluginUnderTest plug;
+    const auto size = [&] {
+        const ERect r = rect(plug);
+        return std::pair(r.right - r.left, r.bottom - r.top);
+    };
+    EXPECT_EQ(size(), std::pair(1127, 776)); // asked before the window opens
     const Window parent = makeParent();
-    ASSERT_EQ(plug.open(parent), 1);
+    ASSERT_EQ(open(plug, parent), 1);
     const std::vector<Window> opened = children(parent);
     ASSERT_EQ(opened.size(), 1u);
     XWindowAttributes attributes;
@@ -183,9 +153,7 @@ TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
     EXPECT_EQ(attributes.width, 1127);
     EXPECT_EQ(attributes.height, 776);
     EXPECT_EQ(attributes.map_state, IsViewable);
-    const ERect after = plug.rect();
-    EXPECT_EQ(after.right - after.left, 1127);
-    EXPECT_EQ(after.bottom - after.top, 776);
+    EXPECT_EQ(size(), std::pair(1127, 776));
 
     cairo_surface_t* window = cairo_xlib_surface_create(server, opened[0], attributes.visual, 1127, 776);
     cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1127, 776);
@@ -198,7 +166,7 @@ TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
         return (reinterpret_cast<const uint32_t*>(row)[20] & 0xFFFFFF) != 0u;
     };
     for (int tick = 0; tick < 110 && (tick < 5 || !panelShown()); ++tick) {
-        plug.idle();
+        idle(plug);
         std::this_thread::sleep_for(std::chrono::milliseconds(45));
         XSync(server, False);
         cairo_t* cr = cairo_create(shot);
@@ -212,16 +180,16 @@ TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
     cairo_surface_destroy(shot);
     cairo_surface_destroy(window);
 
-    EXPECT_EQ(plug.dispatch(effEditClose), 1);
+    EXPECT_EQ(plug.Dispatch(effEditClose), 1);
     EXPECT_TRUE(children(parent).empty());
     XDestroyWindow(server, parent);
 }
 
 TEST_F(EditorWindow, IdlesBesideTheAudioThreadReopensAndRunsTwoInstances) {
-    Instance a, b;
+    PluginUnderTest a, b;
     const Window parentA = makeParent(), parentB = makeParent();
-    ASSERT_EQ(a.open(parentA), 1);
-    ASSERT_EQ(b.open(parentB), 1);
+    ASSERT_EQ(open(a, parentA), 1);
+    ASSERT_EQ(open(b, parentB), 1);
     std::atomic<bool> running{true};
     std::thread audio([&] {
         std::vector<float> left(256), right(256);
@@ -229,47 +197,45 @@ TEST_F(EditorWindow, IdlesBesideTheAudioThreadReopensAndRunsTwoInstances) {
         while (running) a.effect->processReplacing(a.effect, nullptr, outputs, 256);
     });
     for (int i = 0; i < 25; ++i) {
-        a.idle();
-        b.idle();
-        a.effect->setParameter(a.effect, 78, static_cast<float>(i % 10) / 10.0f);
+        idle(a);
+        idle(b);
+        a.SetParameter(kFilterCutoff, static_cast<float>(i % 10) / 10.0f);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(a.dispatch(effEditClose), 1);
-        ASSERT_EQ(a.open(parentA), 1);
-        a.idle();
+        EXPECT_EQ(a.Dispatch(effEditClose), 1);
+        ASSERT_EQ(open(a, parentA), 1);
+        idle(a);
     }
     running = false;
     audio.join();
     EXPECT_EQ(children(parentA).size(), 1u);
     EXPECT_EQ(children(parentB).size(), 1u);
-    a.dispatch(effEditClose);
-    b.dispatch(effEditClose);
+    a.Dispatch(effEditClose);
+    b.Dispatch(effEditClose);
     XDestroyWindow(server, parentA);
     XDestroyWindow(server, parentB);
 }
 
 TEST_F(EditorWindow, DraggingTheCutoffKnobUpIsAnEditTheHostHearsOf) {
-    Instance plug;
+    PluginUnderTest plug;
     const Window parent = makeParent();
-    ASSERT_EQ(plug.open(parent), 1);
-    plug.idle();
+    ASSERT_EQ(open(plug, parent), 1);
+    idle(plug);
     const Window editor = children(parent).at(0);
-    const float before = plug.effect->getParameter(plug.effect, kFilterCutoff);
-    IRECT knob;
-    for (const auto& item : KorvantaLayout::kItems) {
-        if (item.id == kFilterCutoff) knob = KorvantaLayout::areaOf(item);
-    }
+    const float before = plug.GetParameter(kFilterCutoff);
+    const IRECT knob = areaOf(kFilterCutoff);
     const int x = knob.L + 20, y = knob.T + 20;
     send(editor, ButtonPress, Button1, x, y, 0);
     send(editor, MotionNotify, 0, x, y - 10, Button1Mask);
     send(editor, ButtonRelease, Button1, x, y - 10, Button1Mask);
-    plug.idle();
-    EXPECT_GT(plug.effect->getParameter(plug.effect, kFilterCutoff), before);
+    idle(plug);
+    EXPECT_GT(plug.GetParameter(kFilterCutoff), before);
     {
-        std::lock_guard<std::mutex> lock(hostMutex);
-        const std::vector<std::string> expected = {"begin 78", "automate 78", "end 78"};
-        EXPECT_EQ(hostLog, expected);
+        std::lock_guard<std::mutex> lock(PluginUnderTest::hostMutex);
+        const std::string id = std::to_string(kFilterCutoff);
+        EXPECT_EQ(PluginUnderTest::hostLog,
+                  (std::vector<std::string>{"begin " + id, "automate " + id, "end " + id}));
     }
 
     // Two presses close in time and place return the knob to its default; apart in place they do not.
@@ -278,52 +244,49 @@ TEST_F(EditorWindow, DraggingTheCutoffKnobUpIsAnEditTheHostHearsOf) {
             send(editor, ButtonPress, Button1, px, y, 0, time);
             send(editor, ButtonRelease, Button1, px, y, Button1Mask, time + 1);
         }
-        plug.idle();
-        return plug.effect->getParameter(plug.effect, kFilterCutoff);
+        idle(plug);
+        return plug.GetParameter(kFilterCutoff);
     };
     const float defaultValue = twoPresses(x + 2, 1200);
-    plug.effect->setParameter(plug.effect, kFilterCutoff, 0.123f);
+    plug.SetParameter(kFilterCutoff, 0.123f);
     EXPECT_EQ(twoPresses(x + 10, 1200), 0.123f);
     EXPECT_EQ(twoPresses(x, 2000), 0.123f);
     EXPECT_EQ(twoPresses(x + 2, 1300), defaultValue);
-    plug.dispatch(effEditClose);
+    plug.Dispatch(effEditClose);
     XDestroyWindow(server, parent);
 }
 
 TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
-    Instance plug;
+    PluginUnderTest plug;
     const XErrorHandler hostHandler = XSetErrorHandler(testErrorHandler);
-    EXPECT_EQ(plug.dispatch(effEditClose), 1); // never opened
-    EXPECT_EQ(plug.open(0), 0);
-    EXPECT_EQ(plug.open(0x7FFFFFF0), 0);
+    EXPECT_EQ(plug.Dispatch(effEditClose), 1); // never opened
+    EXPECT_EQ(open(plug, 0), 0);
+    EXPECT_EQ(open(plug, 0x7FFFFFF0), 0);
     EXPECT_EQ(XSetErrorHandler(hostHandler), testErrorHandler);
 
     const Window first = makeParent(), second = makeParent();
-    ASSERT_EQ(plug.open(first), 1);
-    ASSERT_EQ(plug.open(second), 1);
+    ASSERT_EQ(open(plug, first), 1);
+    ASSERT_EQ(open(plug, second), 1);
     EXPECT_TRUE(children(first).empty());
     EXPECT_EQ(children(second).size(), 1u);
     XDestroyWindow(server, second);
     XSync(server, False);
-    plug.idle(3);
-    EXPECT_EQ(plug.dispatch(effEditClose), 1);
+    idle(plug, 3);
+    EXPECT_EQ(plug.Dispatch(effEditClose), 1);
 
     setenv("DISPLAY", ":4242", 1);
-    EXPECT_EQ(plug.open(first), 0);
+    EXPECT_EQ(open(plug, first), 0);
     setenv("DISPLAY", displayName.c_str(), 1);
     XDestroyWindow(server, first);
 }
 
 TEST_F(EditorWindow, ASourceMenuOpensAsAWindowOfItsOwnAndTakesAClick) {
-    Instance plug;
+    PluginUnderTest plug;
     const Window parent = makeParent();
-    ASSERT_EQ(plug.open(parent), 1);
-    plug.idle();
+    ASSERT_EQ(open(plug, parent), 1);
+    idle(plug);
     const Window editor = children(parent).at(0);
-    IRECT source;
-    for (const auto& item : KorvantaLayout::kItems) {
-        if (item.id == kFilterCFMSource) source = KorvantaLayout::areaOf(item);
-    }
+    const IRECT source = areaOf(kFilterCFMSource);
     // While the menu runs on this thread, a second client finds its window and clicks "Linear EG 2".
     std::thread user([] {
         Display* d = XOpenDisplay(displayName.c_str());
@@ -357,12 +320,12 @@ TEST_F(EditorWindow, ASourceMenuOpensAsAWindowOfItsOwnAndTakesAClick) {
         XCloseDisplay(d);
     });
     send(editor, ButtonPress, Button1, source.L + 4, source.T + 4, 0);
-    plug.idle();
+    idle(plug);
     user.join();
     send(editor, ButtonRelease, Button1, source.L + 4, source.T + 4, Button1Mask);
-    plug.idle();
-    EXPECT_EQ(plug.effect->getParameter(plug.effect, kFilterCFMSource), 1.0f);
-    plug.dispatch(effEditClose);
+    idle(plug);
+    EXPECT_EQ(plug.GetParameter(kFilterCFMSource), 1.0f);
+    plug.Dispatch(effEditClose);
     XDestroyWindow(server, parent);
 }
 

@@ -13,8 +13,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 constexpr int kHeader = 8;
 constexpr int kMarker = 14;
 constexpr int kTuningName = 256;
@@ -49,9 +47,7 @@ Layout layoutOf(const Bytes& chunk) {
 Bytes richProgram(PluginUnderTest& plugin, int seed) {
     plugin.SetParameter(kFilterCutoff, 0.2f + 0.1f * seed);
     plugin.SetParameter(kVolume, 0.4f + 0.1f * seed);
-    void* data = nullptr;
-    const VstIntPtr size = plugin.Dispatch(effGetChunk, 1, 0, &data);
-    Bytes chunk(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+    Bytes chunk = plugin.Chunk(1);
     const Layout l = layoutOf(chunk);
     const double userTable = kFirstUserTable;
     std::memcpy(chunk.data() + l.values + 8 * kWaveTable1, &userTable, 8);
@@ -81,41 +77,30 @@ Bytes richProgram(PluginUnderTest& plugin, int seed) {
 
 class RefusedChunks : public ::testing::Test {
 protected:
-    Bytes Get(int index) {
-        void* data = nullptr;
-        const VstIntPtr size = plugin.Dispatch(effGetChunk, index, 0, &data);
-        return Bytes(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-    }
-    VstIntPtr Set(int index, Bytes bytes) {
-        return plugin.Dispatch(effSetChunk, index, static_cast<VstIntPtr>(bytes.size()), bytes.data());
-    }
     // Everything a chunk can change: the live sound (parameters, tuning, user waves) and every program.
     std::vector<Bytes> Everything() {
-        std::vector<Bytes> all = {Get(1), Get(0)};
-        Bytes values;
+        std::vector<Bytes> all = {plugin.Chunk(1), plugin.Chunk(0), {}};
         for (int i = 0; i < kNumParams; ++i) {
-            const float v = plugin.Effect()->getParameter(plugin.Effect(), i);
-            values.insert(values.end(), reinterpret_cast<const unsigned char*>(&v),
-                          reinterpret_cast<const unsigned char*>(&v) + 4);
+            const float v = plugin.GetParameter(i);
+            all.back().insert(all.back().end(), reinterpret_cast<const unsigned char*>(&v),
+                              reinterpret_cast<const unsigned char*>(&v) + 4);
         }
-        all.push_back(values);
         return all;
     }
     void ExpectRefused(int index, const Bytes& chunk, const std::string& what) {
         const std::vector<Bytes> before = Everything();
-        EXPECT_EQ(Set(index, chunk), 0) << what;
+        EXPECT_EQ(plugin.SetChunk(index, chunk), 0) << what;
         EXPECT_TRUE(Everything() == before) << what;
     }
 
-    PluginUnderTest plugin{44100.0, 256};
-    PluginUnderTest source{44100.0, 256};
+    PluginUnderTest plugin, source;
 };
 
 } // namespace
 
 TEST_F(RefusedChunks, AProgramChunkCutAtAnyFieldOrDamagedChangesNothing) {
     ASSERT_TRUE(plugin.Ready() && source.Ready());
-    ASSERT_EQ(Set(1, richProgram(plugin, 0)), 1);
+    ASSERT_EQ(plugin.SetChunk(1, richProgram(plugin, 0)), 1);
     const Bytes other = richProgram(source, 3);
     const Layout l = layoutOf(other);
     const size_t wave = l.slots + 2;
@@ -164,21 +149,17 @@ TEST_F(RefusedChunks, AProgramChunkCutAtAnyFieldOrDamagedChangesNothing) {
     ExpectRefused(1, slots, "four user wave slots");
 
     // The whole chunk is taken as before, tuning and wave included.
-    EXPECT_EQ(Set(1, other), 1);
-    EXPECT_EQ(Get(1), other);
+    EXPECT_EQ(plugin.SetChunk(1, other), 1);
+    EXPECT_EQ(plugin.Chunk(1), other);
 }
 
 TEST_F(RefusedChunks, ABankChunkCutAtAnyRecordOrDamagedChangesNothing) {
     ASSERT_TRUE(plugin.Ready() && source.Ready());
-    ASSERT_EQ(Set(1, richProgram(plugin, 1)), 1);
+    ASSERT_EQ(plugin.SetChunk(1, richProgram(plugin, 1)), 1);
     plugin.Dispatch(effSetProgramName, 0, 0, const_cast<char*>("Kept"));
     source.Dispatch(effSetProgramName, 0, 0, const_cast<char*>("Taken"));
     richProgram(source, 2);
-    const Bytes bank = [&] {
-        void* data = nullptr;
-        const VstIntPtr size = source.Dispatch(effGetChunk, 0, 0, &data);
-        return Bytes(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-    }();
+    const Bytes bank = source.Chunk(0);
     // Record boundaries: name length, name, flag, then a state of the current layout.
     size_t at = kHeader;
     std::vector<size_t> cuts = {1, kHeader + 2};
@@ -199,8 +180,6 @@ TEST_F(RefusedChunks, ABankChunkCutAtAnyRecordOrDamagedChangesNothing) {
     damaged[bank.size() - 12] = 9; // the last program's slot count
     ExpectRefused(0, damaged, "nine user wave slots");
 
-    EXPECT_EQ(Set(0, bank), 1);
-    char name[kVstMaxProgNameLen + 8] = {};
-    plugin.Dispatch(effGetProgramNameIndexed, 0, 0, name);
-    EXPECT_STREQ(name, "Taken");
+    EXPECT_EQ(plugin.SetChunk(0, bank), 1);
+    EXPECT_EQ(plugin.ProgramName(0), "Taken");
 }
