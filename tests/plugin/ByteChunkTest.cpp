@@ -3,58 +3,42 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-std::vector<unsigned char> bytesOf(const ByteChunk& chunk) {
+using Bytes = std::vector<unsigned char>;
+
+Bytes bytesOf(const ByteChunk& chunk) {
     return {chunk.GetData(), chunk.GetData() + chunk.Size()};
 }
 
 } // namespace
 
-TEST(ByteChunk, PrimitivesAreLittleEndianWithoutPadding) {
+TEST(ByteChunk, PrimitivesAreLittleEndianWithoutPaddingAndReadBack) {
     ByteChunk chunk;
     chunk.Put(int32_t{5});
     chunk.PutStr("abc");
-    EXPECT_EQ(bytesOf(chunk), (std::vector<unsigned char>{5, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c'}));
+    EXPECT_EQ(bytesOf(chunk), (Bytes{5, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c'}));
 
     chunk.Clear();
     chunk.Put(true);
     chunk.Put(false);
     chunk.Put(1.0);
     chunk.Put(uint32_t{0xA1B2C3D4});
-    EXPECT_EQ(bytesOf(chunk),
-              (std::vector<unsigned char>{1, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0xD4, 0xC3, 0xB2, 0xA1}));
-}
-
-TEST(ByteChunk, ReadsRoundTripAndFailWithoutTouchingTheTarget) {
-    ByteChunk chunk;
-    chunk.Put(int32_t{-7});
-    chunk.Put(3.25);
-    chunk.Put(true);
-    int32_t i = 0;
-    double d = 0.0;
+    EXPECT_EQ(bytesOf(chunk), (Bytes{1, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0xD4, 0xC3, 0xB2, 0xA1}));
     bool b = false;
-    int pos = chunk.Get(&i, 0);
-    pos = chunk.Get(&d, pos);
-    pos = chunk.Get(&b, pos);
-    EXPECT_EQ(pos, 13);
-    EXPECT_EQ(i, -7);
-    EXPECT_DOUBLE_EQ(d, 3.25);
-    EXPECT_TRUE(b);
+    double d = 0.0;
+    uint32_t u = 0;
+    EXPECT_EQ(chunk.Get(&u, chunk.Get(&d, chunk.Get(&b, 1))), 14);
+    EXPECT_EQ(std::tuple(b, d, u), std::tuple(false, 1.0, 0xA1B2C3D4u));
 
+    // Reads that do not fit fail without touching the target; any non-zero byte is true.
     int32_t untouched = 99;
-    EXPECT_EQ(chunk.Get(&untouched, 10), -1);
-    EXPECT_EQ(chunk.Get(&untouched, -1), -1);
-    EXPECT_EQ(chunk.Get(&untouched, 2147483646), -1);
+    for (int pos : {11, -1, 2147483646}) EXPECT_EQ(chunk.Get(&untouched, pos), -1) << pos;
     EXPECT_EQ(untouched, 99);
-
-    const unsigned char two = 2;
-    ByteChunk boolChunk;
-    boolChunk.PutBytes(&two, 1);
-    b = false;
-    EXPECT_EQ(boolChunk.Get(&b, 0), 1);
+    EXPECT_EQ(chunk.Get(&b, 13), 14);
     EXPECT_TRUE(b);
 }
 
@@ -77,15 +61,13 @@ TEST(ByteChunk, StringReadsFollowTheLengthField) {
     chunk.Clear();
     chunk.Put(int32_t{0x7FFFFFFF});
     EXPECT_EQ(chunk.GetStr(&text, 0), -1);
-    EXPECT_EQ(chunk.GetStr(&text, 3), -1);
-    EXPECT_EQ(text, "ab");
 }
 
 TEST(ByteChunk, VersionHeader) {
     ByteChunk chunk;
     chunk.PutStr("stale");
     InitChunkWithIPlugVer(&chunk);
-    EXPECT_EQ(bytesOf(chunk), (std::vector<unsigned char>{0x74, 0x66, 0x66, 0x70, 0, 0, 1, 0}));
+    EXPECT_EQ(bytesOf(chunk), (Bytes{0x74, 0x66, 0x66, 0x70, 0, 0, 1, 0}));
     int pos = 0;
     EXPECT_EQ(GetIPlugVerFromChunk(&chunk, &pos), 0x00010000);
     EXPECT_EQ(pos, 8);
@@ -96,11 +78,9 @@ TEST(ByteChunk, VersionHeader) {
     EXPECT_EQ(GetIPlugVerFromChunk(&other, &pos), 0);
     EXPECT_EQ(pos, 0);
 
-    ByteChunk cut;
-    cut.Put(kIPlugChunkMagic);
-    cut.PutBytes("\1\0", 2);
+    chunk.Resize(6);
     pos = 0;
-    EXPECT_EQ(GetIPlugVerFromChunk(&cut, &pos), 0);
+    EXPECT_EQ(GetIPlugVerFromChunk(&chunk, &pos), 0);
     EXPECT_EQ(pos, -1);
 }
 

@@ -5,17 +5,15 @@
 
 namespace {
 
-IMidiMsg noteAt(int offset, int note = 60) {
-    return IMidiMsg(offset, 0x90, static_cast<uint8_t>(note), 100);
+void add(IMidiQueue& queue, int offset, int note = 60) {
+    const IMidiMsg msg(offset, 0x90, static_cast<uint8_t>(note), 100);
+    queue.Add(&msg);
 }
 
 // Drains the queue, returning (offset, note) of each message in order.
 std::vector<std::pair<int, int>> drain(IMidiQueue& queue) {
     std::vector<std::pair<int, int>> out;
-    while (!queue.Empty()) {
-        out.emplace_back(queue.Peek()->offset, queue.Peek()->data1);
-        queue.Remove();
-    }
+    for (; !queue.Empty(); queue.Remove()) out.emplace_back(queue.Peek()->offset, queue.Peek()->data1);
     return out;
 }
 
@@ -23,13 +21,8 @@ std::vector<std::pair<int, int>> drain(IMidiQueue& queue) {
 
 TEST(IMidiQueue, KeepsOffsetOrderAndArrivalOrderForEqualOffsets) {
     IMidiQueue queue;
-    for (auto [offset, note] : {std::pair{10, 1}, {5, 2}, {5, 3}, {0, 4}}) {
-        const IMidiMsg msg = noteAt(offset, note);
-        queue.Add(&msg);
-    }
-    EXPECT_EQ(queue.ToBeProcessed(), 4);
-    const std::vector<std::pair<int, int>> expected = {{0, 4}, {5, 2}, {5, 3}, {10, 1}};
-    EXPECT_EQ(drain(queue), expected);
+    for (auto [offset, note] : {std::pair{10, 1}, {5, 2}, {5, 3}, {0, 4}}) add(queue, offset, note);
+    EXPECT_EQ(drain(queue), (std::vector<std::pair<int, int>>{{0, 4}, {5, 2}, {5, 3}, {10, 1}}));
 }
 
 TEST(IMidiQueue, ResizeRoundsToWholePagesAndNeverDropsPendingMessages) {
@@ -41,10 +34,7 @@ TEST(IMidiQueue, ResizeRoundsToWholePagesAndNeverDropsPendingMessages) {
         EXPECT_EQ(queue.GetSize(), expected) << blockSize;
         EXPECT_EQ(queue.GetGrow(), expected) << blockSize;
     }
-    for (int i = 0; i < 600; ++i) {
-        const IMidiMsg msg = noteAt(i);
-        queue.Add(&msg);
-    }
+    for (int i = 0; i < 600; ++i) add(queue, i);
     queue.Resize(100);
     EXPECT_EQ(queue.GetSize(), 1024);
     EXPECT_EQ(queue.GetGrow(), 512);
@@ -52,43 +42,26 @@ TEST(IMidiQueue, ResizeRoundsToWholePagesAndNeverDropsPendingMessages) {
     EXPECT_EQ(drain(queue).back().first, 599);
 }
 
-TEST(IMidiQueue, FullQueueCompactsBeforeGrowing) {
+TEST(IMidiQueue, AFullQueueCompactsThenGrowsByItsStepOrDropsWithoutOne) {
     IMidiQueue queue(4);
-    for (int i = 0; i < 4; ++i) {
-        const IMidiMsg msg = noteAt(i);
-        queue.Add(&msg);
-    }
+    for (int i = 0; i < 4; ++i) add(queue, i);
     for (int i = 0; i < 3; ++i) queue.Remove();
-    const IMidiMsg late = noteAt(9);
-    queue.Add(&late);
+    add(queue, 9);
     EXPECT_EQ(queue.GetSize(), 4);
-    const std::vector<std::pair<int, int>> expected = {{3, 60}, {9, 60}};
-    EXPECT_EQ(drain(queue), expected);
+    EXPECT_EQ(drain(queue), (std::vector<std::pair<int, int>>{{3, 60}, {9, 60}}));
 
-    for (int i = 0; i < 5; ++i) {
-        const IMidiMsg msg = noteAt(i);
-        queue.Add(&msg);
+    for (auto [grow, size, kept] : {std::tuple{4, 8, 5}, {1, 5, 5}, {0, 4, 4}}) {
+        IMidiQueue fixed(4);
+        fixed.SetGrow(grow);
+        for (int i = 0; i < 5; ++i) add(fixed, i);
+        EXPECT_EQ(fixed.GetSize(), size) << grow;
+        EXPECT_EQ(fixed.ToBeProcessed(), kept) << grow;
     }
-    EXPECT_EQ(queue.GetSize(), 8);
-    EXPECT_EQ(queue.ToBeProcessed(), 5);
-}
-
-TEST(IMidiQueue, WithoutGrowthStepAFullQueueDropsTheMessage) {
-    IMidiQueue queue(2);
-    queue.SetGrow(0);
-    for (int i = 0; i < 3; ++i) {
-        const IMidiMsg msg = noteAt(i);
-        queue.Add(&msg);
-    }
-    EXPECT_EQ(queue.ToBeProcessed(), 2);
 }
 
 TEST(IMidiQueue, FlushCarriesLaterMessagesIntoTheNextStep) {
     IMidiQueue queue;
-    for (int offset : {3, 63, 70}) {
-        const IMidiMsg msg = noteAt(offset);
-        queue.Add(&msg);
-    }
+    for (int offset : {3, 63, 70}) add(queue, offset);
     while (!queue.Empty() && queue.Peek()->offset < 64) queue.Remove();
     queue.Flush(64);
     ASSERT_EQ(queue.ToBeProcessed(), 1);

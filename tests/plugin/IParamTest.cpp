@@ -15,21 +15,18 @@ std::string display(const IParam& p, double value, bool normalized = false, bool
     return text;
 }
 
-} // namespace
-
-TEST(IParam, FreshParameterNormalisesOverTheUnitRange) {
+IParam makeDouble(double min, double max, double step, double shape = 1.0) {
     IParam p;
-    EXPECT_EQ(p.Type(), IParam::kTypeNone);
-    EXPECT_DOUBLE_EQ(p.GetNormalized(0.0), 0.0);
-    EXPECT_DOUBLE_EQ(p.GetNormalized(1.0), 1.0);
-    EXPECT_DOUBLE_EQ(p.GetNormalized(0.3), 0.3);
+    p.InitDouble("p", 0.0, min, max, step, "", "", shape);
+    return p;
 }
 
+} // namespace
+
 TEST(IParam, InitialisersSetRangesAndKeepTheFirstType) {
-    IParam e;
-    e.InitEnum("Mode", 0, 1);
-    EXPECT_EQ(e.Type(), IParam::kTypeEnum);
-    EXPECT_DOUBLE_EQ(e.GetMax(), 1.0);
+    IParam fresh;
+    EXPECT_EQ(fresh.Type(), IParam::kTypeNone);
+    EXPECT_DOUBLE_EQ(fresh.GetNormalized(0.3), 0.3);
 
     IParam i;
     i.InitInt("Voices", 5, 3, 3);
@@ -44,107 +41,74 @@ TEST(IParam, InitialisersSetRangesAndKeepTheFirstType) {
     EXPECT_EQ(d.Type(), IParam::kTypeDouble);
     EXPECT_STREQ(d.GetNameForHost(), "Again");
 
-    IParam narrow;
-    narrow.InitDouble("Narrow", 0.0, 2.0, 1.0, 0.5);
-    EXPECT_DOUBLE_EQ(narrow.GetMax(), 2.5);
-
-    IParam keepsShape;
-    keepsShape.InitDouble("Shape", 0.0, 0.0, 1.0, 0.1, "", "", 0.0);
-    EXPECT_DOUBLE_EQ(keepsShape.GetShape(), 1.0);
+    EXPECT_DOUBLE_EQ(makeDouble(2.0, 1.0, 0.5).GetMax(), 2.5);
+    EXPECT_DOUBLE_EQ(makeDouble(0.0, 1.0, 0.1, 0.0).GetShape(), 1.0);
 }
 
 TEST(IParam, DisplayPrecisionFollowsTheStep) {
-    const struct {
-        double step;
-        int precision;
-    } cases[] = {{1.0, 0}, {0.1, 1}, {0.01, 2}, {0.005, 3}, {0.001, 3}, {0.3333, 6}, {0.25, 2}};
-    for (const auto& c : cases) {
-        IParam p;
-        p.InitDouble("p", 0.0, 0.0, 10.0, c.step);
-        EXPECT_EQ(p.GetPrecision(), c.precision) << c.step;
-    }
+    for (const auto& [step, precision] :
+         {std::pair{1.0, 0}, {0.1, 1}, {0.01, 2}, {0.005, 3}, {0.001, 3}, {0.3333, 6}, {0.25, 2}})
+        EXPECT_EQ(makeDouble(0.0, 10.0, step).GetPrecision(), precision) << step;
 }
 
-TEST(IParam, SetNormalizedRoundsNonDoublesHalfUpToTheStep) {
+TEST(IParam, SetNormalizedRoundsNonDoublesHalfUpToTheStepAndShapesDoubles) {
     IParam p;
     p.InitInt("Int", 0, 0, 10);
-    p.SetNormalized(0.44);
-    EXPECT_DOUBLE_EQ(p.Value(), 4.0);
-    p.SetNormalized(0.45);
-    EXPECT_DOUBLE_EQ(p.Value(), 5.0);
-    p.SetNormalized(1.7);
-    EXPECT_DOUBLE_EQ(p.Value(), 10.0);
-
-    IParam d;
-    d.InitDouble("Double", 0.0, 0.0, 10.0, 1.0);
+    for (const auto& [normalized, plain] : {std::pair{0.44, 4.0}, {0.45, 5.0}, {1.7, 10.0}}) {
+        p.SetNormalized(normalized);
+        EXPECT_DOUBLE_EQ(p.Value(), plain) << normalized;
+    }
+    IParam d = makeDouble(0.0, 10.0, 1.0);
     d.SetNormalized(0.44);
     EXPECT_DOUBLE_EQ(d.Value(), 4.4);
-}
 
-TEST(IParam, ShapeGivesFinerResolutionAtTheLowEnd) {
-    IParam p;
-    p.InitDouble("Shaped", 0.0, 0.0, 100.0, 0.1, "", "", 2.0);
-    p.Set(25.0);
-    EXPECT_DOUBLE_EQ(p.GetNormalized(), 0.5);
-    p.SetNormalized(0.5);
-    EXPECT_DOUBLE_EQ(p.Value(), 25.0);
-    EXPECT_DOUBLE_EQ(p.GetNonNormalized(2.0), 400.0);
+    IParam shaped = makeDouble(0.0, 100.0, 0.1, 2.0);
+    shaped.Set(25.0);
+    EXPECT_DOUBLE_EQ(shaped.GetNormalized(), 0.5);
+    shaped.SetNormalized(0.5);
+    EXPECT_DOUBLE_EQ(shaped.Value(), 25.0);
+    EXPECT_DOUBLE_EQ(shaped.GetNonNormalized(2.0), 400.0);
 }
 
 TEST(IParam, NonFiniteOrOutOfRangeHostValuesNeverBecomeTheValue) {
-    IParam p;
-    p.InitDouble("p", 5.0, -10.0, 10.0, 0.1, "", "", 1.5);
-    p.SetNormalized(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_DOUBLE_EQ(p.Value(), -10.0);
-    p.SetNormalized(std::numeric_limits<double>::infinity());
-    EXPECT_DOUBLE_EQ(p.Value(), 10.0);
-    p.SetNormalized(-std::numeric_limits<double>::infinity());
-    EXPECT_DOUBLE_EQ(p.Value(), -10.0);
-    p.SetNormalized(-0.5); // a negative base with a fractional shape has no real power
-    EXPECT_DOUBLE_EQ(p.Value(), -10.0);
-    p.Set(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_DOUBLE_EQ(p.Value(), -10.0);
-    p.Set(1e300);
-    EXPECT_DOUBLE_EQ(p.Value(), 10.0);
-
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN(),
+                     kInf = std::numeric_limits<double>::infinity();
+    IParam p = makeDouble(-10.0, 10.0, 0.1, 1.5);
+    // A negative base with a fractional shape has no real power.
+    for (const auto& [normalized, plain] :
+         {std::pair{kNaN, -10.0}, {kInf, 10.0}, {-kInf, -10.0}, {-0.5, -10.0}}) {
+        p.SetNormalized(normalized);
+        EXPECT_DOUBLE_EQ(p.Value(), plain) << normalized;
+    }
+    for (const auto& [sent, plain] : {std::pair{kNaN, -10.0}, {1e300, 10.0}}) {
+        p.Set(sent);
+        EXPECT_DOUBLE_EQ(p.Value(), plain) << sent;
+    }
     IParam e;
     e.InitEnum("e", 0, 4);
     e.SetNormalized(-0.4);
     EXPECT_EQ(e.Int(), 0);
 }
 
-TEST(IParam, DisplayTextsForBoolsAndLabels) {
+TEST(IParam, DisplayTextsForBoolsNumbersAndLabels) {
     IParam b;
     b.InitBool("Switch", true, "dB");
-    EXPECT_EQ(display(b, 1.0), "on");
-    EXPECT_EQ(display(b, 0.0), "off");
-    EXPECT_EQ(display(b, 1.0, false, false), "1");
+    EXPECT_EQ(display(b, 1.0) + display(b, 0.0) + display(b, 1.0, false, false), "onoff1");
     EXPECT_STREQ(b.GetLabelForHost(), "");
-
     IParam d;
     d.InitDouble("Level", 0.0, -10.0, 10.0, 0.1, "dB");
     EXPECT_STREQ(d.GetLabelForHost(), "dB");
-}
 
-TEST(IParam, NumbersAreTruncatedOrPrintedWithThePrecision) {
-    IParam whole;
-    whole.InitDouble("Whole", 0.0, -10.0, 10.0, 1.0);
+    const IParam whole = makeDouble(-10.0, 10.0, 1.0);
     EXPECT_EQ(display(whole, -0.7), "0");
     EXPECT_EQ(display(whole, 7.9), "7");
     EXPECT_EQ(display(whole, 1e300), "2147483647");
-
-    IParam negated;
-    negated.InitDouble("Negated", 0.0, -10.0, 10.0, 0.01);
+    IParam negated = makeDouble(-10.0, 10.0, 0.01);
     negated.SetNegateDisplay(true);
     EXPECT_EQ(display(negated, 1.5), "-1.50");
-
-    IParam shaped;
-    shaped.InitDouble("Shaped", 0.0, 0.0, 100.0, 0.1, "", "", 2.0);
-    EXPECT_EQ(display(shaped, 0.5, true), "25.0");
-
-    IParam huge;
-    huge.InitDouble("Huge", 0.0, 0.0, 1e300, 0.000001);
-    EXPECT_EQ(display(huge, 1e300).size(), static_cast<size_t>(IParam::kTextSize - 1));
+    EXPECT_EQ(display(makeDouble(0.0, 100.0, 0.1, 2.0), 0.5, true), "25.0");
+    EXPECT_EQ(display(makeDouble(0.0, 1e300, 0.000001), 1e300).size(),
+              static_cast<size_t>(IParam::kTextSize - 1));
 }
 
 TEST(IParam, DisplayFunctionReplacesAllOtherFormatting) {
@@ -175,8 +139,6 @@ TEST(IParam, DisplayTextListKeepsInsertionOrderAndExactMatches) {
     EXPECT_FALSE(p.MapDisplayText("square", &value));
     EXPECT_EQ(value, 42);
 
-    IParam longText;
-    longText.InitEnum("Long", 0, 1);
-    longText.SetDisplayText(0, "a display text far longer than thirty-one characters");
-    EXPECT_EQ(std::strlen(longText.GetDisplayText(0)), 31u);
+    p.SetDisplayText(1, "a display text far longer than thirty-one characters");
+    EXPECT_EQ(std::strlen(p.GetDisplayText(1)), 31u);
 }
