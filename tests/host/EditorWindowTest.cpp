@@ -44,6 +44,28 @@ IRECT areaOf(int param) {
     return IRECT();
 }
 
+std::vector<Window> childrenOf(Display* display, Window parent) {
+    Window root = 0, up = 0, *list = nullptr;
+    unsigned n = 0;
+    std::vector<Window> result;
+    XSync(display, False);
+    if (XQueryTree(display, parent, &root, &up, &list, &n)) result.assign(list, list + n);
+    if (list) XFree(list);
+    return result;
+}
+
+// A button or motion event at window coordinates; the root coordinates add the window's place.
+void sendButton(Display* display, Window w, int type, unsigned button, int x, int y, unsigned state,
+                Time time = 0, int rootX = 0, int rootY = 0) {
+    XEvent event{};
+    event.xbutton = {type, 0, True, display, w, 0, 0, time, x, y, rootX + x, rootY + y, state, button, True};
+    const long mask = type == ButtonPress     ? ButtonPressMask
+                      : type == ButtonRelease ? ButtonReleaseMask
+                                              : PointerMotionMask;
+    XSendEvent(display, w, False, mask, &event);
+    XSync(display, False);
+}
+
 // An X server of the test's own, started once for the suite.
 class EditorWindow : public ::testing::Test {
 protected:
@@ -102,30 +124,9 @@ protected:
         XSync(server, False);
         return parent;
     }
-    std::vector<Window> children(Window parent) {
-        Window root = 0, up = 0, *list = nullptr;
-        unsigned n = 0;
-        std::vector<Window> result;
-        XSync(server, False);
-        if (XQueryTree(server, parent, &root, &up, &list, &n)) result.assign(list, list + n);
-        if (list) XFree(list);
-        return result;
-    }
+    std::vector<Window> children(Window parent) { return childrenOf(server, parent); }
     void send(Window w, int type, unsigned button, int x, int y, unsigned state, Time time = 0) {
-        XEvent event{};
-        event.xbutton.type = type;
-        event.xbutton.window = w;
-        event.xbutton.x = x;
-        event.xbutton.y = y;
-        event.xbutton.button = button;
-        event.xbutton.state = state;
-        event.xbutton.same_screen = True;
-        event.xbutton.time = time;
-        const long mask = type == ButtonPress     ? ButtonPressMask
-                          : type == ButtonRelease ? ButtonReleaseMask
-                                                  : PointerMotionMask;
-        XSendEvent(server, w, False, mask, &event);
-        XSync(server, False);
+        sendButton(server, w, type, button, x, y, state, time);
     }
 
     static inline Display* server = nullptr;
@@ -217,7 +218,31 @@ TEST_F(EditorWindow, IdlesBesideTheAudioThreadReopensAndRunsTwoInstances) {
     XDestroyWindow(server, parentB);
 }
 
-TEST_F(EditorWindow, DraggingTheCutoffKnobUpIsAnEditTheHostHearsOf) {
+TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
+    PluginUnderTest plug;
+    const XErrorHandler hostHandler = XSetErrorHandler(testErrorHandler);
+    EXPECT_EQ(plug.Dispatch(effEditClose), 1); // never opened
+    EXPECT_EQ(open(plug, 0), 0);
+    EXPECT_EQ(open(plug, 0x7FFFFFF0), 0);
+    EXPECT_EQ(XSetErrorHandler(hostHandler), testErrorHandler);
+
+    const Window first = makeParent(), second = makeParent();
+    ASSERT_EQ(open(plug, first), 1);
+    ASSERT_EQ(open(plug, second), 1);
+    EXPECT_TRUE(children(first).empty());
+    EXPECT_EQ(children(second).size(), 1u);
+    XDestroyWindow(server, second);
+    XSync(server, False);
+    idle(plug, 3);
+    EXPECT_EQ(plug.Dispatch(effEditClose), 1);
+
+    setenv("DISPLAY", ":4242", 1);
+    EXPECT_EQ(open(plug, first), 0);
+    setenv("DISPLAY", displayName.c_str(), 1);
+    XDestroyWindow(server, first);
+}
+
+TEST_F(EditorWindow, KnobDragsDoubleClicksAndSourceMenusTakeTheMouse) {
     PluginUnderTest plug;
     const Window parent = makeParent();
     ASSERT_EQ(open(plug, parent), 1);
@@ -252,73 +277,24 @@ TEST_F(EditorWindow, DraggingTheCutoffKnobUpIsAnEditTheHostHearsOf) {
     EXPECT_EQ(twoPresses(x + 10, 1200), 0.123f);
     EXPECT_EQ(twoPresses(x, 2000), 0.123f);
     EXPECT_EQ(twoPresses(x + 2, 1300), defaultValue);
-    plug.Dispatch(effEditClose);
-    XDestroyWindow(server, parent);
-}
 
-TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
-    PluginUnderTest plug;
-    const XErrorHandler hostHandler = XSetErrorHandler(testErrorHandler);
-    EXPECT_EQ(plug.Dispatch(effEditClose), 1); // never opened
-    EXPECT_EQ(open(plug, 0), 0);
-    EXPECT_EQ(open(plug, 0x7FFFFFF0), 0);
-    EXPECT_EQ(XSetErrorHandler(hostHandler), testErrorHandler);
-
-    const Window first = makeParent(), second = makeParent();
-    ASSERT_EQ(open(plug, first), 1);
-    ASSERT_EQ(open(plug, second), 1);
-    EXPECT_TRUE(children(first).empty());
-    EXPECT_EQ(children(second).size(), 1u);
-    XDestroyWindow(server, second);
-    XSync(server, False);
-    idle(plug, 3);
-    EXPECT_EQ(plug.Dispatch(effEditClose), 1);
-
-    setenv("DISPLAY", ":4242", 1);
-    EXPECT_EQ(open(plug, first), 0);
-    setenv("DISPLAY", displayName.c_str(), 1);
-    XDestroyWindow(server, first);
-}
-
-TEST_F(EditorWindow, ASourceMenuOpensAsAWindowOfItsOwnAndTakesAClick) {
-    PluginUnderTest plug;
-    const Window parent = makeParent();
-    ASSERT_EQ(open(plug, parent), 1);
-    idle(plug);
-    const Window editor = children(parent).at(0);
-    const IRECT source = areaOf(kFilterCFMSource);
-    // While the menu runs on this thread, a second client finds its window and clicks "Linear EG 2".
+    // While a source menu runs on this thread, a second client finds its window and clicks "Linear EG 2".
     std::thread user([] {
         Display* d = XOpenDisplay(displayName.c_str());
         for (int attempt = 0; attempt < 200; ++attempt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            Window root = 0, up = 0, *list = nullptr;
-            unsigned n = 0;
-            XQueryTree(d, DefaultRootWindow(d), &root, &up, &list, &n);
-            Window menu = 0;
-            for (unsigned i = 0; i < n; ++i) {
+            for (Window w : childrenOf(d, DefaultRootWindow(d))) {
                 XWindowAttributes a;
-                if (XGetWindowAttributes(d, list[i], &a) && a.override_redirect && a.map_state == IsViewable)
-                    menu = list[i];
+                if (!XGetWindowAttributes(d, w, &a) || !a.override_redirect || a.map_state != IsViewable)
+                    continue;
+                sendButton(d, w, ButtonPress, Button1, 30, 4 + 22 * 20 + 10, 0, 0, a.x,
+                           a.y); // last of 21 items
+                attempt = 200;
             }
-            if (list) XFree(list);
-            if (!menu) continue;
-            XWindowAttributes a;
-            XGetWindowAttributes(d, menu, &a);
-            XEvent event{};
-            event.xbutton.type = ButtonPress;
-            event.xbutton.window = menu;
-            event.xbutton.button = Button1;
-            event.xbutton.x = 30;
-            event.xbutton.y = 4 + 22 * 20 + 10; // the last of 21 items
-            event.xbutton.x_root = a.x + event.xbutton.x;
-            event.xbutton.y_root = a.y + event.xbutton.y;
-            XSendEvent(d, menu, False, ButtonPressMask, &event);
-            XSync(d, False);
-            break;
         }
         XCloseDisplay(d);
     });
+    const IRECT source = areaOf(kFilterCFMSource);
     send(editor, ButtonPress, Button1, source.L + 4, source.T + 4, 0);
     idle(plug);
     user.join();
