@@ -163,19 +163,14 @@ struct HostBuffer {
 
 TEST_F(IPlugVSTTest, AEffectCarriesIdentityAndFlags) {
     TestVST plug;
-    const AEffect* effect = plug.GetAEffect();
-    EXPECT_EQ(effect->magic, 0x56737450);
-    EXPECT_EQ(effect->flags, 0x1130);
-    EXPECT_EQ(effect->numPrograms, 2);
-    EXPECT_EQ(effect->numParams, 3);
-    EXPECT_EQ(effect->numInputs, 0);
-    EXPECT_EQ(effect->numOutputs, 2);
-    EXPECT_EQ(effect->ioRatio, 1.0f);
-    EXPECT_EQ(effect->uniqueID, 0x6B6F7276);
-    EXPECT_EQ(effect->version, 10105);
-    EXPECT_EQ(effect->object, static_cast<void*>(&plug));
-    EXPECT_EQ(plug.GetBlockSize(), 1024);
-    EXPECT_EQ(plug.Dispatch(effGetPlugCategory), kPlugCategSynth);
+    const AEffect* e = plug.GetAEffect();
+    EXPECT_EQ(
+        (std::vector<VstIntPtr>{e->magic, e->flags, e->numPrograms, e->numParams, e->numInputs, e->numOutputs,
+                                e->uniqueID, e->version, plug.GetBlockSize(),
+                                plug.Dispatch(effGetPlugCategory)}),
+        (std::vector<VstIntPtr>{0x56737450, 0x1130, 2, 3, 0, 2, 0x6B6F7276, 10105, 1024, kPlugCategSynth}));
+    EXPECT_EQ(e->ioRatio, 1.0f);
+    EXPECT_EQ(e->object, static_cast<void*>(&plug));
 
     TestVST effectPlug("1-1", false, false);
     EXPECT_EQ(effectPlug.GetAEffect()->flags,
@@ -200,10 +195,11 @@ TEST_F(IPlugVSTTest, ConstantQueriesCanDoAndUnknownOpcodes) {
           Text{"ReceiveVstTimeInfo", 0}, Text{"receiveVstTimeInfo ", 0}})
         EXPECT_EQ(plug.Send(effCanDo, 0, text), answer) << text;
     EXPECT_EQ(plug.GetCockosExtensions(), 0);
-    EXPECT_EQ(plug.Send(effCanDo, 0, "hasCockosExtensions"), VstIntPtr{0xBEEF0000});
-    EXPECT_EQ(plug.GetCockosExtensions(), 1);
-    EXPECT_EQ(plug.Send(effCanDo, 0, "hasCockosViewAsConfig"), VstIntPtr{0xBEEF0000});
-    EXPECT_EQ(plug.GetCockosExtensions(), 3);
+    for (const auto& [text, extensions] :
+         {std::pair{"hasCockosExtensions", 1}, {"hasCockosViewAsConfig", 3}}) {
+        EXPECT_EQ(plug.Send(effCanDo, 0, text), VstIntPtr{0xBEEF0000});
+        EXPECT_EQ(plug.GetCockosExtensions(), extensions);
+    }
 }
 
 TEST_F(IPlugVSTTest, CockosParameterQueries) {
@@ -257,14 +253,13 @@ TEST_F(IPlugVSTTest, TextsIntoHostBuffersAreBounded) {
 
     MidiKeyName key{};
     std::memset(key.keyName, kSentinel, sizeof key.keyName);
-    key.thisKeyNumber = 60;
     key.reserved = 0x55;
-    EXPECT_EQ(plug.Dispatch(effGetMidiKeyName, 0, 0, &key), 1);
-    EXPECT_EQ(std::strlen(key.keyName), 63u);
-    EXPECT_EQ(key.reserved, 0x55);
-    key.thisKeyNumber = 61;
-    EXPECT_EQ(plug.Dispatch(effGetMidiKeyName, 0, 0, &key), 0);
-    EXPECT_STREQ(key.keyName, "");
+    for (const auto& [note, answer, length] : {std::tuple{60, 1, 63u}, {61, 0, 0u}}) {
+        key.thisKeyNumber = note;
+        EXPECT_EQ(plug.Dispatch(effGetMidiKeyName, 0, 0, &key), answer);
+        EXPECT_EQ(std::strlen(key.keyName), length);
+        EXPECT_EQ(key.reserved, 0x55);
+    }
 }
 
 TEST_F(IPlugVSTTest, HostParameterValuesAreNormalisedAndGuarded) {
@@ -313,11 +308,11 @@ TEST_F(IPlugVSTTest, StringToParameter) {
 TEST_F(IPlugVSTTest, ProgramChangeKeepsEditsOfTheProgramLeft) {
     TestVST plug;
     plug.GetParam(0)->Set(60.0);
-    EXPECT_EQ(plug.Dispatch(effSetProgram, 0, 1), 0);
-    EXPECT_EQ(plug.Dispatch(effGetProgram), 1);
-    EXPECT_DOUBLE_EQ(plug.Value(0), 25.0);
-    plug.Dispatch(effSetProgram, 0, 0);
-    EXPECT_DOUBLE_EQ(plug.Value(0), 60.0);
+    for (const auto& [program, cutoff] : {std::pair{VstIntPtr{1}, 25.0}, {VstIntPtr{0}, 60.0}}) {
+        EXPECT_EQ(plug.Dispatch(effSetProgram, 0, program), 0);
+        EXPECT_EQ(plug.Dispatch(effGetProgram), program);
+        EXPECT_DOUBLE_EQ(plug.Value(0), cutoff);
+    }
     plug.Dispatch(effSetProgram, 0, VstIntPtr{1} << 32 | 1);
     plug.Dispatch(effSetProgram, 0, -1);
     EXPECT_EQ(plug.Dispatch(effGetProgram), 0);
@@ -385,12 +380,11 @@ TEST_F(IPlugVSTTest, ChunkCallsWithoutBuffersAreRefused) {
     TestVST plug;
     plug.GetParam(0)->Set(33.0);
     unsigned char bytes[16] = {};
-    EXPECT_EQ(plug.Dispatch(effGetChunk, 1), 0);
-    EXPECT_EQ(plug.Dispatch(effGetChunk, 0), 0);
-    EXPECT_EQ(plug.Dispatch(effSetChunk, 1, 16, nullptr), 0);
-    EXPECT_EQ(plug.Dispatch(effSetChunk, 1, -16, bytes), 0);
-    EXPECT_EQ(plug.Dispatch(effSetChunk, 0, 0, bytes), 0);
-    EXPECT_EQ(plug.Dispatch(effSetChunk, 0, VstIntPtr{1} << 40, bytes), 0);
+    for (int isProgram : {0, 1}) EXPECT_EQ(plug.Dispatch(effGetChunk, isProgram), 0);
+    using Case = std::tuple<int, VstIntPtr, void*>;
+    for (const auto& [isProgram, size, data] :
+         {Case{1, 16, nullptr}, Case{1, -16, bytes}, Case{0, 0, bytes}, Case{0, VstIntPtr{1} << 40, bytes}})
+        EXPECT_EQ(plug.Dispatch(effSetChunk, isProgram, size, data), 0) << size;
     EXPECT_DOUBLE_EQ(plug.Value(0), 33.0);
 }
 
@@ -413,19 +407,18 @@ TEST_F(IPlugVSTTest, BankRequestingHostsGetProgramChunksAndMayHandBackBanks) {
 
 TEST_F(IPlugVSTTest, HostIsIdentifiedOnceAndOpenResetsParameters) {
     TestVST plug;
-    EXPECT_EQ(plug.GetHost(), kHostReaper);
-    EXPECT_EQ(plug.GetHostVersion(false), 0x00003B28);
-    plug.GetHost();
-    EXPECT_EQ(fakeHost.Count(audioMasterGetProductString), 1);
-    EXPECT_EQ(fakeHost.Count(audioMasterGetVendorVersion), 1);
-
-    fakeHost.product = "";
     TestVST anonymous;
-    EXPECT_EQ(anonymous.GetHost(), kHostUnknown);
-    EXPECT_EQ(anonymous.GetHostVersion(false), 0);
-    anonymous.GetHost();
-    EXPECT_EQ(fakeHost.Count(audioMasterGetProductString), 2);
-    EXPECT_EQ(fakeHost.Count(audioMasterGetVendorVersion), 1);
+    // An unknown host is asked for its version no more than a known one is asked twice.
+    for (const auto& [vst, product, host, version] :
+         {std::tuple{&plug, "REAPER", kHostReaper, 0x00003B28}, {&anonymous, "", kHostUnknown, 0}}) {
+        fakeHost.calls.clear();
+        fakeHost.product = product;
+        EXPECT_EQ(vst->GetHost(), host);
+        EXPECT_EQ(vst->GetHostVersion(false), version);
+        vst->GetHost();
+        EXPECT_EQ(fakeHost.Count(audioMasterGetProductString), 1);
+        EXPECT_EQ(fakeHost.Count(audioMasterGetVendorVersion), version ? 1 : 0);
+    }
 
     // Forte connects only the first stereo pair of inputs; Ardour gets them all.
     for (const auto& [product, connected] : {std::pair{"Forte 4", false}, {"Ardour", true}}) {
@@ -452,10 +445,9 @@ TEST_F(IPlugVSTTest, AudioSettingsAndSwitching) {
         plug.Dispatch(effSetBlockSize, 0, bad);
     EXPECT_EQ(plug.GetBlockSize(), 256);
     plug.log.clear();
-    EXPECT_EQ(plug.Dispatch(effMainsChanged, 0, 1), 0);
-    EXPECT_EQ(plug.Dispatch(effMainsChanged, 0, 0), 0);
-    EXPECT_EQ(plug.Dispatch(effEditIdle), 0);
-    EXPECT_EQ(plug.Dispatch(effIdle), 0);
+    for (const auto& [opcode, value] :
+         {std::pair{effMainsChanged, 1}, {effMainsChanged, 0}, {effEditIdle, 0}, {effIdle, 0}})
+        EXPECT_EQ(plug.Dispatch(opcode, 0, value), 0);
     EXPECT_EQ(plug.log, (Log{"activate 1", "activate 0", "reset", "idle", "idle"}));
 }
 
@@ -490,13 +482,14 @@ TEST_F(IPlugVSTTest, PinsAndSpeakerArrangements) {
     TestVST plug;
     VstPinProperties pin{};
     EXPECT_EQ(plug.Dispatch(effGetInputProperties, 0, 0, &pin), 0);
-    EXPECT_EQ(plug.Dispatch(effGetOutputProperties, 0, 0, &pin), 1);
-    EXPECT_EQ(pin.flags, kVstPinIsActive | kVstPinIsStereo);
-    EXPECT_STREQ(pin.label, "Output 1");
-    EXPECT_EQ(plug.Dispatch(effGetOutputProperties, 1, 0, &pin), 1);
-    EXPECT_EQ(pin.flags, kVstPinIsActive);
-    EXPECT_STREQ(pin.label, "Output 2");
     for (int idx : {2, -1}) EXPECT_EQ(plug.Dispatch(effGetOutputProperties, idx, 0, &pin), 0);
+    using Case = std::tuple<int, int, const char*>;
+    for (const auto& [idx, flags, label] :
+         {Case{0, kVstPinIsActive | kVstPinIsStereo, "Output 1"}, Case{1, kVstPinIsActive, "Output 2"}}) {
+        EXPECT_EQ(plug.Dispatch(effGetOutputProperties, idx, 0, &pin), 1);
+        EXPECT_EQ(pin.flags, flags);
+        EXPECT_STREQ(pin.label, label);
+    }
     plug.SetOutputLabel(1, "Right");
     plug.Dispatch(effGetOutputProperties, 1, 0, &pin);
     EXPECT_STREQ(pin.label, "Right");
@@ -599,13 +592,12 @@ TEST_F(IPlugVSTTest, ParameterAndProgramNewsReachTheHost) {
     plug.InformHostOfParamChange(2, 0.75);
     plug.EndInformHostOfParamChange(2);
     plug.InformHostOfProgramChange();
-    ASSERT_EQ(fakeHost.calls.size(), 4u);
-    const VstInt32 expected[] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit,
-                                 audioMasterUpdateDisplay};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(fakeHost.calls[i].opcode, expected[i]) << i;
-    EXPECT_EQ(fakeHost.calls[0].index, 2);
-    EXPECT_EQ(fakeHost.calls[1].index, 2);
-    EXPECT_EQ(fakeHost.calls[1].opt, 0.75f);
+    std::vector<std::tuple<VstInt32, VstInt32, float>> calls;
+    for (const FakeHost::Call& call : fakeHost.calls) calls.emplace_back(call.opcode, call.index, call.opt);
+    EXPECT_EQ(calls, (decltype(calls){{audioMasterBeginEdit, 2, 0.0f},
+                                      {audioMasterAutomate, 2, 0.75f},
+                                      {audioMasterEndEdit, 2, 0.0f},
+                                      {audioMasterUpdateDisplay, 0, 0.0f}}));
 
     fakeHost.processLevel = kVstProcessLevelOffline;
     EXPECT_TRUE(plug.IsRenderingOffline());
@@ -616,12 +608,7 @@ TEST_F(IPlugVSTTest, ParameterAndProgramNewsReachTheHost) {
 TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
     TestVST plug;
     VstTimeInfo& time = fakeHost.time;
-    time.samplePos = 10.5;
-    time.tempo = 90.0;
-    time.ppqPos = 3.0;
-    time.timeSigNumerator = 7;
-    time.timeSigDenominator = 8;
-    time.flags = kVstTempoValid;
+    time = {10.5, 44100.0, 0.0, 3.0, 90.0, 2.0, 4.0, 8.0, 7, 8, 0, 0, 0, kVstTempoValid};
 
     EXPECT_EQ(plug.GetSamplePos(), 11);
     EXPECT_EQ(fakeHost.LastValue(audioMasterGetTime), 0);
@@ -635,16 +622,11 @@ TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
     ITimeInfo info;
     plug.GetTime(&info);
     EXPECT_EQ(fakeHost.LastValue(audioMasterGetTime), 0x3E00);
-    EXPECT_DOUBLE_EQ(info.samplePos, 10.5);
-    EXPECT_DOUBLE_EQ(info.tempo, 90.0);
-    EXPECT_DOUBLE_EQ(info.ppqPos, -1.0);
+    EXPECT_EQ((std::array{info.samplePos, info.tempo, info.ppqPos}), (std::array{10.5, 90.0, -1.0}));
     EXPECT_EQ(info.numerator, 4);
 
     time.flags = kVstPpqPosValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid |
                  kVstTransportPlaying | kVstTransportCycleActive;
-    time.barStartPos = 2.0;
-    time.cycleStartPos = 4.0;
-    time.cycleEndPos = 8.0;
     plug.GetTime(&info);
     EXPECT_EQ((std::array{info.ppqPos, info.lastBar, info.cycleStart, info.cycleEnd}),
               (std::array{3.0, 2.0, 4.0, 8.0}));
@@ -658,11 +640,10 @@ TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
     plug.GetTime(&untouched);
     EXPECT_FALSE(untouched.transportIsRunning);
     EXPECT_DOUBLE_EQ(untouched.samplePos, -1.0);
-
-    time.samplePos = -20.0;
-    EXPECT_EQ(plug.GetSamplePos(), 0);
-    time.samplePos = 1e300;
-    EXPECT_EQ(plug.GetSamplePos(), std::numeric_limits<int>::max());
+    for (const auto& [samplePos, rounded] : {std::pair{-20.0, 0}, {1e300, std::numeric_limits<int>::max()}}) {
+        time.samplePos = samplePos;
+        EXPECT_EQ(plug.GetSamplePos(), rounded);
+    }
 }
 
 TEST_F(IPlugVSTTest, NoTimeFromTheHostLeavesDefaults) {
