@@ -1,10 +1,8 @@
 #include "tests/plugin/IPlugTestPlugs.h"
 
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <limits>
 
 namespace {
 
@@ -246,7 +244,7 @@ TEST(IPlugBase, AttachedEditorIsSyncedAndOwned) {
     EXPECT_TRUE(deleted);
 }
 
-TEST(IPlugBase, ParamStateRoundTripsAsPlainDoublesAndNonFiniteValuesBecomeBounds) {
+TEST(IPlugBase, ParamStateRoundTripsAsPlainDoubles) {
     TestPlug plug;
     initialiseParams(plug);
     plug.GetParam(0)->Set(75.0);
@@ -267,13 +265,6 @@ TEST(IPlugBase, ParamStateRoundTripsAsPlainDoublesAndNonFiniteValuesBecomeBounds
     EXPECT_DOUBLE_EQ(value(other, 0), 75.0);
     EXPECT_DOUBLE_EQ(value(other, 1), 9.0);
     EXPECT_EQ(other.log, (Log{"change 0", "change 1", "change 2", "change 3"}));
-
-    chunk.Clear();
-    for (double v : {std::nan(""), std::numeric_limits<double>::infinity(),
-                     -std::numeric_limits<double>::infinity(), 1e300})
-        chunk.Put(v);
-    EXPECT_EQ(other.UnserializeParams(&chunk, 0), 32);
-    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(value(other, i), (std::array{0.0, 10.0, 0.0, 2.0})[i]) << i;
 }
 
 TEST(IPlugBase, TruncatedParamStateSetsTheMissingValueToZeroAndFails) {
