@@ -517,26 +517,14 @@ TEST_F(IPlugVSTTest, PinsAndSpeakerArrangements) {
 
 TEST_F(IPlugVSTTest, IncomingEventsBecomeMessages) {
     TestVST plug;
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.deltaFrames = 100;
-    note.midiData[0] = static_cast<char>(0x91);
-    note.midiData[1] = 60;
-    note.midiData[2] = 127;
+    VstMidiEvent note{kVstMidiType, sizeof(VstMidiEvent), 100, 0, 0, 0, {char(0x91), 60, 127, 0}, 0, 0, 0, 0};
     VstMidiEvent late = note;
     late.deltaFrames = 1 << 20;
-    char dump[] = {static_cast<char>(0xF0), 0x3E, static_cast<char>(0xF7)};
-    VstMidiSysexEvent sysex{};
-    sysex.type = kVstSysExType;
-    sysex.byteSize = sizeof sysex;
-    sysex.deltaFrames = 5;
-    sysex.sysexDump = dump;
-    sysex.dumpBytes = 3;
+    char dump[] = {char(0xF0), 0x3E, char(0xF7)};
+    VstMidiSysexEvent sysex{kVstSysExType, sizeof(VstMidiSysexEvent), 5, 0, 3, 0, dump, 0};
     VstMidiSysexEvent badSysex = sysex;
     badSysex.dumpBytes = -7;
-    VstEvent unknown{};
-    unknown.type = 3;
+    VstEvent unknown{3, 0, 0, 0, {}};
     struct {
         VstInt32 numEvents;
         VstIntPtr reserved;
