@@ -69,31 +69,36 @@ void sendButton(Display* display, Window w, int type, unsigned button, int x, in
 // An X server of the test's own, started once for the suite.
 class EditorWindow : public ::testing::Test {
 protected:
-    // The server picks a free display number itself and writes it to the pipe once it accepts clients.
     static void SetUpTestSuite() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
-                              "1280x1024x24", "-nolisten",  "tcp",      nullptr};
-        const int started = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        char number[16] = {};
-        const ssize_t n = started == 0 ? read(fds[0], number, sizeof number - 1) : 0;
-        close(fds[0]);
-        if (n > 0) {
-            displayName = ":" + std::to_string(std::atoi(number));
-            server = XOpenDisplay(displayName.c_str());
+        for (int n = 87; n < 120 && !server; ++n) {
+            if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) continue;
+            const std::string name = ":" + std::to_string(n);
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+            const char* argv[] = {"Xvfb",         name.c_str(), "-screen", "0",
+                                  "1280x1024x24", "-nolisten",  "tcp",     nullptr};
+            const int started =
+                posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+            posix_spawn_file_actions_destroy(&actions);
+            if (started != 0) return;
+            for (int wait = 0; wait < 100 && !server; ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                // A server that quit lost the number to another one; that one is not ours to use.
+                if (waitpid(pid, nullptr, WNOHANG) != 0) {
+                    pid = 0;
+                    break;
+                }
+                server = XOpenDisplay(name.c_str());
+            }
+            if (server) {
+                displayName = name;
+                setenv("DISPLAY", name.c_str(), 1);
+            } else {
+                stopServer();
+            }
         }
-        if (server)
-            setenv("DISPLAY", displayName.c_str(), 1);
-        else
-            stopServer();
     }
     static void TearDownTestSuite() {
         if (server) XCloseDisplay(server);
