@@ -17,13 +17,6 @@ void initialiseParams(TestPlug& plug) {
     plug.log.clear();
 }
 
-// A stereo-out plug-in that renders its ramp into hosts buffers of the given block size.
-void renderRampInto(TestPlug& plug, int connectedOutputs, int blockSize) {
-    plug.SetOutputChannelConnections(0, connectedOutputs, true);
-    plug.SetBlockSize(blockSize);
-    plug.renderRamp = true;
-}
-
 double value(TestPlug& plug, int idx) {
     return plug.GetParam(idx)->Value();
 }
@@ -119,7 +112,9 @@ TEST(IPlugBase, BlockSizeChangeResizesAndClearsScratchOnlyWhenItDiffers) {
 
 TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrough) {
     TestPlug plug("0-2");
-    renderRampInto(plug, 2, 4);
+    plug.SetOutputChannelConnections(0, 2, true);
+    plug.SetBlockSize(4);
+    plug.renderRamp = true;
     float left[5] = {1, 1, 1, 1, 9}, right[5] = {1, 1, 1, 1, 9};
     float* outputs[] = {left, right};
     plug.AttachOutputBuffers(0, 2, outputs);
@@ -141,17 +136,14 @@ TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrou
     plug.ProcessBuffers(0.0, 4);
     EXPECT_DOUBLE_EQ(dLeft[2], 0.252);
     EXPECT_DOUBLE_EQ(dRight[0], 0.5);
-}
 
-TEST(IPlugBase, UnconnectedOutputRendersIntoScratchAndLeavesTheHostBuffer) {
-    TestPlug plug("0-2");
-    renderRampInto(plug, 1, 4);
-    float left[4] = {}, right[4] = {7, 7, 7, 7};
-    float* outputs[] = {left, right};
+    // An unconnected output renders into its scratch buffer and leaves the host's alone.
+    plug.SetOutputChannelConnections(1, 1, false);
+    std::fill_n(right, 4, 7.0f);
     plug.AttachOutputBuffers(0, 2, outputs);
     plug.ProcessBuffers(0.0f, 4);
     EXPECT_FLOAT_EQ(left[1], 0.251f);
-    for (float v : right) EXPECT_EQ(v, 7.0f);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(right[i], 7.0f);
     EXPECT_DOUBLE_EQ(plug.OutScratch(1)[1], 0.501);
 }
 
