@@ -4,11 +4,13 @@
 #include "engine/ParameterIds.h"
 #include "tests/host/PluginUnderTest.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -25,22 +27,21 @@ int32_t int32At(const Bytes& b, size_t at) {
     return v;
 }
 
-void putInt32(Bytes& b, int32_t v) {
-    const auto* p = reinterpret_cast<const unsigned char*>(&v);
-    b.insert(b.end(), p, p + 4);
+// Writes a value's bytes at a place in the chunk, growing it when the place is its end.
+template <class T>
+void poke(Bytes& b, size_t at, T v) {
+    b.resize(std::max(b.size(), at + sizeof v));
+    std::memcpy(b.data() + at, &v, sizeof v);
 }
 
 // Where the fields of a program chunk begin, in order, as the format lays them out.
 struct Layout {
-    size_t values, tuning, slots, end;
+    size_t values, tuning, slots;
 };
 
 Layout layoutOf(const Bytes& chunk) {
-    Layout l{};
-    l.values = kHeader + kMarker + 8 + static_cast<size_t>(int32At(chunk, kHeader + kMarker + 4));
-    l.tuning = l.values + 8 * kNumParams;
-    l.slots = l.tuning + 4 + kTuningName + 2 * kNotes;
-    return l;
+    const size_t values = kHeader + kMarker + 8 + static_cast<size_t>(int32At(chunk, kHeader + kMarker + 4));
+    return {values, values + 8 * kNumParams, values + 8 * kNumParams + 4 + kTuningName + 2 * kNotes};
 }
 
 // The module's own program chunk, given a user tuning and a user wave in slot 1 that oscillator 1 plays.
@@ -49,10 +50,8 @@ Bytes richProgram(PluginUnderTest& plugin, int seed) {
     plugin.SetParameter(kVolume, 0.4f + 0.1f * seed);
     Bytes chunk = plugin.Chunk(1);
     const Layout l = layoutOf(chunk);
-    const double userTable = kFirstUserTable;
-    std::memcpy(chunk.data() + l.values + 8 * kWaveTable1, &userTable, 8);
-    const int32_t userTuning = 14;
-    std::memcpy(chunk.data() + l.tuning, &userTuning, 4);
+    poke(chunk, l.values + 8 * kWaveTable1, double{kFirstUserTable});
+    poke(chunk, l.tuning, int32_t{14}); // a user tuning
     const std::string tuningName = "Tuning " + std::to_string(seed);
     std::memcpy(chunk.data() + l.tuning + 4, tuningName.c_str(), tuningName.size() + 1);
     for (int n = 0; n < kNotes; ++n) {
@@ -61,14 +60,12 @@ Bytes richProgram(PluginUnderTest& plugin, int seed) {
         chunk[l.tuning + 4 + kTuningName + 2 * n + 1] = static_cast<unsigned char>(pitch & 0xFF);
     }
     Bytes wave = {1};
-    putInt32(wave, kWaveSamples);
-    for (int i = 0; i < kWaveSamples; ++i) {
-        const auto s = static_cast<int16_t>(
-            std::lround(20000.0 * std::sin(2 * std::numbers::pi * (seed + 1) * i / kWaveSamples)));
-        wave.push_back(static_cast<unsigned char>(s & 0xFF));
-        wave.push_back(static_cast<unsigned char>((s >> 8) & 0xFF));
-    }
-    putInt32(wave, 8);
+    poke(wave, 1, int32_t{kWaveSamples});
+    for (int i = 0; i < kWaveSamples; ++i)
+        poke(wave, wave.size(),
+             static_cast<int16_t>(
+                 std::lround(20000.0 * std::sin(2 * std::numbers::pi * (seed + 1) * i / kWaveSamples))));
+    poke(wave, wave.size(), int32_t{8});
     wave.insert(wave.end(), {'w', 'a', 'v', 'e', '.', 'w', 'a', 'v'});
     chunk.erase(chunk.begin() + static_cast<long>(l.slots + 1)); // slot 1 was empty: flag 0
     chunk.insert(chunk.begin() + static_cast<long>(l.slots + 1), wave.begin(), wave.end());
@@ -78,17 +75,13 @@ Bytes richProgram(PluginUnderTest& plugin, int seed) {
 class RefusedChunks : public ::testing::Test {
 protected:
     // Everything a chunk can change: the live sound (parameters, tuning, user waves) and every program.
-    std::vector<Bytes> Everything() {
-        std::vector<Bytes> all = {plugin.Chunk(1), plugin.Chunk(0), {}};
-        for (int i = 0; i < kNumParams; ++i) {
-            const float v = plugin.GetParameter(i);
-            all.back().insert(all.back().end(), reinterpret_cast<const unsigned char*>(&v),
-                              reinterpret_cast<const unsigned char*>(&v) + 4);
-        }
-        return all;
+    std::tuple<Bytes, Bytes, std::vector<float>> Everything() {
+        std::vector<float> values(kNumParams);
+        for (int i = 0; i < kNumParams; ++i) values[i] = plugin.GetParameter(i);
+        return {plugin.Chunk(1), plugin.Chunk(0), values};
     }
     void ExpectRefused(int index, const Bytes& chunk, const std::string& what) {
-        const std::vector<Bytes> before = Everything();
+        const auto before = Everything();
         EXPECT_EQ(plugin.SetChunk(index, chunk), 0) << what;
         EXPECT_TRUE(Everything() == before) << what;
     }
@@ -105,44 +98,27 @@ TEST_F(RefusedChunks, AProgramChunkCutAtAnyFieldOrDamagedChangesNothing) {
     const Layout l = layoutOf(other);
     const size_t wave = l.slots + 2;
     const size_t stateEnd = wave + 4 + 2 * kWaveSamples + 4 + 8 + 2 + 8;
-    std::vector<size_t> cuts = {1,
-                                kHeader,
-                                kHeader + kMarker,
-                                kHeader + kMarker + 4,
-                                l.values,
-                                l.tuning,
-                                l.tuning + 4,
-                                l.tuning + 4 + kTuningName,
-                                l.slots,
-                                l.slots + 1,
-                                wave,
-                                wave + 4,
-                                wave + 4 + kWaveSamples,
-                                wave + 4 + 2 * kWaveSamples,
-                                wave + 8 + 2 * kWaveSamples,
-                                stateEnd - 10,
-                                stateEnd - 8,
-                                stateEnd - 4,
-                                stateEnd + 2};
+    // Every field boundary: header, marker, name, values, tuning, slots, the wave and what follows it.
+    std::vector<size_t> cuts = {1, kHeader, kHeader + kMarker, kHeader + kMarker + 4, l.values, l.tuning};
+    for (size_t at : {l.tuning + 4, l.tuning + 4 + kTuningName, l.slots, l.slots + 1, wave, wave + 4,
+                      wave + 4 + kWaveSamples, wave + 4 + 2 * kWaveSamples, wave + 8 + 2 * kWaveSamples,
+                      stateEnd - 10, stateEnd - 8, stateEnd - 4, stateEnd + 2})
+        cuts.push_back(at);
     for (int i = 1; i <= kNumParams; ++i) cuts.push_back(l.values + 8 * static_cast<size_t>(i) - 3);
     for (int n = 0; n < kNotes; n += 9)
         cuts.push_back(l.tuning + 4 + kTuningName + 2 * static_cast<size_t>(n) + 1);
     for (size_t n : cuts)
         ExpectRefused(1, Bytes(other.begin(), other.begin() + static_cast<long>(n)), std::to_string(n));
 
-    struct Damage {
-        const char* what;
-        size_t at;
-        int32_t value;
-    };
-    for (const Damage& d :
+    using Damage = std::tuple<const char*, size_t, int32_t>;
+    for (const auto& [what, at, value] :
          {Damage{"negative name length", kHeader + kMarker + 4, -1},
           Damage{"name beyond the end", kHeader + kMarker + 4, 1 << 30},
           Damage{"negative wave length", wave, -5}, Damage{"wave beyond the end", wave, 1 << 28},
           Damage{"negative wave name length", wave + 4 + 2 * kWaveSamples, -100}}) {
         Bytes damaged = other;
-        std::memcpy(damaged.data() + d.at, &d.value, 4);
-        ExpectRefused(1, damaged, d.what);
+        poke(damaged, at, value);
+        ExpectRefused(1, damaged, what);
     }
     Bytes slots = other;
     slots[l.slots] = 4;
