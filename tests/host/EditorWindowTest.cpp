@@ -124,10 +124,6 @@ protected:
         XSync(server, False);
         return parent;
     }
-    std::vector<Window> children(Window parent) { return childrenOf(server, parent); }
-    void send(Window w, int type, unsigned button, int x, int y, unsigned state, Time time = 0) {
-        sendButton(server, w, type, button, x, y, state, time);
-    }
 
     static inline Display* server = nullptr;
     static inline pid_t pid = 0;
@@ -147,7 +143,7 @@ TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
     EXPECT_EQ(size(), std::pair(1127, 776)); // asked before the window opens
     const Window parent = makeParent();
     ASSERT_EQ(open(plug, parent), 1);
-    const std::vector<Window> opened = children(parent);
+    const std::vector<Window> opened = childrenOf(server, parent);
     ASSERT_EQ(opened.size(), 1u);
     XWindowAttributes attributes;
     XGetWindowAttributes(server, opened[0], &attributes);
@@ -182,7 +178,7 @@ TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
     cairo_surface_destroy(window);
 
     EXPECT_EQ(plug.Dispatch(effEditClose), 1);
-    EXPECT_TRUE(children(parent).empty());
+    EXPECT_TRUE(childrenOf(server, parent).empty());
     XDestroyWindow(server, parent);
 }
 
@@ -210,8 +206,8 @@ TEST_F(EditorWindow, IdlesBesideTheAudioThreadReopensAndRunsTwoInstances) {
     }
     running = false;
     audio.join();
-    EXPECT_EQ(children(parentA).size(), 1u);
-    EXPECT_EQ(children(parentB).size(), 1u);
+    EXPECT_EQ(childrenOf(server, parentA).size(), 1u);
+    EXPECT_EQ(childrenOf(server, parentB).size(), 1u);
     a.Dispatch(effEditClose);
     b.Dispatch(effEditClose);
     XDestroyWindow(server, parentA);
@@ -229,8 +225,8 @@ TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
     const Window first = makeParent(), second = makeParent();
     ASSERT_EQ(open(plug, first), 1);
     ASSERT_EQ(open(plug, second), 1);
-    EXPECT_TRUE(children(first).empty());
-    EXPECT_EQ(children(second).size(), 1u);
+    EXPECT_TRUE(childrenOf(server, first).empty());
+    EXPECT_EQ(childrenOf(server, second).size(), 1u);
     XDestroyWindow(server, second);
     XSync(server, False);
     idle(plug, 3);
@@ -247,27 +243,28 @@ TEST_F(EditorWindow, KnobDragsDoubleClicksAndSourceMenusTakeTheMouse) {
     const Window parent = makeParent();
     ASSERT_EQ(open(plug, parent), 1);
     idle(plug);
-    const Window editor = children(parent).at(0);
+    const Window editor = childrenOf(server, parent).at(0);
     const float before = plug.GetParameter(kFilterCutoff);
     const IRECT knob = areaOf(kFilterCutoff);
     const int x = knob.L + 20, y = knob.T + 20;
-    send(editor, ButtonPress, Button1, x, y, 0);
-    send(editor, MotionNotify, 0, x, y - 10, Button1Mask);
-    send(editor, ButtonRelease, Button1, x, y - 10, Button1Mask);
+    sendButton(server, editor, ButtonPress, Button1, x, y, 0);
+    sendButton(server, editor, MotionNotify, 0, x, y - 10, Button1Mask);
+    sendButton(server, editor, ButtonRelease, Button1, x, y - 10, Button1Mask);
     idle(plug);
     EXPECT_GT(plug.GetParameter(kFilterCutoff), before);
     {
         std::lock_guard<std::mutex> lock(PluginUnderTest::hostMutex);
-        const std::string id = std::to_string(kFilterCutoff);
         EXPECT_EQ(PluginUnderTest::hostLog,
-                  (std::vector<std::string>{"begin " + id, "automate " + id, "end " + id}));
+                  (decltype(PluginUnderTest::hostLog){{audioMasterBeginEdit, kFilterCutoff},
+                                                      {audioMasterAutomate, kFilterCutoff},
+                                                      {audioMasterEndEdit, kFilterCutoff}}));
     }
 
     // Two presses close in time and place return the knob to its default; apart in place they do not.
     auto twoPresses = [&](int secondX, Time secondTime) {
         for (auto [px, time] : {std::pair<int, Time>{x, 1000}, std::pair<int, Time>{secondX, secondTime}}) {
-            send(editor, ButtonPress, Button1, px, y, 0, time);
-            send(editor, ButtonRelease, Button1, px, y, Button1Mask, time + 1);
+            sendButton(server, editor, ButtonPress, Button1, px, y, 0, time);
+            sendButton(server, editor, ButtonRelease, Button1, px, y, Button1Mask, time + 1);
         }
         idle(plug);
         return plug.GetParameter(kFilterCutoff);
@@ -295,10 +292,10 @@ TEST_F(EditorWindow, KnobDragsDoubleClicksAndSourceMenusTakeTheMouse) {
         XCloseDisplay(d);
     });
     const IRECT source = areaOf(kFilterCFMSource);
-    send(editor, ButtonPress, Button1, source.L + 4, source.T + 4, 0);
+    sendButton(server, editor, ButtonPress, Button1, source.L + 4, source.T + 4, 0);
     idle(plug);
     user.join();
-    send(editor, ButtonRelease, Button1, source.L + 4, source.T + 4, Button1Mask);
+    sendButton(server, editor, ButtonRelease, Button1, source.L + 4, source.T + 4, Button1Mask);
     idle(plug);
     EXPECT_EQ(plug.GetParameter(kFilterCFMSource), 1.0f);
     plug.Dispatch(effEditClose);

@@ -57,15 +57,9 @@ public:
         return name;
     }
     void NoteOn(int note) const {
-        VstMidiEvent event{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof event;
-        event.midiData[0] = static_cast<char>(0x90);
-        event.midiData[1] = static_cast<char>(note);
-        event.midiData[2] = 100;
-        VstEvents events{};
-        events.numEvents = 1;
-        events.events[0] = reinterpret_cast<VstEvent*>(&event);
+        VstMidiEvent event{
+            kVstMidiType, sizeof event, 0, 0, 0, 0, {char(0x90), char(note), 100, 0}, 0, 0, 0, 0};
+        VstEvents events{1, 0, {reinterpret_cast<VstEvent*>(&event), nullptr}};
         Dispatch(effProcessEvents, 0, 0, &events);
     }
     // The left channel of the given number of frames, rendered in blocks of the given size.
@@ -80,17 +74,13 @@ public:
 
     AEffect* effect = nullptr;
     static inline std::mutex hostMutex;
-    static inline std::vector<std::string> hostLog;
+    static inline std::vector<std::pair<VstInt32, VstInt32>> hostLog;
 
 private:
     static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float) {
-        const char* edit = opcode == audioMasterBeginEdit  ? "begin"
-                           : opcode == audioMasterAutomate ? "automate"
-                           : opcode == audioMasterEndEdit  ? "end"
-                                                           : nullptr;
-        if (edit) {
+        if (opcode == audioMasterBeginEdit || opcode == audioMasterAutomate || opcode == audioMasterEndEdit) {
             std::lock_guard<std::mutex> lock(hostMutex);
-            hostLog.push_back(std::string(edit) + " " + std::to_string(index));
+            hostLog.emplace_back(opcode, index);
         }
         if (opcode == audioMasterGetProductString && ptr)
             std::snprintf(static_cast<char*>(ptr), kVstMaxProductStrLen, "%s", "Sound Test Host");
