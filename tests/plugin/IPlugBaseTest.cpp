@@ -21,6 +21,12 @@ double value(TestPlug& plug, int idx) {
     return plug.GetParam(idx)->Value();
 }
 
+void connectAll(TestPlug& plug, int blockSize) {
+    plug.SetInputChannelConnections(0, plug.NInChannels(), true);
+    plug.SetOutputChannelConnections(0, plug.NOutChannels(), true);
+    plug.SetBlockSize(blockSize);
+}
+
 } // namespace
 
 TEST(IPlugBase, OverlongNamesAreCutAndIndicesOutsideTheListsFindNothing) {
@@ -92,8 +98,7 @@ TEST(IPlugBase, VersionsSplitFormatAndConvert) {
 
 TEST(IPlugBase, BlockSizeChangeResizesAndClearsScratchOnlyWhenItDiffers) {
     TestPlug plug("2-2");
-    plug.SetInputChannelConnections(0, 2, true);
-    plug.SetBlockSize(8);
+    connectAll(plug, 8);
     float inL[8], inR[8];
     std::fill_n(inL, 8, 0.5f);
     std::fill_n(inR, 8, -0.5f);
@@ -112,8 +117,7 @@ TEST(IPlugBase, BlockSizeChangeResizesAndClearsScratchOnlyWhenItDiffers) {
 
 TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrough) {
     TestPlug plug("0-2");
-    plug.SetOutputChannelConnections(0, 2, true);
-    plug.SetBlockSize(4);
+    connectAll(plug, 4);
     plug.renderRamp = true;
     float left[5] = {1, 1, 1, 1, 9}, right[5] = {1, 1, 1, 1, 9};
     float* outputs[] = {left, right};
@@ -149,13 +153,9 @@ TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrou
 
 TEST(IPlugBase, PassThroughCopiesInputsAndSilencesTheRest) {
     TestPlug plug("1-2");
-    plug.SetInputChannelConnections(0, 1, true);
-    plug.SetOutputChannelConnections(0, 2, true);
-    plug.SetBlockSize(3);
-    float in[3] = {0.1f, 0.2f, 0.3f};
-    float outL[3] = {5, 5, 5}, outR[3] = {5, 5, 5};
-    float* inputs[] = {in};
-    float* outputs[] = {outL, outR};
+    connectAll(plug, 3);
+    float in[3] = {0.1f, 0.2f, 0.3f}, outL[3] = {5, 5, 5}, outR[3] = {5, 5, 5};
+    float *inputs[] = {in}, *outputs[] = {outL, outR};
     plug.AttachInputBuffers(0, 1, inputs, 3);
     plug.AttachOutputBuffers(0, 2, outputs);
     plug.ProcessBuffers(0.0f, 3);
@@ -165,12 +165,9 @@ TEST(IPlugBase, PassThroughCopiesInputsAndSilencesTheRest) {
 
 TEST(IPlugBase, UnconnectedInputReadsSilenceAndLongBlocksStayInTheScratchBuffers) {
     TestPlug plug("2-2");
-    plug.SetInputChannelConnections(0, 2, true);
-    plug.SetOutputChannelConnections(0, 2, true);
-    plug.SetBlockSize(4);
+    connectAll(plug, 4);
     std::vector<float> a(64, 0.5f), b(64, 0.5f), l(64), r(64);
-    float* inputs[] = {a.data(), b.data()};
-    float* outputs[] = {l.data(), r.data()};
+    float *inputs[] = {a.data(), b.data()}, *outputs[] = {l.data(), r.data()};
     plug.AttachInputBuffers(0, 2, inputs, 64);
     plug.AttachOutputBuffers(0, 2, outputs);
     plug.ProcessBuffers(0.0f, 64);
@@ -257,18 +254,12 @@ TEST(IPlugBase, ParamStateRoundTripsAsPlainDoubles) {
     EXPECT_DOUBLE_EQ(value(other, 0), 75.0);
     EXPECT_DOUBLE_EQ(value(other, 1), 9.0);
     EXPECT_EQ(other.log, (Log{"change 0", "change 1", "change 2", "change 3"}));
-}
 
-TEST(IPlugBase, TruncatedParamStateSetsTheMissingValueToZeroAndFails) {
-    TestPlug plug;
-    initialiseParams(plug);
-    ByteChunk chunk;
-    chunk.Put(60.0);
-    chunk.Put(int32_t{7}); // half a double
-    EXPECT_EQ(plug.UnserializeParams(&chunk, 0), -1);
-    EXPECT_DOUBLE_EQ(value(plug, 0), 60.0);
-    EXPECT_DOUBLE_EQ(value(plug, 1), 0.0);
-    EXPECT_DOUBLE_EQ(value(plug, 3), 1.0); // not reached: keeps its value
+    // A cut state sets the value it cuts to zero, leaves the ones beyond, and fails.
+    chunk.Resize(8 + 4);
+    other.GetParam(0)->Set(10.0);
+    EXPECT_EQ(other.UnserializeParams(&chunk, 0), -1);
+    EXPECT_EQ((std::array{value(other, 0), value(other, 1), value(other, 3)}), (std::array{75.0, 0.0, 1.0}));
 }
 
 TEST(IPlugBase, PresetsRestoreByIndexOrExactName) {
@@ -296,20 +287,16 @@ TEST(IPlugBase, PresetsRestoreByIndexOrExactName) {
         EXPECT_EQ(fresh.GetPresetName(i), "user preset " + std::to_string(i));
     }
     EXPECT_EQ(fresh.log.back(), "presets changed");
-}
 
-TEST(IPlugBase, ModifyCurrentPresetStoresStateAndKeepsNameWithoutOne) {
-    TestPlug plug;
-    initialiseParams(plug);
+    // Storing without a name keeps the old one; an overlong one is cut.
     plug.GetParam(0)->Set(40.0);
     plug.ModifyCurrentPreset();
     plug.ModifyCurrentPreset("");
-    EXPECT_STREQ(plug.GetPresetName(0), "Empty");
-    const std::string longName(400, 'x');
-    plug.ModifyCurrentPreset(longName.c_str());
-    EXPECT_EQ(std::strlen(plug.GetPresetName(0)), static_cast<size_t>(IPreset::kNameSize - 1));
+    EXPECT_STREQ(plug.GetPresetName(1), "Bass");
+    plug.ModifyCurrentPreset(std::string(400, 'x').c_str());
+    EXPECT_EQ(std::strlen(plug.GetPresetName(1)), static_cast<size_t>(IPreset::kNameSize - 1));
     plug.GetParam(0)->Set(10.0);
-    plug.RestorePreset(0);
+    plug.RestorePreset(1);
     EXPECT_DOUBLE_EQ(value(plug, 0), 40.0);
 }
 
