@@ -8,20 +8,17 @@
 
 TEST(IMidiMsg, BuildersSetStatusAndData) {
     IMidiMsg msg;
+    const auto fields = [&] {
+        return std::array<int, 5>{msg.status, msg.data1, msg.data2, msg.offset, msg.Channel()};
+    };
     msg.MakeNoteOnMsg(60, 100, 17, 3);
-    EXPECT_EQ(msg.status, 0x93);
-    EXPECT_EQ(msg.NoteNumber(), 60);
-    EXPECT_EQ(msg.Velocity(), 100);
-    EXPECT_EQ(msg.offset, 17);
-    EXPECT_EQ(msg.Channel(), 3);
+    EXPECT_EQ(fields(), (std::array{0x93, 60, 100, 17, 3}));
+    EXPECT_EQ(std::pair(msg.NoteNumber(), msg.Velocity()), std::pair(60, 100));
     msg.MakeNoteOffMsg(61, 5, 15);
-    EXPECT_EQ(msg.status, 0x8F);
-    EXPECT_EQ(msg.Velocity(), 0);
+    EXPECT_EQ(fields(), (std::array{0x8F, 61, 0, 5, 15}));
     msg.MakeControlChangeMsg(7, 0.5, 1);
-    EXPECT_EQ(msg.status, 0xB1);
-    EXPECT_EQ(msg.data2, 63);
-    EXPECT_DOUBLE_EQ(msg.ControlChange(7), 63.0 / 127.0);
-    EXPECT_DOUBLE_EQ(msg.ControlChange(8), -1.0);
+    EXPECT_EQ(fields(), (std::array{0xB1, 7, 63, 0, 1}));
+    EXPECT_EQ(std::pair(msg.ControlChange(7), msg.ControlChange(8)), std::pair(63.0 / 127.0, -1.0));
 }
 
 TEST(IMidiMsg, PitchWheelEncodingAndDecodingAreInverse) {
@@ -33,9 +30,8 @@ TEST(IMidiMsg, PitchWheelEncodingAndDecodingAreInverse) {
                                               {std::numeric_limits<double>::quiet_NaN(), 0, 0x40}}) {
         IMidiMsg msg;
         msg.MakePitchWheelMsg(value, 2);
-        EXPECT_EQ(msg.status, 0xE2);
-        EXPECT_EQ(msg.data1, data1) << value;
-        EXPECT_EQ(msg.data2, data2) << value;
+        EXPECT_EQ((std::array<int, 3>{msg.status, msg.data1, msg.data2}), (std::array{0xE2, data1, data2}))
+            << value;
         const double expected = ((data2 << 7 | data1) - 8192) / 8192.0;
         EXPECT_DOUBLE_EQ(msg.PitchWheel(), expected) << value;
     }
