@@ -70,7 +70,7 @@ public:
     void EndInformHostOfParamChange(int idx) override { log.push_back("end " + std::to_string(idx)); }
     void InformHostOfProgramChange() override { log.push_back("program change"); }
     int GetSamplePos() override { return 0; }
-    double GetTempo() override { return tempo; }
+    double GetTempo() override { return 0.0; }
     void GetTimeSig(int* num, int* den) override { *num = *den = 4; }
     void GetTime(ITimeInfo*) override {}
     void ResizeGraphics(int, int) override {}
@@ -90,7 +90,6 @@ public:
     const std::vector<double>& OutScratch(int c) const { return outChannels[c].scratchBuf; }
     double* InSlot(int c) const { return inData[c]; }
 
-    double tempo = 0.0;
     bool renderRamp = false;
     size_t failOnMessage = 0; // 1-based index of the message the "host" refuses; 0 = none
     std::vector<IMidiMsg> sent;

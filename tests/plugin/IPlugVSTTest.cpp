@@ -603,13 +603,12 @@ TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
     EXPECT_EQ(std::pair(info.numerator, info.denominator), std::pair(7, 8));
     EXPECT_TRUE(info.transportIsRunning && info.transportLoopEnabled);
     plug.GetTimeSig(&num, &den);
-    EXPECT_EQ(num, 7);
+    EXPECT_EQ(std::pair(num, den), std::pair(7, 8));
 
     time.flags = kVstTransportPlaying; // none of the requested fields
     ITimeInfo untouched;
     plug.GetTime(&untouched);
-    EXPECT_FALSE(untouched.transportIsRunning);
-    EXPECT_DOUBLE_EQ(untouched.samplePos, -1.0);
+    EXPECT_EQ(std::pair(untouched.transportIsRunning, untouched.samplePos), std::pair(false, -1.0));
     for (const auto& [samplePos, rounded] : {std::pair{-20.0, 0}, {1e300, std::numeric_limits<int>::max()}}) {
         time.samplePos = samplePos;
         EXPECT_EQ(plug.GetSamplePos(), rounded);
