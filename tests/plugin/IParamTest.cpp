@@ -1,7 +1,6 @@
 #include "plugin/IParam.h"
 
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>

@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
-#include <memory>
 
 namespace {
 
@@ -76,9 +74,7 @@ public:
                              "Test Vendor", 0x00010105, 0x6B6F7276, 0x4D614C61, 0, true, chunks, isInst) {
         GetParam(0)->InitDouble("Cutoff", 25.0, 0.0, 100.0, 0.01, "Hz", "", 2.0);
         GetParam(1)->InitEnum("Mode", 1, 3);
-        GetParam(1)->SetDisplayText(0, "Saw");
-        GetParam(1)->SetDisplayText(1, "Square");
-        GetParam(1)->SetDisplayText(2, "Noise");
+        for (int i : {0, 1, 2}) GetParam(1)->SetDisplayText(i, std::array{"Saw", "Square", "Noise"}[i]);
         GetParam(2)->InitDouble("Pan", 0.0, -1.0, 1.0, 0.1);
         GetParam(2)->SetNegateDisplay(true);
         EnsureDefaultPreset();
@@ -645,8 +641,7 @@ TEST_F(IPlugVSTTest, ProcessEntriesAskForMidiRenderAndRestoreTheFloatMode) {
     EXPECT_EQ(_mm_getcsr(), hostMode);
 
     left[0] = 0.5f;
-    effect->processReplacing(effect, nullptr, outputs, 0);
-    effect->processReplacing(effect, nullptr, outputs, -5);
+    for (int frames : {0, -5}) effect->processReplacing(effect, nullptr, outputs, frames);
     effect->processReplacing(effect, nullptr, nullptr, 4);
     EXPECT_EQ(left[0], 0.5f);
     EXPECT_EQ(fakeHost.Count(audioMasterWantMidi), 6);
