@@ -92,13 +92,10 @@ protected:
                 }
                 server = XOpenDisplay(name.c_str());
             }
-            if (server) {
-                displayName = name;
-                setenv("DISPLAY", name.c_str(), 1);
-            } else {
-                stopServer();
-            }
+            displayName = name;
+            if (!server) stopServer();
         }
+        if (server) setenv("DISPLAY", displayName.c_str(), 1);
     }
     static void TearDownTestSuite() {
         if (server) XCloseDisplay(server);
@@ -208,10 +205,10 @@ TEST_F(EditorWindow, IdlesBesideTheAudioThreadReopensAndRunsTwoInstances) {
     audio.join();
     EXPECT_EQ(childrenOf(server, parentA).size(), 1u);
     EXPECT_EQ(childrenOf(server, parentB).size(), 1u);
-    a.Dispatch(effEditClose);
-    b.Dispatch(effEditClose);
-    XDestroyWindow(server, parentA);
-    XDestroyWindow(server, parentB);
+    for (auto [plug, parent] : {std::pair{&a, parentA}, {&b, parentB}}) {
+        plug->Dispatch(effEditClose);
+        XDestroyWindow(server, parent);
+    }
 }
 
 TEST_F(EditorWindow, BadWindowsLostParentsAndMissingDisplaysDoNoHarm) {
