@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cstring>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using testing::DoubleEq, testing::ElementsAre, testing::FloatEq, testing::Pointwise;
 
 namespace {
 
@@ -123,22 +126,19 @@ TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrou
     float* outputs[] = {left, right};
     plug.AttachOutputBuffers(0, 2, outputs);
     plug.ProcessBuffersAccumulating(0.0f, 4);
-    EXPECT_FLOAT_EQ(left[0], 1.25f);
-    EXPECT_FLOAT_EQ(left[3], 1.253f);
+    EXPECT_THAT(left, Pointwise(FloatEq(), std::vector{1.25f, 1.251f, 1.252f, 1.253f, 9.0f}));
     EXPECT_FLOAT_EQ(right[1], 1.501f);
-    EXPECT_EQ(left[4], 9.0f);
 
     plug.AttachOutputBuffers(0, 2, outputs);
     plug.ProcessBuffers(0.0f, 4);
+    EXPECT_THAT(right, Pointwise(FloatEq(), std::vector{0.5f, 0.501f, 0.502f, 0.503f, 9.0f}));
     EXPECT_FLOAT_EQ(left[0], 0.25f);
-    EXPECT_FLOAT_EQ(right[3], 0.503f);
-    EXPECT_EQ(right[4], 9.0f);
 
     double dLeft[4] = {}, dRight[4] = {};
     double* dOutputs[] = {dLeft, dRight};
     plug.AttachOutputBuffers(0, 2, dOutputs);
     plug.ProcessBuffers(0.0, 4);
-    EXPECT_DOUBLE_EQ(dLeft[2], 0.252);
+    EXPECT_THAT(dLeft, Pointwise(DoubleEq(), std::vector{0.25, 0.251, 0.252, 0.253}));
     EXPECT_DOUBLE_EQ(dRight[0], 0.5);
 
     // An unconnected output renders into its scratch buffer and leaves the host's alone.
@@ -147,7 +147,7 @@ TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrou
     plug.AttachOutputBuffers(0, 2, outputs);
     plug.ProcessBuffers(0.0f, 4);
     EXPECT_FLOAT_EQ(left[1], 0.251f);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(right[i], 7.0f);
+    EXPECT_THAT(right, ElementsAre(7.0f, 7.0f, 7.0f, 7.0f, 9.0f));
     EXPECT_DOUBLE_EQ(plug.OutScratch(1)[1], 0.501);
 }
 
@@ -267,8 +267,7 @@ TEST(IPlugBase, PresetsRestoreByIndexOrExactName) {
     plug.GetParam(0)->Set(80.0);
     EXPECT_TRUE(plug.RestorePreset(2));
     EXPECT_DOUBLE_EQ(value(plug, 0), 25.0);
-    EXPECT_FALSE(plug.RestorePreset(3));
-    EXPECT_FALSE(plug.RestorePreset(-1));
+    for (int outside : {3, -1}) EXPECT_FALSE(plug.RestorePreset(outside));
     EXPECT_EQ(plug.GetCurrentPresetIdx(), 2);
 
     plug.RestorePreset(1);
@@ -313,8 +312,7 @@ TEST(IPlugBase, BankAndSinglePresetRecordsRoundTripNamesAndStates) {
     TestPlug target;
     initialiseParams(target);
     EXPECT_EQ(target.UnserializePresets(&bank, 0), bank.Size());
-    EXPECT_STREQ(target.GetPresetName(1), "Pad");
-    EXPECT_STREQ(target.GetPresetName(2), "Empty");
+    EXPECT_EQ(std::string(target.GetPresetName(1)) + "|" + target.GetPresetName(2), "Pad|Empty");
     target.RestorePreset(1);
     EXPECT_DOUBLE_EQ(value(target, 0), 90.0);
 
