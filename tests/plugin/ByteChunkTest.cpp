@@ -68,20 +68,18 @@ TEST(ByteChunk, VersionHeader) {
     chunk.PutStr("stale");
     InitChunkWithIPlugVer(&chunk);
     EXPECT_EQ(bytesOf(chunk), (Bytes{0x74, 0x66, 0x66, 0x70, 0, 0, 1, 0}));
-    int pos = 0;
-    EXPECT_EQ(GetIPlugVerFromChunk(&chunk, &pos), 0x00010000);
-    EXPECT_EQ(pos, 8);
-
+    // The version and the read position after it; a chunk without the header is read from its start.
+    const auto version = [](ByteChunk& c) {
+        int pos = 0;
+        const int v = GetIPlugVerFromChunk(&c, &pos);
+        return std::pair(v, pos);
+    };
+    EXPECT_EQ(version(chunk), std::pair(0x00010000, 8));
     ByteChunk other;
     other.Put(int32_t{1234});
-    pos = 0;
-    EXPECT_EQ(GetIPlugVerFromChunk(&other, &pos), 0);
-    EXPECT_EQ(pos, 0);
-
+    EXPECT_EQ(version(other), std::pair(0, 0));
     chunk.Resize(6);
-    pos = 0;
-    EXPECT_EQ(GetIPlugVerFromChunk(&chunk, &pos), 0);
-    EXPECT_EQ(pos, -1);
+    EXPECT_EQ(version(chunk), std::pair(0, -1));
 }
 
 TEST(ByteChunk, AppendingAChunkToItselfDoublesIt) {

@@ -1,5 +1,6 @@
 #include "plugin/IMidiQueue.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -31,14 +32,12 @@ TEST(IMidiQueue, ResizeRoundsToWholePagesAndNeverDropsPendingMessages) {
     for (auto [blockSize, expected] :
          {std::pair{100, 512}, {512, 512}, {513, 1024}, {1024, 1024}, {0, 512}}) {
         queue.Resize(blockSize);
-        EXPECT_EQ(queue.GetSize(), expected) << blockSize;
-        EXPECT_EQ(queue.GetGrow(), expected) << blockSize;
+        EXPECT_EQ(std::pair(queue.GetSize(), queue.GetGrow()), std::pair(expected, expected)) << blockSize;
     }
     for (int i = 0; i < 600; ++i) add(queue, i);
     queue.Resize(100);
-    EXPECT_EQ(queue.GetSize(), 1024);
-    EXPECT_EQ(queue.GetGrow(), 512);
-    EXPECT_EQ(queue.ToBeProcessed(), 600);
+    EXPECT_EQ((std::array{queue.GetSize(), queue.GetGrow(), queue.ToBeProcessed()}),
+              (std::array{1024, 512, 600}));
     EXPECT_EQ(drain(queue).back().first, 599);
 }
 
@@ -54,8 +53,7 @@ TEST(IMidiQueue, AFullQueueCompactsThenGrowsByItsStepOrDropsWithoutOne) {
         IMidiQueue fixed(4);
         fixed.SetGrow(grow);
         for (int i = 0; i < 5; ++i) add(fixed, i);
-        EXPECT_EQ(fixed.GetSize(), size) << grow;
-        EXPECT_EQ(fixed.ToBeProcessed(), kept) << grow;
+        EXPECT_EQ(std::pair(fixed.GetSize(), fixed.ToBeProcessed()), std::pair(size, kept)) << grow;
     }
 }
 
