@@ -80,8 +80,7 @@ TEST(VstHostThreads, AudioAndEditorThreadsOfTwoInstancesRunAtOnce) {
         });
     }
     for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(first.Dispatch(effGetProgram), 39);
-    EXPECT_EQ(second.Dispatch(effGetProgram), 39);
+    for (PluginUnderTest* plugin : {&first, &second}) EXPECT_EQ(plugin->Dispatch(effGetProgram), 39);
 }
 
 TEST(VstHost, AProjectSavedByTheHostRestoresIntoANewInstanceAndSoundsTheSame) {

@@ -201,8 +201,7 @@ TEST(IPlugFxFiles, AWriteThatFailsHalfWayLeavesTheOldFileAndNoLeftovers) {
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
-    rlimit small = limit;
-    small.rlim_cur = 100;
+    const rlimit small{100, limit.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
     const bool saved = plug.SaveBankAsFXB(path.c_str());
     setrlimit(RLIMIT_FSIZE, &limit);
