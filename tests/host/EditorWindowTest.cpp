@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -144,9 +145,8 @@ TEST_F(EditorWindow, OpensAMappedChildWindowOfTheEditorsSizeAndClosesIt) {
     ASSERT_EQ(opened.size(), 1u);
     XWindowAttributes attributes;
     XGetWindowAttributes(server, opened[0], &attributes);
-    EXPECT_EQ(attributes.width, 1127);
-    EXPECT_EQ(attributes.height, 776);
-    EXPECT_EQ(attributes.map_state, IsViewable);
+    EXPECT_EQ((std::array{attributes.width, attributes.height, attributes.map_state}),
+              (std::array{1127, 776, IsViewable}));
     EXPECT_EQ(size(), std::pair(1127, 776));
 
     cairo_surface_t* window = cairo_xlib_surface_create(server, opened[0], attributes.visual, 1127, 776);

@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <bit>
 #include <csignal>
 #include <cstring>
 
@@ -91,10 +92,7 @@ TEST(IPlugFxFiles, ParameterVariantsHoldNormalisedFloats) {
     ASSERT_EQ(program.size(), 56u + 4 * 4);
     EXPECT_EQ(be(program, 4), 0u);
     EXPECT_EQ(text(program, 8), "FxCk");
-    float first = 0.0f;
-    const uint32_t bits = be(program, 56);
-    std::memcpy(&first, &bits, 4);
-    EXPECT_FLOAT_EQ(first, 0.5f);
+    EXPECT_EQ(be(program, 56), std::bit_cast<uint32_t>(0.5f));
 
     const Bytes bank = plug.fxb();
     EXPECT_EQ(text(bank, 8), "FxBk");
