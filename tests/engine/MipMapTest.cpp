@@ -138,27 +138,24 @@ TEST(MipMap, UserSlotIdKeepsTheTableUntilTheWaveArrives) {
 }
 
 TEST(MipMap, ResourceFileNamesFollowTheirTables) {
-    using Case = std::tuple<eROMTable, const char*>;
-    using C = Case;
-    constexpr C cases[] = {
-        C{eDW8000, "dw8000.bin"},
-        C{eAcousticPiano, "apiano.bin"},
-        C{ePianet, "pianet.bin"},
-        C{eSlapLow, "slap_low.bin"},
-        C{eSlapHigh, "slap_hi.bin"},
-        C{eRePWM, "repwm.bin"},
-        C{eResonance1, "resonance.bin"},
-        C{eResonance2, "rectreso.bin"},
-        C{eMP4CrossModulation, "fm_mp4.bin"},
-        C{eFormantShift, "fmtshift.bin"},
-        C{eAOE, "a_o_e.bin"},
-        C{eGeesh, "geesh.bin"},
-        C{eTDTeh, "td_teh.bin"},
-        C{eTexture1, "texture1.bin"},
-        C{eTexture2, "texture2.bin"},
-        C{eLadiesAndGentlemen, "ladies.bin"},
-        C{eDW6000, "dw6000.bin"},
-    };
+    using C = std::pair<eROMTable, const char*>;
+    constexpr C cases[] = {{eDW8000, "dw8000.bin"},
+                           {eAcousticPiano, "apiano.bin"},
+                           {ePianet, "pianet.bin"},
+                           {eSlapLow, "slap_low.bin"},
+                           {eSlapHigh, "slap_hi.bin"},
+                           {eRePWM, "repwm.bin"},
+                           {eResonance1, "resonance.bin"},
+                           {eResonance2, "rectreso.bin"},
+                           {eMP4CrossModulation, "fm_mp4.bin"},
+                           {eFormantShift, "fmtshift.bin"},
+                           {eAOE, "a_o_e.bin"},
+                           {eGeesh, "geesh.bin"},
+                           {eTDTeh, "td_teh.bin"},
+                           {eTexture1, "texture1.bin"},
+                           {eTexture2, "texture2.bin"},
+                           {eLadiesAndGentlemen, "ladies.bin"},
+                           {eDW6000, "dw6000.bin"}};
     const ScratchFolder folder;
     uint32_t waves = 1;
     for (const auto& [id, file] : cases) {
@@ -215,6 +212,8 @@ TEST(MipMap, MissingOrUnreadableResourcesLeaveTheTableAsItWas) {
     EXPECT_EQ(table.getTableId(), eTexture1);
     EXPECT_EQ(table.getLevel(0), before);
     EXPECT_EQ(table.getNumberOfWaves(), 64u);
+    table.createMipMap(eNumROMTables); // one past the built-in tables
+    EXPECT_EQ(table.getLevel(0), before);
     // A folder in place of the file reads as missing.
     table.createMipMap(eTexture2);
     EXPECT_EQ(table.getLevel(0), before);

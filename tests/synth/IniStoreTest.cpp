@@ -223,28 +223,3 @@ TEST(IniStore, TwoProcessesWritingAtOnceLeaveAWholeFile) {
     EXPECT_TRUE(wellFormed(text));
     EXPECT_NE(text.find("k199=" + std::string(249, 'v') + "\n"), std::string::npos);
 }
-
-// The shapes a big file can take: every section, key and long value is found, and writing keeps them.
-TEST(IniStore, FilesOfAnyShapeAreReadWhole) {
-    ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    std::string sections;
-    for (int i = 0; i < 80000; ++i) sections += "[s" + std::to_string(i) + "]\n";
-    std::string keys = "[Huge]\n";
-    for (int i = 0; i < 60000; ++i) keys += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
-    const std::string longValue(200000, 'v');
-    writeText(file, sections + "[S79999]\nlast=1\n" + keys + "[Long]\nk=" + longValue + "\n");
-    store().clearCache();
-    EXPECT_EQ(get("s0", "any", file), "-");
-    EXPECT_EQ(get("S79999", "LAST", file), "1");
-    EXPECT_EQ(get("huge", "k0", file), "0");
-    EXPECT_EQ(get("Huge", "K59999", file), "59999");
-    char value[300000];
-    store().GetPrivateProfileString("Long", "k", "", value, sizeof value, file.c_str());
-    EXPECT_EQ(std::string(value), longValue);
-    ASSERT_TRUE(store().WritePrivateProfileString("s40000", "new", "x", file.c_str()));
-    store().clearCache();
-    EXPECT_EQ(get("S40000", "NEW", file), "x");
-    EXPECT_EQ(get("huge", "k30000", file), "30000");
-    EXPECT_EQ(get("S79999", "last", file), "1");
-}

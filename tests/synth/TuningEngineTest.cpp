@@ -203,18 +203,6 @@ TEST_F(TuningEngineTest, LoadedPitchesStayInsideThePitchRange) {
     // Mapping values outside the keyboard are clamped to it.
     EXPECT_NEAR(engine.customTuningTable[5], engine.customTuningTable[127], 1);
     EXPECT_EQ(engine.customTuningTable[6], 0);
-    uint32_t seed = 99;
-    for (int i = 0; i < 20; ++i) {
-        std::string text(i == 0 ? 1 << 20 : (seed = seed * 1664525u + 1013904223u) % 400, '5');
-        for (std::size_t k = 0; i > 0 && k < text.size(); ++k)
-            text[k] = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
-        for (const char* name : {"r.tun", "r.scl", "r.kbm"}) {
-            const int result = load(name, text, i % 2 == 0);
-            ASSERT_TRUE(result == TuningEngine::kLoadDone || result == TuningEngine::kLoadFailed);
-            ASSERT_LT(std::strlen(engine.customTuningName), 256u);
-            for (int pitch : engine.customTuningTable) ASSERT_TRUE(pitch >= 0 && pitch <= 17280) << name;
-        }
-    }
 }
 
 TEST_F(TuningEngineTest, TuningBlockRoundTrips) {
