@@ -46,10 +46,9 @@ TEST(IGraphics, HitTestingSkipsHiddenAndGrayedControls) {
     struct Case {
         bool hidden, grayed, overWhenGrayed, mouseOver;
         int expected; // control index reached
-    } cases[] = {
-        {false, false, false, false, 1}, {true, false, false, false, 0}, {false, true, false, false, 0},
-        {false, true, true, false, 0},   {false, true, true, true, 1},   {false, true, false, true, 0},
-    };
+    } cases[] = {{false, false, false, false, 1}, {true, false, false, false, 0},
+                 {false, true, false, false, 0},  {false, true, true, false, 0},
+                 {false, true, true, true, 1},    {false, true, false, true, 0}};
     for (const Case& c : cases) {
         Editor e;
         e.add(new CountingControl(&e.plug, IRECT(0, 0, 50, 50)));
@@ -69,16 +68,14 @@ TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
         IMouseMod mod;
         double gearing;
         double expected; // change of value from 0.5
-    } cases[] = {
-        {false, -10, {}, 4.0, 10.0 / 40 / 4},
-        {false, 10, {}, 4.0, -10.0 / 40 / 4},
-        {false, -10, {true, false, true}, 4.0, 10.0 / 40 / 40},
-        {false, -10, {true, false, false, true}, 1.0, 10.0 / 40 / 10},
-        {true, 3, {}, 4.0, 0.03},
-        {true, -2, {false, false, true}, 4.0, -0.002},
-        {false, -400, {}, 1.0, 0.5},
-        {false, 400, {}, 1.0, -0.5},
-    };
+    } cases[] = {{false, -10, {}, 4.0, 10.0 / 40 / 4},
+                 {false, 10, {}, 4.0, -10.0 / 40 / 4},
+                 {false, -10, {true, false, true}, 4.0, 10.0 / 40 / 40},
+                 {false, -10, {true, false, false, true}, 1.0, 10.0 / 40 / 10},
+                 {true, 3, {}, 4.0, 0.03},
+                 {true, -2, {false, false, true}, 4.0, -0.002},
+                 {false, -400, {}, 1.0, 0.5},
+                 {false, 400, {}, 1.0, -0.5}};
     for (const Case& c : cases) {
         Editor e;
         auto* knob =

@@ -38,11 +38,11 @@ TEST(MG, RampRisesOverOnePeriod) {
 TEST(MG, WaveformsFollowTheRamp) {
     // Ramp over a period of 5 ticks after the first tick: -1, -0.5, 0, 0.5, 1.
     using Case = std::tuple<int, std::vector<double>>;
-    const Case cases[] = {
-        {MG::eSine, {0.0, 1.0, 0.0, -1.0, 0.0}},        {MG::eTriangle, {-1.0, 0.0, 1.0, 0.0, -1.0}},
-        {MG::eSawDown, {1.0, 0.5, 0.0, -0.5, -1.0}},    {MG::eSawUp, {-1.0, -0.5, 0.0, 0.5, 1.0}},
-        {MG::eRectangle, {1.0, 1.0, -1.0, -1.0, -1.0}},
-    };
+    const Case cases[] = {{MG::eSine, {0.0, 1.0, 0.0, -1.0, 0.0}},
+                          {MG::eTriangle, {-1.0, 0.0, 1.0, 0.0, -1.0}},
+                          {MG::eSawDown, {1.0, 0.5, 0.0, -0.5, -1.0}},
+                          {MG::eSawUp, {-1.0, -0.5, 0.0, 0.5, 1.0}},
+                          {MG::eRectangle, {1.0, 1.0, -1.0, -1.0, -1.0}}};
     for (const auto& [waveform, values] : cases) {
         MG mg = makeMG(waveform, 5);
         mg.update();

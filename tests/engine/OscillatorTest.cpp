@@ -83,8 +83,7 @@ TEST(Oscillator, WaveSelectionAcrossATable) {
         {eSineTriSquareSaw, 0.5, true, 1, 2, 0.5, 0.5}, {eSineTriSquareSaw, 0.5, false, 2, 3, 0.5, 0.5},
         {eSineTriSquareSaw, 0.0, true, 0, 1, 1.0, 0.0}, {eSawTri, 1.0, true, 63, 63, 1.0, 0.0},
         {eSawTri, 1.0, false, 63, 63, 1.0, 0.0},        {eSawTri, 0.25, true, 15, 16, 0.25, 0.75},
-        {eSawTri, 2.0, true, 63, 63, 1.0, 0.0},         {eSawTri, -1.0, true, 0, 1, 1.0, 0.0},
-    };
+        {eSawTri, 2.0, true, 63, 63, 1.0, 0.0},         {eSawTri, -1.0, true, 0, 1, 1.0, 0.0}};
     for (const auto& [id, shape, interpolate, a, b, weightA, fraction] : cases) {
         Oscillator osc;
         osc.interpolate = interpolate;

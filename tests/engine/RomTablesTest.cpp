@@ -60,15 +60,13 @@ std::map<int, double> equalPartials(const std::vector<int>& harmonics) {
 } // namespace
 
 TEST(RomTables, WaveCountsOfTheComputedTables) {
-    const std::map<eROMTable, uint32_t> counts{
-        {eSaw, 1},        {ePulse, 1},        {eFullPWM, 1},
-        {eTri, 2},        {eSine, 2},         {eSineTriSquareSaw, 4},
-        {eSawSquare, 2},  {eSawSine, 2},      {eSawTri, 64},
-        {eSquareTri, 64}, {eSquareSine, 2},   {eDiracMeltdown, 64},
-        {eOdd, 16},       {eEven, 16},        {eEvenToOdd, 9},
-        {ePrimes, 12},    {eOctaves, 8},      {eFrequencyUp, 16},
-        {ePhasedSaw, 64}, {eDrawbarFull, 16}, {eDrawbarMixed, 16},
-    };
+    const std::map<eROMTable, uint32_t> counts{{eSaw, 1},        {ePulse, 1},        {eFullPWM, 1},
+                                               {eTri, 2},        {eSine, 2},         {eSineTriSquareSaw, 4},
+                                               {eSawSquare, 2},  {eSawSine, 2},      {eSawTri, 64},
+                                               {eSquareTri, 64}, {eSquareSine, 2},   {eDiracMeltdown, 64},
+                                               {eOdd, 16},       {eEven, 16},        {eEvenToOdd, 9},
+                                               {ePrimes, 12},    {eOctaves, 8},      {eFrequencyUp, 16},
+                                               {ePhasedSaw, 64}, {eDrawbarFull, 16}, {eDrawbarMixed, 16}};
     for (const auto& [id, waves] : counts) {
         MipMap table;
         table.createMipMap(id);

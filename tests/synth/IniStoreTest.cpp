@@ -42,6 +42,14 @@ IniStore& store() {
     return IniStore::instance();
 }
 
+// A file of the given text in dir, with nothing of it cached yet.
+std::string freshFile(const ScratchFolder& dir, const std::string& text) {
+    const std::string file = dir.file("a.ini");
+    writeText(file, text);
+    store().clearCache();
+    return file;
+}
+
 // Every line of a file the store wrote is a section head, a key line or the blank after a section.
 bool wellFormed(const std::string& text) {
     if (text.empty()) return true;
@@ -60,19 +68,17 @@ bool wellFormed(const std::string& text) {
 
 TEST(IniStore, ParsesSectionsKeysAndValuesByTheLineRules) {
     ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    writeText(file, "orphan=1\n"
-                    "  [Startup Bank]  \r\n"
-                    "\tFile =  \"/my banks/a b.fxb\"  \n"
-                    "File=  'quoted'  \n"
-                    "[Broken\n"
-                    "no equals sign\n"
-                    "=empty key\n"
-                    "[midi global]\n"
-                    "MIDI Thru=TRUE\n"
-                    "[MIDI Global]\n"
-                    "Ignore Program Change=true\n");
-    store().clearCache();
+    const std::string file = freshFile(dir, "orphan=1\n"
+                                            "  [Startup Bank]  \r\n"
+                                            "\tFile =  \"/my banks/a b.fxb\"  \n"
+                                            "File=  'quoted'  \n"
+                                            "[Broken\n"
+                                            "no equals sign\n"
+                                            "=empty key\n"
+                                            "[midi global]\n"
+                                            "MIDI Thru=TRUE\n"
+                                            "[MIDI Global]\n"
+                                            "Ignore Program Change=true\n");
     EXPECT_EQ(get("STARTUP BANK", "file", file), "quoted");
     EXPECT_EQ(get("Startup Bank", "File ", file), "/my banks/a b.fxb");
     // A section met again starts over.
@@ -84,9 +90,7 @@ TEST(IniStore, ParsesSectionsKeysAndValuesByTheLineRules) {
 
 TEST(IniStore, ValuesAndDefaultsAreCutToTheBufferAndTheLengthIsReturned) {
     ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    writeText(file, "[S]\nk= abcdef \n");
-    store().clearCache();
+    const std::string file = freshFile(dir, "[S]\nk= abcdef \n");
     char value[4] = "xyz";
     EXPECT_EQ(store().GetPrivateProfileString("S", "k", "", value, sizeof value, file.c_str()), 3);
     EXPECT_STREQ(value, "abc");
@@ -98,9 +102,7 @@ TEST(IniStore, ValuesAndDefaultsAreCutToTheBufferAndTheLengthIsReturned) {
 
 TEST(IniStore, RewritesSortedAsTextWithoutWhatItDidNotParse) {
     ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    writeText(file, "; comment\n[b]\nx=1\n\n[A]\ny=2\n");
-    store().clearCache();
+    const std::string file = freshFile(dir, "; comment\n[b]\nx=1\n\n[A]\ny=2\n");
     for (const char* key : {"CC7", "CC20", "CC10", "cc2"})
         EXPECT_TRUE(store().WritePrivateProfileString("MIDI Control", key, "5", file.c_str()));
     EXPECT_EQ(readText(file), "[A]\ny=2\n\n[b]\nx=1\n\n[MIDI Control]\nCC10=5\ncc2=5\nCC20=5\nCC7=5\n\n");
@@ -120,9 +122,7 @@ TEST(IniStore, AnUnchangedValueDoesNotRewrite) {
 
 TEST(IniStore, DeletesKeysAndSectionsAndReplacesSections) {
     ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    writeText(file, "[A]\na=1\nb=2\n[B]\nc=3\n");
-    store().clearCache();
+    const std::string file = freshFile(dir, "[A]\na=1\nb=2\n[B]\nc=3\n");
     EXPECT_TRUE(store().WritePrivateProfileString("A", "a", nullptr, file.c_str()));
     EXPECT_TRUE(store().WritePrivateProfileString("B", nullptr, nullptr, file.c_str()));
     EXPECT_FALSE(store().WritePrivateProfileString(nullptr, "a", "1", file.c_str()));
@@ -139,9 +139,7 @@ TEST(IniStore, DeletesKeysAndSectionsAndReplacesSections) {
 
 TEST(IniStore, AFileChangedOnDiskIsReadAgain) {
     ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    writeText(file, "[S]\nk=1\n");
-    store().clearCache();
+    const std::string file = freshFile(dir, "[S]\nk=1\n");
     EXPECT_EQ(get("S", "k", file), "1");
     writeText(file, "[S]\nk=22\n");
     EXPECT_EQ(get("S", "k", file), "22");
@@ -165,9 +163,8 @@ TEST(IniStore, MoreFilesThanTheCacheHoldsAllStayCorrect) {
 
 TEST(IniStore, TextBeforeAnySectionIsReadOnlyUpToItsLimit) {
     ScratchFolder dir;
-    const std::string file = dir.file("a.ini");
-    writeText(file, std::string(IniStore::kMaxTextBeforeSection, 'x') + "\n[S]\nk=far\n");
-    store().clearCache();
+    const std::string file =
+        freshFile(dir, std::string(IniStore::kMaxTextBeforeSection, 'x') + "\n[S]\nk=far\n");
     EXPECT_EQ(get("S", "k", file), "-");
     writeText(file, std::string(IniStore::kMaxTextBeforeSection - 100, 'x') + "\n[S]\nk=near\n");
     store().clearCache();

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -44,12 +42,10 @@ TEST(VersionCheck, ServerAnswersAreJudged) {
     };
     for (const Case& c : cases) {
         LoopbackServer server(c.response);
-        const auto started = std::chrono::steady_clock::now();
         const VersionCheck::Result result = VersionCheck::ask(quick(server.url()));
         EXPECT_EQ(result.verdict, c.verdict) << c.name << ": " << result.detail;
         EXPECT_EQ(result.newVersion, c.newVersion) << c.name;
         EXPECT_EQ(result.verdict == V::failed, !result.detail.empty()) << c.name;
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3)) << c.name;
         EXPECT_EQ(server.requestLine(), "GET /music/version/?file=korvanta HTTP/1.1") << c.name;
     }
 }

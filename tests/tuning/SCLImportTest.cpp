@@ -117,28 +117,24 @@ TEST(CSCL_Import, FileNameIsTheDescriptionUntilTheFileGivesOne) {
 }
 
 TEST(CSCL_Import, ReadsAndClampsAKeyboardMapping) {
-    using Case = std::tuple<std::string, long, long, long, long, long, long, double, std::vector<long>>;
+    // Size, first, last, middle, reference note, formal octave; reference frequency; entries.
+    using Case = std::tuple<std::string, std::vector<long>, double, std::vector<long>>;
     const Case cases[] = {
         {kbm({5, 10, 100, 60, 62}, "450.5", 3, "! entries\n0\nx\n2\nX7\n1000\n"),
-         5,
-         10,
-         100,
-         60,
-         62,
-         3,
+         {5, 10, 100, 60, 62, 3},
          450.5,
          {0, -1, 2, -1, 127}},
-        {kbm({0, -5, 500, -1, 900}, "0", 400, ""), 1, 0, 127, 0, 127, 127, 0.001, {-1}},
-        {kbm({1, 0, 127, 0, 0}, "1e9", 1, ""), 1, 0, 127, 0, 0, 1, 100000.0, {-1}},
+        {kbm({0, -5, 500, -1, 900}, "0", 400, ""), {1, 0, 127, 0, 127, 127}, 0.001, {-1}},
+        {kbm({1, 0, 127, 0, 0}, "1e9", 1, ""), {1, 0, 127, 0, 0, 1}, 100000.0, {-1}},
         // Missing trailing entries are unmapped; entries beyond the map size keep the default.
-        {kbm({4, 0, 127, 0, 69}, "440", 4, "3\n"), 4, 0, 127, 0, 69, 4, 440.0, {3, -1, -1, -1, 4}}};
-    for (const auto& [text, size, first, last, middle, reference, octave, frequency, entries] : cases) {
+        {kbm({4, 0, 127, 0, 69}, "440", 4, "3\n"), {4, 0, 127, 0, 69, 4}, 440.0, {3, -1, -1, -1, 4}}};
+    for (const auto& [text, header, frequency, entries] : cases) {
         CSCL_Import import;
         ASSERT_TRUE(readKBM(import, text)) << text;
         EXPECT_EQ(
             std::vector<long>({import.GetMapSize(), import.GetFirstNote(), import.GetLastNote(),
                                import.GetMiddleNote(), import.GetReferenceNote(), import.GetFormalOctave()}),
-            std::vector<long>({size, first, last, middle, reference, octave}));
+            header);
         EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), frequency);
         for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(import.GetMapping(i), entries[i]) << i;
     }

@@ -120,8 +120,7 @@ TEST(ScalaFiles, MappingsReadTheirHeadersAndEntries) {
         {"mapping-whitekeys-c261.kbm", 60, 60, 12, 261.625565280, {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6}},
         {"bad/blank-line.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, -1}},
         {"bad/garbage-key.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 0, 5, 6, 7, 8, 9, 10, 11}},
-        {"bad/missing-note.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, -1}},
-    };
+        {"bad/missing-note.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, -1}}};
     for (const Header& h : headers) {
         CSCL_Import import;
         ASSERT_TRUE(import.ReadKBM(pathOf(h.file).c_str())) << h.file;
