@@ -35,13 +35,6 @@ std::string bytesOf(const std::string& path) {
 struct Commands : OpenEditor {
     ScratchFolder scratch;
 
-    IControl* tagged(int tag) { return control(tag); }
-    IControl* find(const std::function<bool(IControl*)>& test) {
-        for (int i = 0; i < gui->NControls(); ++i)
-            if (test(gui->GetControl(i))) return gui->GetControl(i);
-        return nullptr;
-    }
-    IControl* at(const IRECT& r) { return gui->GetControl(gui->GetMouseControlIdx(r.L + 1, r.T + 1)); }
     // Chooses path in the option menu.
     void option(std::vector<int> path) {
         gui->script.menuChoices.push_back(std::move(path));
@@ -106,32 +99,26 @@ TEST(KorvantaCommands, NoAndCancelLeaveProgramsIniAndFoldersAlone) {
     Commands e;
     e.option({File::kCopyProgram});
     e.plug->startupFxb = e.scratch.file("start.fxb");
-    const struct {
-        int command;
-        int answer; // to the question, when there is one
-    } cases[] = {{File::kPasteProgram, kNo},
-                 {File::kInitProgram, kNo},
-                 {File::kLoadProgram, 0},
-                 {File::kSaveProgram, 0},
-                 {File::kLoadBank, 0},
-                 {File::kSaveBank, 0},
-                 {File::kSelectStartupBank, 0},
-                 {File::kLoadStartupBank, kNo},
-                 {File::kUnselectStartupBank, kNo},
-                 {File::kDefaultProgramPath, 0},
-                 {File::kReloadConfiguration, kNo},
-                 {File::kSaveConfiguration, kNo}};
-    for (const auto& c : cases) {
-        const std::string before = e.state();
-        if (c.answer) e.gui->script.messageBoxResults.push_back(c.answer);
-        const size_t asked = e.gui->log.size();
-        e.option({c.command});
-        // The menu, then the question or the prompt.
-        EXPECT_EQ(e.gui->log.size(), asked + 2) << c.command;
-        EXPECT_EQ(e.state(), before) << c.command;
-        EXPECT_TRUE(e.gui->script.messageBoxResults.empty()) << c.command;
-        EXPECT_EQ(e.scratch.entries(), 0) << c.command;
-    }
+    // Questions are answered no, file prompts cancelled.
+    using List = std::vector<int>;
+    for (const auto& [commands, answer] :
+         {std::pair{List{File::kPasteProgram, File::kInitProgram, File::kLoadStartupBank,
+                         File::kUnselectStartupBank, File::kReloadConfiguration, File::kSaveConfiguration},
+                    kNo},
+          std::pair{List{File::kLoadProgram, File::kSaveProgram, File::kLoadBank, File::kSaveBank,
+                         File::kSelectStartupBank, File::kDefaultProgramPath},
+                    0}})
+        for (const int command : commands) {
+            const std::string before = e.state();
+            if (answer) e.gui->script.messageBoxResults.push_back(answer);
+            const size_t asked = e.gui->log.size();
+            e.option({command});
+            // The menu, then the question or the prompt.
+            EXPECT_EQ(e.gui->log.size(), asked + 2) << command;
+            EXPECT_EQ(e.state(), before) << command;
+            EXPECT_TRUE(e.gui->script.messageBoxResults.empty()) << command;
+            EXPECT_EQ(e.scratch.entries(), 0) << command;
+        }
 }
 
 TEST(KorvantaCommands, FilesAreWrittenAndReadWithFoldersFollowingChoicesAndFailuresSaid) {
@@ -170,8 +157,8 @@ TEST(KorvantaCommands, FilesAreWrittenAndReadWithFoldersFollowingChoicesAndFailu
 
 TEST(KorvantaCommands, ProgramDisplayChangesRenamesAndWrapsAround) {
     Commands e;
-    IControl* next = e.tagged(kTagNextProgram);
-    IControl* previous = e.tagged(kTagPreviousProgram);
+    IControl* next = e.control(kTagNextProgram);
+    IControl* previous = e.control(kTagPreviousProgram);
     e.plug->changePreset(63);
     e.click(next);
     EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 0);
@@ -193,11 +180,11 @@ TEST(KorvantaCommands, ProgramDisplayChangesRenamesAndWrapsAround) {
 TEST(KorvantaCommands, PasteButtonWaitsForACopyAndLightsWithIt) {
     Commands e;
     e.plug->copiedPreset.Clear();
-    IControl* paste = e.tagged(kTagPaste);
+    IControl* paste = e.control(kTagPaste);
     const uint64_t dark = e.pixels(paste->GetRECT());
     e.click(paste);
     EXPECT_TRUE(e.gui->log.empty()); // no question without a copy
-    e.click(e.tagged(kTagCopy));
+    e.click(e.control(kTagCopy));
     for (int i = 0; i < IGraphics::kIdleTicks + 1; ++i) e.gui->OnTimerTick();
     EXPECT_NE(e.pixels(paste->GetRECT()), dark);
     e.click(paste);

@@ -1,4 +1,5 @@
 #include "engine/Voice.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 
@@ -57,24 +58,18 @@ struct Rig {
     void set(int id, double v, double n) { voice.setParam(id, v, n); }
 
     // Renders samples in control ticks of 48 samples; returns the left channel.
-    std::vector<double> render(int samples, std::vector<double>* right = nullptr) {
-        std::vector<double> left;
+    std::vector<double> render(int samples) {
+        std::vector<double> left(samples);
         for (int n = 0; n < samples; ++n) {
             if (n % 48 == 0) voice.update(false);
-            double l = 0.0, r = 0.0;
-            voice.process(&l, &r);
-            left.push_back(l);
-            if (right != nullptr) right->push_back(r);
+            double r = 0.0;
+            voice.process(&left[n], &r);
         }
         return left;
     }
 };
 
-double rms(const std::vector<double>& x) {
-    double sum = 0.0;
-    for (const double v : x) sum += v * v;
-    return x.empty() ? 0.0 : std::sqrt(sum / x.size());
-}
+using testsupport::rms;
 
 } // namespace
 
