@@ -1,4 +1,5 @@
 #include "engine/Voice.h"
+#include "engine/ParameterIds.h"
 #include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
@@ -50,9 +51,10 @@ struct Rig {
         // amount, instant attack and release, full sustain.
         using S = std::tuple<int, double, double>;
         for (const auto& [id, v, n] :
-             {S{10, 1.0, 1.0}, S{69, 1.0, 0.5}, S{73, 0.0, 0.5}, S{77, 0.0, 0.0}, S{78, 17280.0, 1.0},
-              S{79, 0.0, 0.0}, S{101, 1.0, 1.0}, S{102, 1.0, 0.0}, S{103, 0.0, 0.0}, S{104, 0.5, 0.5},
-              S{105, 1.0, 1.0}, S{106, 0.0, 0.0}})
+             {S{kOsc1OffOn, 1.0, 1.0}, S{kLevelOsc1, 1.0, 0.5}, S{kPanOsc1, 0.0, 0.5},
+              S{kFilterType, 0.0, 0.0}, S{kFilterCutoff, 17280.0, 1.0}, S{kFilterResonance, 0.0, 0.0},
+              S{kAmpEGMod, 1.0, 1.0}, S{kAmpEGModSource, 1.0, 0.0}, S{kAmpEGAttack, 0.0, 0.0},
+              S{kAmpEGDecay, 0.5, 0.5}, S{kAmpEGSustain, 1.0, 1.0}, S{kAmpEGRelease, 0.0, 0.0}})
             set(id, v, n);
     }
     void set(int id, double v, double n) { voice.setParam(id, v, n); }
@@ -96,7 +98,7 @@ TEST(Voice, NoteSoundsThroughReleaseToSilenceAndThePedalHoldsIt) {
 TEST(Voice, WithoutLinksOrSourcesNothingIsDereferenced) {
     Voice voice;
     voice.setSampleRate(44100.0);
-    for (int id = -5; id < 160; ++id) voice.setParam(id, 1.0, 1.0);
+    for (int id = -5; id < kNumParams + 7; ++id) voice.setParam(id, 1.0, 1.0);
     voice.setNoteOn(60, 127, 1, 7);
     for (int n = 0; n < 2000; ++n) {
         if (n % 44 == 0) voice.update(false);
@@ -110,8 +112,13 @@ TEST(Voice, WithoutLinksOrSourcesNothingIsDereferenced) {
 }
 
 TEST(Voice, EverySourceDrivesEveryDestination) {
-    const int sourceIds[] = {15, 34, 54, 21, 26,  46,  66,  28,  48,  68, 41,
-                             61, 83, 86, 95, 102, 109, 116, 126, 132, 137};
+    const int sourceIds[] = {kWaveShapeMod1Source, kWaveShapeMod2Source, kWaveShapeMod3Source,
+                             kAMModSource,         kFrequencyMod1Source, kFrequencyMod2Source,
+                             kFrequencyMod3Source, kAmplitudeMod1Source, kAmplitudeMod2Source,
+                             kAmplitudeMod3Source, kLinearFMMod2Source,  kLinearFMMod3Source,
+                             kFilterCFMSource,     kAmpAMSource,         kFilterEGModSource,
+                             kAmpEGModSource,      kLinEG1ModSource,     kLinEG2ModSource,
+                             kMG1ModSource,        kMG2ModSource,        kVibratoModSource};
     for (int source = 0; source <= Properties::eNumModSources + 1; ++source) {
         Rig rig;
         rig.mg1 = 0.3;
@@ -121,12 +128,13 @@ TEST(Voice, EverySourceDrivesEveryDestination) {
         rig.bend = -0.5;
         rig.pressure = 0.7;
         rig.voice.polyAfterTouch = 0.4;
-        for (int id = 10; id <= 137; ++id) {
-            if (id != 77 && id != 78 && id != 37 && id != 57) rig.set(id, 0.5, 0.6);
+        for (int id = kOsc1OffOn; id <= kVibratoModSource; ++id) {
+            if (id != kFilterType && id != kFilterCutoff && id != kHardSync2 && id != kHardSync3)
+                rig.set(id, 0.5, 0.6);
         }
-        rig.set(37, 1.0, 0.5); // oscillator 2 synced to 1
-        rig.set(57, 2.0, 1.0); // oscillator 3 synced to 2
-        rig.set(20, -0.5, 0.25);
+        rig.set(kHardSync2, 1.0, 0.5); // oscillator 2 synced to 1
+        rig.set(kHardSync3, 2.0, 1.0); // oscillator 3 synced to 2
+        rig.set(kAMMod, -0.5, 0.25);
         for (const int id : sourceIds) rig.set(id, source, source / 20.0);
         rig.voice.setNoteOn(64, 90, 1, 0);
         const std::vector<double> out = rig.render(4800);
@@ -157,10 +165,10 @@ TEST(Voice, SourceTableBindsEachSource) {
     }
     // Controller sources bound before the instrument hands over its values still follow them.
     Voice early;
-    early.setParam(86, Properties::eModWheelPositive, 0.0);
-    early.setParam(85, 1.0, 1.0);
-    early.setParam(101, 1.0, 1.0);
-    early.setParam(102, 1.0, 0.0);
+    early.setParam(kAmpAMSource, Properties::eModWheelPositive, 0.0);
+    early.setParam(kAmpAM, 1.0, 1.0);
+    early.setParam(kAmpEGMod, 1.0, 1.0);
+    early.setParam(kAmpEGModSource, 1.0, 0.0);
     double wheel = 0.25;
     early.setSharedSources(nullptr, nullptr, nullptr, &wheel, nullptr, nullptr);
     early.setNoteOn(60, 127, 1, 0);
@@ -174,13 +182,13 @@ TEST(Voice, ScalingRuleOnTheAmplifier) {
     for (const auto& [amount, factor] : {Case{0.0, 1.0}, Case{1.0, s}, Case{-1.0, 1.0 - s},
                                          Case{0.5, 1.0 - 0.5 * (1.0 - s)}, Case{-0.5, 1.0 - 0.5 * s}}) {
         Rig rig;
-        rig.set(85, amount, 0.0);
-        rig.set(86, Properties::eModVelocity, 0.0);
+        rig.set(kAmpAM, amount, 0.0);
+        rig.set(kAmpAMSource, Properties::eModVelocity, 0.0);
         rig.voice.setNoteOn(60, 64, 1, 0);
         EXPECT_DOUBLE_EQ(rig.voice.getAmpFactor(), factor) << amount;
     }
     Rig velocity;
-    velocity.set(84, 0.5, 0.5);
+    velocity.set(kAmpVelocity, 0.5, 0.5);
     velocity.voice.setNoteOn(60, 64, 1, 0);
     EXPECT_DOUBLE_EQ(velocity.voice.getAmpFactor(), 1.0 + (s - 1.0) * 0.5);
 }
@@ -193,8 +201,8 @@ TEST(Voice, GatedRuleOnTheGenerators) {
           Case{-0.5, 11, 0.5 * (1.0 - s) * 0.8, 0.5 * 0.5 * (1.0 - s) * 0.8 + 0.5}, Case{1.0, 0, 0.0, 0.0}}) {
         Rig rig;
         rig.mg1 = 0.8;
-        rig.set(125, amount, 0.0);
-        rig.set(126, source, 0.0);
+        rig.set(kMG1Mod, amount, 0.0);
+        rig.set(kMG1ModSource, source, 0.0);
         rig.voice.setNoteOn(60, 64, 1, 0);
         EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1), value) << amount;
         EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1Positive), positive) << amount;
@@ -203,13 +211,13 @@ TEST(Voice, GatedRuleOnTheGenerators) {
 
 TEST(Voice, AmpEnvelopeModulation) {
     Rig off;
-    off.set(102, 0.0, 0.0);
+    off.set(kAmpEGModSource, 0.0, 0.0);
     off.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_EQ(rms(off.render(2000)), 0.0);
     EXPECT_TRUE(off.voice.isActive());
 
     Rig inverted;
-    inverted.set(101, -1.0, 0.0);
+    inverted.set(kAmpEGMod, -1.0, 0.0);
     inverted.voice.setNoteOn(60, 100, 1, 0);
     inverted.render(100);
     const double level = inverted.voice.getEnvelope(Voice::eAmpEG).getLevel();
@@ -231,7 +239,7 @@ TEST(Voice, PanGains) {
 
 TEST(Voice, GlideOf500TicksEndsExactlyOnTheTarget) {
     Rig rig;
-    rig.set(8, 0.5, 0.5); // portamento 0.5 s
+    rig.set(kPortamento, 0.5, 0.5); // portamento 0.5 s
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_EQ(rig.voice.getCurrentPitch(), 6144.0); // the note-on tick does not advance
     rig.voice.update(false);
@@ -246,10 +254,10 @@ TEST(Voice, GlideOf500TicksEndsExactlyOnTheTarget) {
 
 TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
     Rig rig;
-    rig.set(8, 0.2, 0.2);
-    rig.set(9, 1.0, 1.0);   // legato
-    rig.set(16, 0.0, 0.25); // start phase 90 degrees
-    rig.set(17, 1.0, 1.0);  // restarting
+    rig.set(kPortamento, 0.2, 0.2);
+    rig.set(kPortamentoLegato, 1.0, 1.0); // legato
+    rig.set(kStartPhase1, 0.0, 0.25);     // start phase 90 degrees
+    rig.set(kRestartMode1, 1.0, 1.0);     // restarting
     // No key held: the note jumps to its pitch and restarts its oscillator.
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
@@ -267,8 +275,8 @@ TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
 TEST(Voice, PitchComesFromTheTuningAndTheBendAndTheKeyTrackFollowsIt) {
     Rig rig;
     rig.pitch.shift = 37;
-    rig.set(7, 2.0, 0.5); // two semitones
-    rig.set(80, 128.0, 1.0);
+    rig.set(kPitchBend, 2.0, 0.5); // two semitones
+    rig.set(kFilterKeyboardTrack, 128.0, 1.0);
     rig.bend = 0.5;
     rig.voice.detune = 5.0;
     rig.voice.setNoteOn(60, 100, 1, 0);
@@ -280,16 +288,16 @@ TEST(Voice, PitchComesFromTheTuningAndTheBendAndTheKeyTrackFollowsIt) {
 
 TEST(Voice, XModeMixesOnlyTheChosenOscillatorAndAnIndexBeyondPicksTheLast) {
     const auto render = [](bool xMode, int index, Rig& rig) {
-        for (const int id : {10, 29, 49}) rig.set(id, 1.0, 1.0);
-        rig.set(31, 0.0, 0.0);
-        rig.set(43, 7.0, 0.0); // oscillator 2 a fifth up
-        rig.set(63, 5.0, 0.0); // oscillator 3 a fourth up
-        rig.set(69, 1.0, xMode ? 0.5 : 0.0);
-        rig.set(70, 1.0, 0.5);
-        rig.set(71, 1.0, xMode ? 0.5 : 0.0);
-        rig.set(72, 1.0, 0.3); // noise
-        for (const int id : {74, 75, 76}) rig.set(id, 0.0, 0.5);
-        rig.set(6, 0.0, xMode ? 1.0 : 0.0);
+        for (const int id : {kOsc1OffOn, kOsc2OffOn, kOsc3OffOn}) rig.set(id, 1.0, 1.0);
+        rig.set(kWaveShape2, 0.0, 0.0);
+        rig.set(kPitch2, 7.0, 0.0); // oscillator 2 a fifth up
+        rig.set(kPitch3, 5.0, 0.0); // oscillator 3 a fourth up
+        rig.set(kLevelOsc1, 1.0, xMode ? 0.5 : 0.0);
+        rig.set(kLevelOsc2, 1.0, 0.5);
+        rig.set(kLevelOsc3, 1.0, xMode ? 0.5 : 0.0);
+        rig.set(kLevelNoise, 1.0, 0.3); // noise
+        for (const int id : {kPanOsc2, kPanOsc3, kPanNoise}) rig.set(id, 0.0, 0.5);
+        rig.set(kXMode, 0.0, xMode ? 1.0 : 0.0);
         rig.voice.setNoteOn(60, 100, 1, index);
         return rig.render(2000);
     };
@@ -309,9 +317,9 @@ TEST(Voice, RingModulationScalesOscillatorOneByOscillatorThree) {
     // ring modulation leaves oscillator 1 scaled by 1 − depth.
     const auto render = [](double depth) {
         Rig rig;
-        rig.set(49, 1.0, 1.0);
-        rig.set(63, 200.0, 1.0);
-        rig.set(19, depth, depth);
+        rig.set(kOsc3OffOn, 1.0, 1.0);
+        rig.set(kPitch3, 200.0, 1.0);
+        rig.set(kAMOsc3, depth, depth);
         rig.voice.setNoteOn(60, 100, 1, 0);
         return rms(rig.render(4800));
     };
@@ -325,12 +333,12 @@ TEST(Voice, LinearFMReadsTheSelectedOscillator) {
     // Oscillator 2 alone is heard; oscillator 3 is off, so modulation "from oscillator 3" is none.
     const auto render = [](double amount, double fromOsc3) {
         Rig rig;
-        rig.set(29, 1.0, 1.0);
-        rig.set(69, 1.0, 0.0);
-        rig.set(70, 1.0, 0.5);
-        rig.set(74, 0.0, 0.5);
-        rig.set(38, amount, amount);
-        rig.set(39, fromOsc3, fromOsc3);
+        rig.set(kOsc2OffOn, 1.0, 1.0);
+        rig.set(kLevelOsc1, 1.0, 0.0);
+        rig.set(kLevelOsc2, 1.0, 0.5);
+        rig.set(kPanOsc2, 0.0, 0.5);
+        rig.set(kLinearFM2, amount, amount);
+        rig.set(kLinearFM2Source, fromOsc3, fromOsc3);
         rig.voice.setNoteOn(60, 100, 1, 0);
         return rig.render(2000);
     };
@@ -342,11 +350,11 @@ TEST(Voice, LinearFMReadsTheSelectedOscillator) {
 TEST(Voice, HardSyncBindsTheChosenSource) {
     Rig rig;
     rig.voice.setMipMap(0, nullptr); // oscillator 1 without a table stays muted
-    rig.set(29, 1.0, 1.0);
-    rig.set(37, 1.0, 0.5);
+    rig.set(kOsc2OffOn, 1.0, 1.0);
+    rig.set(kHardSync2, 1.0, 0.5);
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_TRUE(rig.voice.getOscillator(1).isMuted()); // follows its muted source
-    rig.set(37, 0.0, 0.0);
+    rig.set(kHardSync2, 0.0, 0.0);
     rig.voice.update(false);
     EXPECT_FALSE(rig.voice.getOscillator(1).isMuted());
 }
@@ -354,8 +362,9 @@ TEST(Voice, HardSyncBindsTheChosenSource) {
 TEST(Voice, NonNumberParametersNeverReachTheSound) {
     Rig rig;
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (int id = 0; id < 140; ++id) {
-        if (id != 102 && id != 101 && id != 10 && id != 69) rig.set(id, nan, nan);
+    for (int id = 0; id < kFirstReserved + 2; ++id) {
+        if (id != kAmpEGModSource && id != kAmpEGMod && id != kOsc1OffOn && id != kLevelOsc1)
+            rig.set(id, nan, nan);
     }
     rig.voice.setPan(nan);
     rig.voice.setNoteOn(60, 100, 1, 0);

@@ -152,25 +152,18 @@ TEST_F(SynthConfig, StartupBankAndProgramPathAreStoredAndUnset) {
     EXPECT_EQ(readText(iniPath()), "[Global]\nPath to Program Files=/music/programs\n\n[Startup Bank]\n\n");
 }
 
-TEST_F(SynthConfig, WithoutHomeNothingIsCreatedAnywhere) {
-    unsetenv("HOME");
-    auto synth = makeSynth();
-    EXPECT_EQ(synth->homePath, "");
-    EXPECT_EQ(synth->iniFile, "");
-    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
-    synth->midiCC[3] = 4;
-    synth->saveConfig(Synth::kSaveAll);
-    synth->unsetStartupFxb();
-    struct stat info {};
-    EXPECT_NE(stat("/Music/MarrowLaneAudio", &info), 0);
-}
-
-TEST_F(SynthConfig, AHomeThatDoesNotExistLeavesTheInitialSettings) {
-    setenv("HOME", (home + "/gone").c_str(), 1);
-    auto synth = makeSynth();
-    EXPECT_FALSE(Synth::fileExists(synth->iniFile));
-    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
-    synth->saveConfig(Synth::kSaveAll);
+TEST_F(SynthConfig, WithoutAHomeThatExistsNothingIsCreatedAnywhere) {
+    for (const bool unset : {true, false}) {
+        unset ? unsetenv("HOME") : setenv("HOME", (home + "/gone").c_str(), 1);
+        auto synth = makeSynth();
+        EXPECT_EQ(synth->homePath.empty(), unset);
+        EXPECT_EQ(synth->iniFile.empty(), unset);
+        EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
+        synth->midiCC[3] = 4;
+        synth->saveConfig(Synth::kSaveAll);
+        synth->unsetStartupFxb();
+    }
+    EXPECT_FALSE(Synth::fileExists("/Music/MarrowLaneAudio"));
     EXPECT_FALSE(Synth::fileExists(home + "/gone"));
 }
 
