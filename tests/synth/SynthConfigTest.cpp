@@ -10,7 +10,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -165,27 +164,4 @@ TEST_F(SynthConfig, WithoutAHomeThatExistsNothingIsCreatedAnywhere) {
     }
     EXPECT_FALSE(Synth::fileExists("/Music/MarrowLaneAudio"));
     EXPECT_FALSE(Synth::fileExists(home + "/gone"));
-}
-
-TEST_F(SynthConfig, TwoInstancesSavingFromTwoThreadsLeaveAFileBothCanRead) {
-    auto first = makeSynth();
-    auto second = makeSynth();
-    first->midiCC[7] = 3;
-    std::thread a([&] {
-        for (int i = 0; i < 50; ++i) {
-            first->midiThru = i % 2 == 0;
-            first->saveConfig(Synth::kSaveAll);
-        }
-    });
-    std::thread b([&] {
-        for (int i = 0; i < 50; ++i) second->setStartupFxb(("/banks/" + std::to_string(i) + ".fxb").c_str());
-    });
-    a.join();
-    b.join();
-    IniStore::instance().clearCache();
-    auto third = makeSynth();
-    // Saving the configuration writes the instance's own startup bank too: the last writer's stays.
-    EXPECT_TRUE(third->startupFxb == "" || third->startupFxb == "/banks/49.fxb") << third->startupFxb;
-    EXPECT_EQ(third->midiCC[7], 3);
-    EXPECT_FALSE(third->midiThru);
 }
