@@ -25,6 +25,8 @@ public:
     int draws = 0;
 };
 
+using S = std::tuple<int, double, double>;
+
 const MipMap& sawTable() {
     static MipMap* table = [] {
         auto* m = new MipMap;
@@ -49,15 +51,15 @@ struct Rig {
         for (int k = 0; k < 3; ++k) voice.setMipMap(k, const_cast<MipMap*>(&sawTable()));
         // Oscillator 1 on at level 1, pan centre; "Lowpass 24" fully open; amp EG source "ON" at full
         // amount, instant attack and release, full sustain.
-        using S = std::tuple<int, double, double>;
-        for (const auto& [id, v, n] :
-             {S{kOsc1OffOn, 1.0, 1.0}, S{kLevelOsc1, 1.0, 0.5}, S{kPanOsc1, 0.0, 0.5},
-              S{kFilterType, 0.0, 0.0}, S{kFilterCutoff, 17280.0, 1.0}, S{kFilterResonance, 0.0, 0.0},
-              S{kAmpEGMod, 1.0, 1.0}, S{kAmpEGModSource, 1.0, 0.0}, S{kAmpEGAttack, 0.0, 0.0},
-              S{kAmpEGDecay, 0.5, 0.5}, S{kAmpEGSustain, 1.0, 1.0}, S{kAmpEGRelease, 0.0, 0.0}})
-            set(id, v, n);
+        set({S{kOsc1OffOn, 1.0, 1.0}, S{kLevelOsc1, 1.0, 0.5}, S{kPanOsc1, 0.0, 0.5},
+             S{kFilterType, 0.0, 0.0}, S{kFilterCutoff, 17280.0, 1.0}, S{kFilterResonance, 0.0, 0.0},
+             S{kAmpEGMod, 1.0, 1.0}, S{kAmpEGModSource, 1.0, 0.0}, S{kAmpEGAttack, 0.0, 0.0},
+             S{kAmpEGDecay, 0.5, 0.5}, S{kAmpEGSustain, 1.0, 1.0}, S{kAmpEGRelease, 0.0, 0.0}});
     }
     void set(int id, double v, double n) { voice.setParam(id, v, n); }
+    void set(std::initializer_list<S> rows) {
+        for (const auto& [id, v, n] : rows) set(id, v, n);
+    }
 
     // Renders samples in control ticks of 48 samples; returns the left channel.
     std::vector<double> render(int samples) {
@@ -83,16 +85,14 @@ TEST(Voice, NoteSoundsThroughReleaseToSilenceAndThePedalHoldsIt) {
     rig.voice.setSustain(true);
     rig.voice.setNoteOff(false);
     rig.render(4800);
-    EXPECT_TRUE(rig.voice.isActive());
-    EXPECT_FALSE(rig.voice.isGateOn());
+    EXPECT_EQ(std::pair(rig.voice.isActive(), rig.voice.isGateOn()), std::pair(true, false));
     rig.voice.setSustain(false);
     int samples = 0;
     for (; rig.voice.isActive() && samples < 48000; samples += 48) rig.render(48);
     EXPECT_LT(samples, 1000); // the fastest release is about 5 ms
     double l = 0.25, r = 0.25;
     rig.voice.process(&l, &r);
-    EXPECT_EQ(l, 0.25);
-    EXPECT_EQ(r, 0.25);
+    EXPECT_EQ(std::pair(l, r), std::pair(0.25, 0.25));
 }
 
 TEST(Voice, WithoutLinksOrSourcesNothingIsDereferenced) {
@@ -121,20 +121,13 @@ TEST(Voice, EverySourceDrivesEveryDestination) {
                              kMG1ModSource,        kMG2ModSource,        kVibratoModSource};
     for (int source = 0; source <= Properties::eNumModSources + 1; ++source) {
         Rig rig;
-        rig.mg1 = 0.3;
-        rig.mg2 = -0.4;
-        rig.vibrato = 0.2;
-        rig.wheel = 0.6;
-        rig.bend = -0.5;
-        rig.pressure = 0.7;
-        rig.voice.polyAfterTouch = 0.4;
+        std::tie(rig.mg1, rig.mg2, rig.vibrato, rig.wheel, rig.bend, rig.pressure, rig.voice.polyAfterTouch) =
+            std::tuple(0.3, -0.4, 0.2, 0.6, -0.5, 0.7, 0.4);
         for (int id = kOsc1OffOn; id <= kVibratoModSource; ++id) {
             if (id != kFilterType && id != kFilterCutoff && id != kHardSync2 && id != kHardSync3)
                 rig.set(id, 0.5, 0.6);
         }
-        rig.set(kHardSync2, 1.0, 0.5); // oscillator 2 synced to 1
-        rig.set(kHardSync3, 2.0, 1.0); // oscillator 3 synced to 2
-        rig.set(kAMMod, -0.5, 0.25);
+        rig.set({S{kHardSync2, 1.0, 0.5}, S{kHardSync3, 2.0, 1.0}, S{kAMMod, -0.5, 0.25}});
         for (const int id : sourceIds) rig.set(id, source, source / 20.0);
         rig.voice.setNoteOn(64, 90, 1, 0);
         const std::vector<double> out = rig.render(4800);
@@ -147,15 +140,11 @@ TEST(Voice, EverySourceDrivesEveryDestination) {
 
 TEST(Voice, SourceTableBindsEachSource) {
     Rig rig;
-    rig.wheel = 0.75;
-    rig.bend = -0.5;
-    rig.pressure = 0.3;
-    rig.voice.polyAfterTouch = 0.9;
+    std::tie(rig.wheel, rig.bend, rig.pressure, rig.voice.polyAfterTouch) = std::tuple(0.75, -0.5, 0.3, 0.9);
     rig.voice.setNoteOn(127, 127, 1, 0);
     const Voice& v = rig.voice;
-    EXPECT_EQ(v.getModSource(Properties::eModOff), nullptr);
-    EXPECT_EQ(v.getModSource(21), nullptr);
-    EXPECT_EQ(v.getModSource(-1), nullptr);
+    for (const int unbound : {static_cast<int>(Properties::eModOff), 21, -1})
+        EXPECT_EQ(v.getModSource(unbound), nullptr) << unbound;
     using Case = std::tuple<int, double>;
     for (const auto& [source, value] :
          {Case{1, 1.0}, Case{2, 0.5}, Case{3, -0.5}, Case{4, 1.0}, Case{8, 0.75}, Case{9, 0.25},
@@ -165,10 +154,11 @@ TEST(Voice, SourceTableBindsEachSource) {
     }
     // Controller sources bound before the instrument hands over its values still follow them.
     Voice early;
-    early.setParam(kAmpAMSource, Properties::eModWheelPositive, 0.0);
-    early.setParam(kAmpAM, 1.0, 1.0);
-    early.setParam(kAmpEGMod, 1.0, 1.0);
-    early.setParam(kAmpEGModSource, 1.0, 0.0);
+    for (const auto& [id, value] : {std::pair{kAmpAMSource, double(Properties::eModWheelPositive)},
+                                    {kAmpAM, 1.0},
+                                    {kAmpEGMod, 1.0},
+                                    {kAmpEGModSource, 1.0}})
+        early.setParam(id, value, 0.0);
     double wheel = 0.25;
     early.setSharedSources(nullptr, nullptr, nullptr, &wheel, nullptr, nullptr);
     early.setNoteOn(60, 127, 1, 0);
@@ -182,8 +172,7 @@ TEST(Voice, ScalingRuleOnTheAmplifier) {
     for (const auto& [amount, factor] : {Case{0.0, 1.0}, Case{1.0, s}, Case{-1.0, 1.0 - s},
                                          Case{0.5, 1.0 - 0.5 * (1.0 - s)}, Case{-0.5, 1.0 - 0.5 * s}}) {
         Rig rig;
-        rig.set(kAmpAM, amount, 0.0);
-        rig.set(kAmpAMSource, Properties::eModVelocity, 0.0);
+        rig.set({S{kAmpAM, amount, 0.0}, S{kAmpAMSource, Properties::eModVelocity, 0.0}});
         rig.voice.setNoteOn(60, 64, 1, 0);
         EXPECT_DOUBLE_EQ(rig.voice.getAmpFactor(), factor) << amount;
     }
@@ -201,11 +190,12 @@ TEST(Voice, GatedRuleOnTheGenerators) {
           Case{-0.5, 11, 0.5 * (1.0 - s) * 0.8, 0.5 * 0.5 * (1.0 - s) * 0.8 + 0.5}, Case{1.0, 0, 0.0, 0.0}}) {
         Rig rig;
         rig.mg1 = 0.8;
-        rig.set(kMG1Mod, amount, 0.0);
-        rig.set(kMG1ModSource, source, 0.0);
+        rig.set({S{kMG1Mod, amount, 0.0}, S{kMG1ModSource, source, 0.0}});
         rig.voice.setNoteOn(60, 64, 1, 0);
-        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1), value) << amount;
-        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1Positive), positive) << amount;
+        EXPECT_EQ(std::pair(*rig.voice.getModSource(Properties::eModMG1),
+                            *rig.voice.getModSource(Properties::eModMG1Positive)),
+                  std::pair(value, positive))
+            << amount;
     }
 }
 
@@ -232,8 +222,7 @@ TEST(Voice, PanGains) {
          {Case{0.0, 1.0, 1.0}, Case{0.5, std::sqrt(0.5), 1.0}, Case{-0.75, 1.0, 0.5}, Case{1.0, 0.0, 1.0},
           Case{3.0, 0.0, 1.0}, Case{-2.0, 1.0, 0.0}}) {
         voice.setPan(p);
-        EXPECT_DOUBLE_EQ(voice.getPanLeft(), left) << p;
-        EXPECT_DOUBLE_EQ(voice.getPanRight(), right) << p;
+        EXPECT_EQ(std::pair(voice.getPanLeft(), voice.getPanRight()), std::pair(left, right)) << p;
     }
 }
 
@@ -254,10 +243,9 @@ TEST(Voice, GlideOf500TicksEndsExactlyOnTheTarget) {
 
 TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
     Rig rig;
-    rig.set(kPortamento, 0.2, 0.2);
-    rig.set(kPortamentoLegato, 1.0, 1.0); // legato
-    rig.set(kStartPhase1, 0.0, 0.25);     // start phase 90 degrees
-    rig.set(kRestartMode1, 1.0, 1.0);     // restarting
+    // Legato, start phase 90 degrees, restarting.
+    rig.set({S{kPortamento, 0.2, 0.2}, S{kPortamentoLegato, 1.0, 1.0}, S{kStartPhase1, 0.0, 0.25},
+             S{kRestartMode1, 1.0, 1.0}});
     // No key held: the note jumps to its pitch and restarts its oscillator.
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
@@ -275,8 +263,7 @@ TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
 TEST(Voice, PitchComesFromTheTuningAndTheBendAndTheKeyTrackFollowsIt) {
     Rig rig;
     rig.pitch.shift = 37;
-    rig.set(kPitchBend, 2.0, 0.5); // two semitones
-    rig.set(kFilterKeyboardTrack, 128.0, 1.0);
+    rig.set({S{kPitchBend, 2.0, 0.5}, S{kFilterKeyboardTrack, 128.0, 1.0}});
     rig.bend = 0.5;
     rig.voice.detune = 5.0;
     rig.voice.setNoteOn(60, 100, 1, 0);
@@ -288,16 +275,12 @@ TEST(Voice, PitchComesFromTheTuningAndTheBendAndTheKeyTrackFollowsIt) {
 
 TEST(Voice, XModeMixesOnlyTheChosenOscillatorAndAnIndexBeyondPicksTheLast) {
     const auto render = [](bool xMode, int index, Rig& rig) {
-        for (const int id : {kOsc1OffOn, kOsc2OffOn, kOsc3OffOn}) rig.set(id, 1.0, 1.0);
-        rig.set(kWaveShape2, 0.0, 0.0);
-        rig.set(kPitch2, 7.0, 0.0); // oscillator 2 a fifth up
-        rig.set(kPitch3, 5.0, 0.0); // oscillator 3 a fourth up
-        rig.set(kLevelOsc1, 1.0, xMode ? 0.5 : 0.0);
-        rig.set(kLevelOsc2, 1.0, 0.5);
-        rig.set(kLevelOsc3, 1.0, xMode ? 0.5 : 0.0);
-        rig.set(kLevelNoise, 1.0, 0.3); // noise
-        for (const int id : {kPanOsc2, kPanOsc3, kPanNoise}) rig.set(id, 0.0, 0.5);
-        rig.set(kXMode, 0.0, xMode ? 1.0 : 0.0);
+        // Oscillator 2 a fifth and oscillator 3 a fourth up, and noise.
+        rig.set({S{kOsc1OffOn, 1, 1}, S{kOsc2OffOn, 1, 1}, S{kOsc3OffOn, 1, 1}, S{kWaveShape2, 0, 0},
+                 S{kPitch2, 7, 0}, S{kPitch3, 5, 0}, S{kLevelOsc1, 1, xMode ? 0.5 : 0.0},
+                 S{kLevelOsc2, 1, 0.5}, S{kLevelOsc3, 1, xMode ? 0.5 : 0.0}, S{kLevelNoise, 1, 0.3},
+                 S{kPanOsc2, 0, 0.5}, S{kPanOsc3, 0, 0.5}, S{kPanNoise, 0, 0.5},
+                 S{kXMode, 0, xMode ? 1.0 : 0.0}});
         rig.voice.setNoteOn(60, 100, 1, index);
         return rig.render(2000);
     };
@@ -317,9 +300,7 @@ TEST(Voice, RingModulationScalesOscillatorOneByOscillatorThree) {
     // ring modulation leaves oscillator 1 scaled by 1 − depth.
     const auto render = [](double depth) {
         Rig rig;
-        rig.set(kOsc3OffOn, 1.0, 1.0);
-        rig.set(kPitch3, 200.0, 1.0);
-        rig.set(kAMOsc3, depth, depth);
+        rig.set({S{kOsc3OffOn, 1.0, 1.0}, S{kPitch3, 200.0, 1.0}, S{kAMOsc3, depth, depth}});
         rig.voice.setNoteOn(60, 100, 1, 0);
         return rms(rig.render(4800));
     };
@@ -333,12 +314,8 @@ TEST(Voice, LinearFMReadsTheSelectedOscillator) {
     // Oscillator 2 alone is heard; oscillator 3 is off, so modulation "from oscillator 3" is none.
     const auto render = [](double amount, double fromOsc3) {
         Rig rig;
-        rig.set(kOsc2OffOn, 1.0, 1.0);
-        rig.set(kLevelOsc1, 1.0, 0.0);
-        rig.set(kLevelOsc2, 1.0, 0.5);
-        rig.set(kPanOsc2, 0.0, 0.5);
-        rig.set(kLinearFM2, amount, amount);
-        rig.set(kLinearFM2Source, fromOsc3, fromOsc3);
+        rig.set({S{kOsc2OffOn, 1, 1}, S{kLevelOsc1, 1, 0}, S{kLevelOsc2, 1, 0.5}, S{kPanOsc2, 0, 0.5},
+                 S{kLinearFM2, amount, amount}, S{kLinearFM2Source, fromOsc3, fromOsc3}});
         rig.voice.setNoteOn(60, 100, 1, 0);
         return rig.render(2000);
     };
@@ -350,8 +327,7 @@ TEST(Voice, LinearFMReadsTheSelectedOscillator) {
 TEST(Voice, HardSyncBindsTheChosenSource) {
     Rig rig;
     rig.voice.setMipMap(0, nullptr); // oscillator 1 without a table stays muted
-    rig.set(kOsc2OffOn, 1.0, 1.0);
-    rig.set(kHardSync2, 1.0, 0.5);
+    rig.set({S{kOsc2OffOn, 1.0, 1.0}, S{kHardSync2, 1.0, 0.5}});
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_TRUE(rig.voice.getOscillator(1).isMuted()); // follows its muted source
     rig.set(kHardSync2, 0.0, 0.0);
