@@ -56,7 +56,7 @@ TEST(ExpEG, StageTimesFollowTheTimeParameter) {
 TEST(ExpEG, ZeroSustainHoldsTheDecayUntilStopped) {
     ExpEG eg = makeEG(44100.0, 0.0, 0.0, 0.0, 0.0);
     eg.start();
-    for (int n = 0; n < 200000; ++n) eg.update();
+    samplesUntil(eg, ExpEG::kOff, 200000);
     EXPECT_EQ(eg.getState(), ExpEG::kDecay);
     EXPECT_LT(eg.getLevel(), 1e-6);
     eg.stop();
@@ -66,11 +66,11 @@ TEST(ExpEG, ZeroSustainHoldsTheDecayUntilStopped) {
 TEST(ExpEG, DecayGlidesToANewSustainLevel) {
     ExpEG eg = makeEG(44100.0, 0.0, 0.0, 0.2, 0.0);
     eg.start();
-    for (int n = 0; n < 20000; ++n) eg.update();
-    EXPECT_NEAR(eg.getLevel(), 0.2, 1e-9);
-    eg.setSustain(0.8);
-    for (int n = 0; n < 20000; ++n) eg.update();
-    EXPECT_NEAR(eg.getLevel(), 0.8, 1e-9);
+    for (const double sustain : {0.2, 0.8}) {
+        eg.setSustain(sustain);
+        samplesUntil(eg, ExpEG::kOff, 20000);
+        EXPECT_NEAR(eg.getLevel(), sustain, 1e-9);
+    }
 }
 
 TEST(ExpEG, TriggerModeDecidesWhetherAStartRestartsTheAttack) {
@@ -93,8 +93,7 @@ TEST(ExpEG, ChangingTheCurrentStageTimeTakesEffectAtOnce) {
     eg.start();
     eg.update();
     eg.setAttack(0.0);
-    EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
-    eg.setRelease(1.0);
+    eg.setRelease(1.0); // not the current stage
     EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
 }
 
@@ -113,7 +112,6 @@ TEST(ExpEG, UnusableSettingsNeverProduceNonNumbers) {
     slow.start();
     for (int n = 0; n < 50; ++n) {
         slow.update();
-        ASSERT_LE(slow.getLevel(), 1.0);
-        ASSERT_GE(slow.getLevel(), 0.0);
+        ASSERT_TRUE(slow.getLevel() >= 0.0 && slow.getLevel() <= 1.0) << n;
     }
 }
