@@ -38,15 +38,14 @@ TEST(VersionCheck, ServerAnswersAreJudged) {
         {"not found", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\n1200", V::failed, ""},
         {"redirect to another scheme",
          "HTTP/1.1 302 Found\r\nLocation: https://127.0.0.1:1/\r\nContent-Length: 0\r\n\r\n", V::failed, ""},
-        {"never answers", "", V::failed, ""},
-    };
+        {"never answers", "", V::failed, ""}};
     for (const Case& c : cases) {
         LoopbackServer server(c.response);
         const VersionCheck::Result result = VersionCheck::ask(quick(server.url()));
-        EXPECT_EQ(result.verdict, c.verdict) << c.name << ": " << result.detail;
-        EXPECT_EQ(result.newVersion, c.newVersion) << c.name;
-        EXPECT_EQ(result.verdict == V::failed, !result.detail.empty()) << c.name;
-        EXPECT_EQ(server.requestLine(), "GET /music/version/?file=korvanta HTTP/1.1") << c.name;
+        EXPECT_EQ(std::tuple(result.verdict, result.newVersion, result.detail.empty(), server.requestLine()),
+                  std::tuple(c.verdict, c.newVersion, c.verdict != V::failed,
+                             "GET /music/version/?file=korvanta HTTP/1.1"))
+            << c.name << ": " << result.detail;
     }
 }
 
@@ -64,17 +63,15 @@ TEST(VersionCheck, NothingIsContactedUnlessTheUserNamedAServer) {
     EXPECT_EQ(VersionCheck::ask(quick(refused)).verdict, VersionCheck::Verdict::failed);
     // The exchange gives up on its own: five seconds to connect, fifteen in all.
     const VersionCheck::Settings defaults;
-    EXPECT_EQ(defaults.connectTimeoutMs, 5000);
-    EXPECT_EQ(defaults.totalTimeoutMs, 15000);
-    EXPECT_EQ(defaults.maxBodyBytes, 64u * 1024u);
+    EXPECT_EQ(std::tuple(defaults.connectTimeoutMs, defaults.totalTimeoutMs, defaults.maxBodyBytes),
+              std::tuple(5000, 15000, 64u * 1024u));
 }
 
 TEST(VersionCheck, AddressesAndVersionTexts) {
     const std::pair<const char*, const char*> urls[] = {
         {"http://updates.example", "http://updates.example/music/version/?file=korvanta"},
         {"https://updates.example/", "https://updates.example/music/version/?file=korvanta"},
-        {"http://127.0.0.1:8080/check?v=1", "http://127.0.0.1:8080/check?v=1"},
-    };
+        {"http://127.0.0.1:8080/check?v=1", "http://127.0.0.1:8080/check?v=1"}};
     for (const auto& [server, request] : urls) EXPECT_EQ(VersionCheck::requestUrl(server), request);
     const std::pair<const char*, const char*> versions[] = {
         {"1106", "1.1.6"}, {"1112", "1.1.12"}, {"2000", "2.0.0"}, {"2010", "2.0.10"}, {"12345", "1.2.345"}};
@@ -94,8 +91,8 @@ TEST(VersionCheck, MessagesNameTheVersionsAndWhereToConfigure) {
     settings.websiteUrl.clear();
     EXPECT_FALSE(VersionCheck::messageFor({V::newer, "1.1.12", ""}, settings, "k.ini").asksToVisit);
     const VersionCheck::Message upToDate = VersionCheck::messageFor({V::upToDate, "", ""}, settings, "k.ini");
-    EXPECT_EQ(upToDate.title, "Check Online for Update");
-    EXPECT_EQ(upToDate.text, "Your version is up to date.");
+    EXPECT_EQ(std::tie(upToDate.title, upToDate.text),
+              std::tuple("Check Online for Update", "Your version is up to date."));
     const VersionCheck::Message none = VersionCheck::messageFor({V::noServer, "", ""}, settings, "k.ini");
     EXPECT_NE(none.text.find("VersionCheckURL"), std::string::npos);
     EXPECT_NE(none.text.find("k.ini"), std::string::npos);
