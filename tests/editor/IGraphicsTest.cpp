@@ -43,31 +43,31 @@ struct Editor {
 };
 
 TEST(IGraphics, HitTestingSkipsHiddenAndGrayedControls) {
-    struct Case {
-        bool hidden, grayed, overWhenGrayed, mouseOver;
-        int expected; // control index reached
-    } cases[] = {{false, false, false, false, 1}, {true, false, false, false, 0},
-                 {false, true, false, false, 0},  {false, true, true, false, 0},
-                 {false, true, true, true, 1},    {false, true, false, true, 0}};
-    for (const Case& c : cases) {
+    // Hidden, grayed, mouse-over when grayed, asking for mouse-over; the control index reached.
+    using Case = std::tuple<bool, bool, bool, bool, int>;
+    for (const auto& [hidden, grayed, overWhenGrayed, mouseOver, expected] :
+         {Case{false, false, false, false, 1}, Case{true, false, false, false, 0},
+          Case{false, true, false, false, 0}, Case{false, true, true, false, 0},
+          Case{false, true, true, true, 1}, Case{false, true, false, true, 0}}) {
         Editor e;
         e.add(new CountingControl(&e.plug, IRECT(0, 0, 50, 50)));
         IControl* top = e.add(new CountingControl(&e.plug, IRECT(10, 10, 30, 30)));
-        top->Hide(c.hidden);
-        top->GrayOut(c.grayed);
-        top->SetMOWhenGrayed(c.overWhenGrayed);
-        EXPECT_EQ(e.gui.GetMouseControlIdx(20, 20, c.mouseOver), c.expected);
-        EXPECT_EQ(e.gui.GetMouseControlIdx(40, 40, c.mouseOver), 0);
+        top->Hide(hidden);
+        top->GrayOut(grayed);
+        top->SetMOWhenGrayed(overWhenGrayed);
+        EXPECT_EQ(std::pair(e.gui.GetMouseControlIdx(20, 20, mouseOver),
+                            e.gui.GetMouseControlIdx(40, 40, mouseOver)),
+                  std::pair(expected, 0));
     }
 }
 
 TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
+    // Wheel or drag, pixels downwards or clicks, modifiers, gearing, change of value from 0.5.
     struct Case {
         bool wheel;
-        int delta; // drag: pixels downwards; wheel: clicks
+        int delta;
         IMouseMod mod;
-        double gearing;
-        double expected; // change of value from 0.5
+        double gearing, expected;
     } cases[] = {{false, -10, {}, 4.0, 10.0 / 40 / 4},
                  {false, 10, {}, 4.0, -10.0 / 40 / 4},
                  {false, -10, {true, false, true}, 4.0, 10.0 / 40 / 40},
@@ -110,9 +110,9 @@ TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
     Editor e;
     auto* contact = e.add(new IContactControl(&e.plug, 0, 0, 1, IBitmap{nullptr, 20, 40, 2}));
     e.gui.OnMouseDown(5, 5, IMouseMod(true));
-    EXPECT_EQ(contact->GetValue(), 1.0);
+    const double pressed = contact->GetValue();
     e.gui.OnMouseUp(5, 5, IMouseMod(true));
-    EXPECT_EQ(contact->GetValue(), 0.0);
+    EXPECT_EQ(std::pair(pressed, contact->GetValue()), std::pair(1.0, 0.0));
 }
 
 TEST(IGraphics, FrameChoiceRoundsToTheNearestFrameWithinTheStrip) {
@@ -136,11 +136,9 @@ TEST(IGraphics, DoubleClickSetsTheDefaultOrActsAsAPress) {
     e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
     e.gui.OnMouseDblClick(55, 5, IMouseMod(true));
     e.gui.OnMouseDblClick(105, 5, IMouseMod(true));
-    EXPECT_EQ(knob->GetValue(), 0.25);
-    EXPECT_EQ(e.plug.GetParam(0)->GetNormalized(), 0.25);
-    EXPECT_EQ(plain->GetValue(), 0.9);
-    EXPECT_EQ(single->presses, 1);
-    EXPECT_EQ(e.gui.GetCapturedControlIdx(), 2);
+    EXPECT_EQ(std::tuple(knob->GetValue(), e.plug.GetParam(0)->GetNormalized(), plain->GetValue(),
+                         single->presses, e.gui.GetCapturedControlIdx()),
+              std::tuple(0.25, 0.25, 0.9, 1, 2));
 }
 
 TEST(IGraphics, ADragKeepsItsControlAfterLeavingItAndTellsTheHostBeginAndEnd) {
@@ -177,10 +175,7 @@ TEST(IGraphics, MouseOverTracksTheControlUnderTheMouseOnlyWhileTrackingIsOn) {
     e.gui.OnMouseOver(6, 5, IMouseMod());
     e.gui.OnMouseOver(25, 5, IMouseMod());
     e.gui.OnMouseOut();
-    EXPECT_EQ(a->overs, 2);
-    EXPECT_EQ(a->outs, 1);
-    EXPECT_EQ(b->overs, 1);
-    EXPECT_EQ(b->outs, 1);
+    EXPECT_EQ(std::tuple(a->overs, a->outs, b->overs, b->outs), std::tuple(2, 1, 1, 1));
 }
 
 TEST(IGraphics, TimerRedrawsOnlyTheDirtyAreaAndIdlesOnEvery21stQuietTick) {
@@ -218,8 +213,7 @@ TEST(IGraphics, ValuesFromThePlugReachTheirControlsAndWaitWhileTheEditorIsBusy) 
     auto* aux = e.add(new CountingControl(&e.plug, IRECT(50, 0, 60, 10)));
     aux->AddAuxParam(2);
     e.gui.SetParameterFromPlug(2, 0.75, false);
-    EXPECT_EQ(knob->GetValue(), 0.75);
-    EXPECT_EQ(aux->GetAuxParamValue(0), 0.75);
+    EXPECT_EQ(std::pair(knob->GetValue(), aux->GetAuxParamValue(0)), std::pair(0.75, 0.75));
     {
         std::lock_guard<std::recursive_mutex> busy(e.gui.GetMutex());
         std::thread([&] { e.gui.SetParameterFromPlug(2, 0.25, true); }).join();
@@ -244,11 +238,10 @@ TEST(IGraphicsHeadless, ScriptedMenusReachSubmenusAndRefuseWhatCannotBeChosen) {
     e.gui.script.menuChoices = {{3, 1}, {2}, {3}, {}};
     IPopupMenu* chosen = e.gui.CreateIPopupMenu(&menu, IRECT(5, 6, 5, 6));
     ASSERT_EQ(chosen, sub);
-    EXPECT_EQ(sub->GetChosenItemIdx(), 1);
-    EXPECT_EQ(sub->GetItemText(1), "01: y");
+    EXPECT_EQ(std::tuple(sub->GetChosenItemIdx(), sub->GetItemText(1)), std::tuple(1, "01: y"));
     EXPECT_EQ(e.gui.lastMenu, "first [x]\na\nb (disabled)\nsub >\n");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr);
-    EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr); // script exhausted
+    // Disabled, a submenu itself, none; then the script is exhausted.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr);
 }
 
 } // namespace

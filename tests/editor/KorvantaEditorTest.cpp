@@ -17,13 +17,12 @@ TEST(KorvantaEditor, EveryParameterHasOneControlAndTheEditorIsAnnouncedToTheHost
     for (const auto& item : KorvantaLayout::kItems) placed.insert(item.id);
     for (int p = 0; p < kFirstReserved; ++p) {
         // The unison buttons share their parameter by tag.
-        const bool byTag = p == kUnisonMode;
-        EXPECT_EQ(placed.count(p), byTag ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
-        EXPECT_EQ(bound.count(p), byTag ? 0u : 1u) << e.plug->GetParam(p)->GetNameForHost();
+        const size_t once = p == kUnisonMode ? 0 : 1;
+        EXPECT_EQ(std::pair(placed.count(p), bound.count(p)), std::pair(once, once))
+            << e.plug->GetParam(p)->GetNameForHost();
     }
-    EXPECT_EQ(e.plug->GetAEffect()->flags, 0x1131);
-    EXPECT_EQ(e.gui->Width(), 1127);
-    EXPECT_EQ(e.gui->Height(), 776);
+    EXPECT_EQ(std::tuple(e.plug->GetAEffect()->flags, e.gui->Width(), e.gui->Height()),
+              std::tuple(0x1131, 1127, 776));
     // Nothing but the knob pairs that take turns shares a spot.
     for (const auto& a : KorvantaLayout::kItems) {
         for (const auto& b : KorvantaLayout::kItems) {
@@ -47,8 +46,8 @@ TEST(KorvantaEditor, SyncSwitchesShowEitherTheFrequencyOrTheSyncRateKnob) {
             } else {
                 e.plug->VSTSetParameter(e.plug->GetAEffect(), p.sync, 0.0f); // from the host
             }
-            EXPECT_EQ(e.control(p.frequency)->IsHidden(), sync);
-            EXPECT_EQ(e.control(p.rate)->IsHidden(), !sync);
+            EXPECT_EQ(std::pair(e.control(p.frequency)->IsHidden(), e.control(p.rate)->IsHidden()),
+                      std::pair(sync, !sync));
             const IRECT& spot = e.control(p.rate)->GetRECT();
             EXPECT_EQ(e.gui->GetControl(e.gui->GetMouseControlIdx(spot.L + 20, spot.T + 20))->ParamIdx(),
                       sync ? p.rate : p.frequency);
@@ -73,22 +72,20 @@ TEST(KorvantaEditor, HoveringAFineKnobShowsItsValueAndASteppedKnobShowsNothing) 
 TEST(KorvantaEditor, SourceSelectorsOfferAllSourcesAndSetTheChosenOne) {
     OpenEditor e;
     auto* source = e.control<IMLSourceControl>(kFilterCFMSource);
-    const struct {
-        int item;
-        double expected;
-    } choices[] = {{20, 1.0}, {0, 0.0}, {11, 11.0 / 20}};
-    for (const auto& c : choices) {
-        e.gui->script.menuChoices.push_back({c.item});
+    for (const int item : {20, 0, 11}) {
+        e.gui->script.menuChoices.push_back({item});
         e.click(source);
-        EXPECT_DOUBLE_EQ(e.plug->GetParam(kFilterCFMSource)->GetNormalized(), c.expected);
-        EXPECT_EQ(source->GetSource(), c.item);
+        EXPECT_DOUBLE_EQ(e.plug->GetParam(kFilterCFMSource)->GetNormalized(), item / 20.0);
+        EXPECT_EQ(source->GetSource(), item);
     }
     e.gui->script.menuChoices.push_back({});
     e.click(source);
-    EXPECT_NE(e.gui->lastMenu.find("Off\nOn\nModulation Wheel\n"), std::string::npos);
-    EXPECT_NE(e.gui->lastMenu.find("\nVelocity [x]\n"), std::string::npos);
-    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n'), 21);
-    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), 'x'), 1);
+    const std::string& menu = e.gui->lastMenu;
+    EXPECT_EQ(std::tuple(menu.find("Off\nOn\nModulation Wheel\n"),
+                         menu.find("\nVelocity [x]\n") != std::string::npos,
+                         std::count(menu.begin(), menu.end(), '\n'),
+                         std::count(menu.begin(), menu.end(), 'x')),
+              std::tuple(0u, true, 21, 1));
 }
 
 TEST(KorvantaEditor, VoicesMenuAndUnisonButtonsSetTheirParameters) {
@@ -102,18 +99,17 @@ TEST(KorvantaEditor, VoicesMenuAndUnisonButtonsSetTheirParameters) {
     auto* off = e.control<IMLButtonKick>(KorvantaLayout::kTagUnisonOff);
     auto* on = e.control<IMLButtonKick>(KorvantaLayout::kTagUnisonOn);
     for (int round = 0; round < 2; ++round) {
-        e.click(on);
-        EXPECT_TRUE(e.plug->unison);
-        EXPECT_TRUE(on->IsOn() && !off->IsOn());
-        e.click(off);
-        EXPECT_FALSE(e.plug->unison);
-        EXPECT_TRUE(off->IsOn() && !on->IsOn());
+        for (const bool unison : {true, false}) {
+            e.click(unison ? on : off);
+            EXPECT_EQ(std::tuple(e.plug->unison, on->IsOn(), off->IsOn()),
+                      std::tuple(unison, unison, !unison));
+        }
     }
     auto* xMode = e.control<IMLButtonKick>(kXMode);
-    e.click(xMode);
-    EXPECT_TRUE(e.plug->xMode && xMode->IsOn());
-    e.click(xMode);
-    EXPECT_FALSE(e.plug->xMode || xMode->IsOn());
+    for (const bool on : {true, false}) {
+        e.click(xMode);
+        EXPECT_EQ(std::pair(e.plug->xMode, xMode->IsOn()), std::pair(on, on));
+    }
 }
 
 TEST(KorvantaEditor, LampsFollowTheSoundingOscillators) {
@@ -121,8 +117,9 @@ TEST(KorvantaEditor, LampsFollowTheSoundingOscillators) {
     testhost::setParam(*e.plug, kOsc2OffOn, 0);
     e.plug->addPressedKey(60, 100);
     e.plug->OnIdle();
-    EXPECT_FALSE(e.control(KorvantaLayout::kTagLamp1)->IsHidden());
-    EXPECT_TRUE(e.control(KorvantaLayout::kTagLamp2)->IsHidden());
+    EXPECT_EQ(std::pair(e.control(KorvantaLayout::kTagLamp1)->IsHidden(),
+                        e.control(KorvantaLayout::kTagLamp2)->IsHidden()),
+              std::pair(false, true));
     e.plug->removePressedKey(60);
     e.plug->OnIdle();
     EXPECT_TRUE(e.control(KorvantaLayout::kTagLamp1)->IsHidden());
