@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 using namespace KorvantaLayout;
@@ -35,11 +36,12 @@ std::string bytesOf(const std::string& path) {
 struct Commands : OpenEditor {
     ScratchFolder scratch;
 
-    // Chooses path in the option menu.
-    void option(std::vector<int> path) {
-        gui->script.menuChoices.push_back(std::move(path));
-        gui->OnMouseDown(kOptionMenu.L + 2, kOptionMenu.T + 2, IMouseMod(true));
+    // Opens the menu of area, choosing path if one is given.
+    void menu(const IRECT& area, std::optional<std::vector<int>> path, IMouseMod mod = IMouseMod(true)) {
+        if (path) gui->script.menuChoices.push_back(std::move(*path));
+        gui->OnMouseDown(area.L + 2, area.T + 2, mod);
     }
+    void option(std::vector<int> path) { menu(kOptionMenu, std::move(path)); }
     // Everything a cancelled command must leave alone: the programs, the INI file and the folders
     // the next prompts start in.
     std::string state() {
@@ -53,6 +55,12 @@ struct Commands : OpenEditor {
         gui->log.resize(logged);
         return std::string(reinterpret_cast<const char*>(programs.GetData()), programs.Size()) +
                bytesOf(plug->iniFile) + folders + plug->startupFxb;
+    }
+    std::vector<std::string> startingWith(const std::string& start) const {
+        std::vector<std::string> lines;
+        std::copy_if(gui->log.begin(), gui->log.end(), std::back_inserter(lines),
+                     [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+        return lines;
     }
     bool logged(const std::string& line) const {
         return std::find(gui->log.begin(), gui->log.end(), line) != gui->log.end();
@@ -141,12 +149,8 @@ TEST(KorvantaCommands, FilesAreWrittenAndReadWithFoldersFollowingChoicesAndFailu
     e.gui->script.files = {junk, e.scratch.path + "/missing/x.fxb"};
     e.option({File::kLoadBank});
     e.option({File::kSaveBank});
-    const auto boxes = std::count_if(e.gui->log.begin(), e.gui->log.end(), [](const std::string& l) {
-        return l.rfind("box Error: Cannot", 0) == 0;
-    });
-    EXPECT_EQ(boxes, 2);
-    EXPECT_TRUE(e.logged("box Error: Cannot load file!"));
-    EXPECT_TRUE(e.logged("box Error: Cannot save file!"));
+    EXPECT_EQ(e.startingWith("box Error: Cannot"),
+              std::vector<std::string>({"box Error: Cannot load file!", "box Error: Cannot save file!"}));
 
     // A yes to init replaces the program.
     e.gui->script.messageBoxResults = {kYes};
@@ -161,18 +165,18 @@ TEST(KorvantaCommands, ProgramDisplayChangesRenamesAndWrapsAround) {
     IControl* previous = e.control(kTagPreviousProgram);
     e.plug->changePreset(63);
     e.click(next);
-    EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 0);
+    const int wrapped = e.plug->GetCurrentPresetIdx();
     e.click(previous);
-    EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 63);
+    EXPECT_EQ(std::pair(wrapped, e.plug->GetCurrentPresetIdx()), std::pair(0, 63));
 
     // Third submenu, sixth item.
-    e.gui->script.menuChoices.push_back({2, 5});
-    e.gui->OnMouseDown(kProgramNumber.L + 2, kProgramNumber.T + 2, IMouseMod(true));
-    EXPECT_EQ(e.plug->GetCurrentPresetIdx(), 37);
-    EXPECT_NE(e.gui->lastMenu.find("32 - 47 >"), std::string::npos);
+    e.menu(kProgramNumber, {{2, 5}});
+    EXPECT_EQ(
+        std::pair(e.plug->GetCurrentPresetIdx(), e.gui->lastMenu.find("32 - 47 >") != std::string::npos),
+        std::pair(37, true));
 
     e.gui->script.textEntries.push_back(std::string(300, 'n'));
-    e.gui->OnMouseDown(kProgramName.L + 2, kProgramName.T + 2, IMouseMod(true));
+    e.menu(kProgramName, {});
     // As much of the name as a program holds.
     EXPECT_EQ(std::string(e.plug->GetPresetName(37)), std::string(IPreset::kNameSize - 1, 'n'));
 }
@@ -216,24 +220,19 @@ TEST(KorvantaCommands, LearnSwitchLearnsAndUnlearnsAndIgnoresARightClickWhileOn)
 
 TEST(KorvantaCommands, TuningMenuAsksAboutExactTuningOncePerProcessAndYieldsToAMaster) {
     Commands e;
-    const IRECT& area = kTuning;
-    e.gui->script.menuChoices.push_back({3});
-    e.gui->OnMouseDown(area.L + 2, area.T + 2, IMouseMod(true));
-    EXPECT_EQ(e.plug->microTuning, 3);
-    EXPECT_NE(e.gui->lastMenu.find("---\nLoad Tuning...\n"), std::string::npos);
-    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n'), 18);
+    e.menu(kTuning, {{3}});
+    EXPECT_EQ(std::tuple(e.plug->microTuning,
+                         e.gui->lastMenu.find("---\nLoad Tuning...\n") != std::string::npos,
+                         std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n')),
+              std::tuple(3, true, 18));
 
     // Both files fail to read, so the question is all that differs between them.
     const std::string tun = e.scratch.write("broken.TuN", std::string("[Tuning]\nnote 0=x\n"));
     for (int pass = 0; pass < 2; ++pass) {
-        e.gui->script.menuChoices.push_back({17});
         e.gui->script.files.push_back(tun);
-        e.gui->OnMouseDown(area.L + 2, area.T + 2, IMouseMod(true));
+        e.menu(kTuning, {{17}});
     }
-    const auto questions = std::count_if(e.gui->log.begin(), e.gui->log.end(), [](const std::string& l) {
-        return l.rfind("box Use Exact Tuning instead of Functional Tuning:", 0) == 0;
-    });
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(e.startingWith("box Use Exact Tuning instead of Functional Tuning:").size(), 1u);
     EXPECT_FALSE(IMLTuningControl::bAskForPrioritizingExactTuning);
 
     MTSLibrary library;
@@ -243,10 +242,9 @@ TEST(KorvantaCommands, TuningMenuAsksAboutExactTuningOncePerProcessAndYieldsToAM
     MTSClient* own = e.plug->mtsClient;
     e.plug->mtsClient = MTS_RegisterClient(library);
     setMaster(true);
-    e.gui->script.menuChoices.push_back({0});
-    e.gui->OnMouseDown(area.L + 2, area.T + 2, IMouseMod(true));
-    EXPECT_EQ(e.gui->lastMenu, "Tuning is controlled by MTS-ESP Master\n");
-    EXPECT_EQ(e.plug->microTuning, 3);
+    e.menu(kTuning, {{0}});
+    EXPECT_EQ(std::tuple(e.gui->lastMenu, e.plug->microTuning),
+              std::tuple("Tuning is controlled by MTS-ESP Master\n", 3));
     setMaster(false);
     MTS_DeregisterClient(e.plug->mtsClient);
     e.plug->mtsClient = own;
@@ -274,28 +272,28 @@ TEST(KorvantaCommands, WaveDisplayDrawsTheWaveItPlaysAndRefusedFilesSayWhy) {
                                            table.getSample(0, low + 1, r) * (position - low)
                                      : table.getSample(0, static_cast<uint32_t>(std::lround(position)), r);
             EXPECT_NEAR(ys[i], display->GetRECT().T + 28 - 16 * blend, 1e-9) << i;
-            EXPECT_EQ(xs[i], display->GetRECT().L + 2 + i);
+            EXPECT_EQ(xs[i], display->GetRECT().L + 2 + i) << i;
         }
     }
 
     // The catalogue: built-in categories first, the user tables last and not yet defined.
-    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(true));
+    e.menu(display->GetRECT(), {});
     const std::string syx = e.scratch.write("bad.syx", std::string(410, '\xF0'));
     const WaveImport::ImportVerdict verdict = WaveImport::checkSelectedFile(syx);
     ASSERT_FALSE(verdict.accepted);
     const int user = std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n') - 1;
     e.gui->script.menuChoices.push_back({user, TableDefs::kNumUserTables + 1});
-    e.gui->script.menuChoices.push_back({user, 1});
     e.gui->script.files.push_back(syx);
-    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(true));
+    e.menu(display->GetRECT(), {{user, 1}});
     ASSERT_GE(e.gui->log.size(), 2u);
-    EXPECT_EQ(e.gui->log[e.gui->log.size() - 2], "box Load Wave Table: " + verdict.message);
-    EXPECT_EQ(e.gui->log.back(), "box Error: Cannot load file!");
-    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(true));
+    EXPECT_EQ(std::vector<std::string>(e.gui->log.end() - 2, e.gui->log.end()),
+              std::vector<std::string>(
+                  {"box Load Wave Table: " + verdict.message, "box Error: Cannot load file!"}));
+    e.menu(display->GetRECT(), {});
     EXPECT_EQ(e.plug->GetParam(kWaveTable1)->Int(), eSawSine); // "[not defined]" cannot be chosen
 
     // Copying settings never offers the oscillator itself.
-    e.gui->OnMouseDown(display->GetRECT().L + 2, display->GetRECT().T + 2, IMouseMod(false, true));
+    e.menu(display->GetRECT(), {}, IMouseMod(false, true));
     EXPECT_EQ(e.gui->lastMenu, "Copy Settings to Oscillator 1 (disabled)\nCopy Settings to Oscillator 2\n"
                                "Copy Settings to Oscillator 3\n");
 }
