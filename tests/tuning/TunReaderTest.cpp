@@ -29,15 +29,25 @@ double hzFromNoteZero(double cents) {
     return 8.17579891564371 * std::pow(2.0, cents / 1200.0);
 }
 
+// Reads text and checks the frequencies of the given notes.
+void expectHz(const std::string& text, std::initializer_list<std::pair<int, double>> notes,
+              bool preferExact = false) {
+    CSingleScale scale;
+    scale.SetExactTuningPreference(preferExact);
+    scale.Reset();
+    ASSERT_EQ(readTun(scale, text), 1) << scale.GetErrorText();
+    for (const auto& [note, hz] : notes)
+        EXPECT_NEAR(scale.GetFrequency(note), hz, 1e-12 * hz) << text << note;
+}
+
 } // namespace
 
 TEST(TunReader, TuningSectionAloneReadsAsVersion1) {
     CSingleScale scale;
     ASSERT_EQ(readTun(scale, "[Tuning]\nnote 69 = 6900\nnote 0=50\n"), 1);
     EXPECT_EQ(scale.GetInfo().formatVersion, 100);
-    EXPECT_NEAR(scale.GetFrequency(69), 440.0, 1e-9);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(0), hzFromNoteZero(50));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(70), hzFromNoteZero(7000));
+    expectHz("[Tuning]\nnote 69 = 6900\nnote 0=50\n",
+             {{69, 440.0}, {0, hzFromNoteZero(50)}, {70, hzFromNoteZero(7000)}});
     for (const char* section : {"[Info]", "[Scale End]", "[Functional Tuning]", "[Mapping]", "[Assignment]",
                                 "[Editor Specifics]", "[_DataSet_]"}) {
         EXPECT_EQ(readTun(scale, std::string("[Tuning]\nnote 1 = 100\n") + section + "\n"), -1) << section;
@@ -75,11 +85,8 @@ TEST(TunReader, Version2ReadsEverySectionAndKey) {
               (std::vector<std::string>{"Band|Album|Title|1999|misc", "A|B|C|D|E"}));
     EXPECT_DOUBLE_EQ(scale.GetFrequency(1), 10.0 * std::pow(2.0, 150.5 / 1200.0));
     // Exact tuning leaves the identity mapping, whatever [Mapping] said.
-    EXPECT_EQ(scale.GetKeyboardMapping(3), 3);
-    EXPECT_EQ(scale.GetMappingLoopSize(), 0);
-    EXPECT_TRUE(scale.AppliesToChannel(4));
-    EXPECT_TRUE(scale.AppliesToChannel(16));
-    EXPECT_FALSE(scale.AppliesToChannel(2));
+    EXPECT_EQ(std::tuple(scale.GetKeyboardMapping(3), scale.GetMappingLoopSize()), std::tuple(3, 0));
+    for (const int channel : {2, 4, 16}) EXPECT_EQ(scale.AppliesToChannel(channel), channel != 2) << channel;
     ASSERT_EQ(
         readTun(scale,
                 version2("[Info]\nName = \"\\\"\\'\\?\\\\\\a\\b\\f\\n\\r\\t\\v\\x7e\\q\\0b\"\n[Tuning]\n")),
@@ -144,14 +151,10 @@ TEST(TunReader, FailsWithTheTextOfEachError) {
 }
 
 TEST(TunReader, IgnoresUnknownKeysAndMatchesAnyLetterCase) {
-    CSingleScale scale;
-    ASSERT_EQ(readTun(scale, version2("[Tuning]\nNote 128 = x\nNote = x\nNote -1 = x\nNotes = x\nColour = x\n"
-                                      "_private = x\nNote60=6050\nNote +61 = 6150\n")),
-              1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(60), hzFromNoteZero(6050));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(61), hzFromNoteZero(6150));
-    ASSERT_EQ(readTun(scale, "[exact TUNING]\nNOTE 5 = 550\nbasefreq = 20\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(5), 20.0 * std::pow(2.0, 550.0 / 1200.0));
+    expectHz(version2("[Tuning]\nNote 128 = x\nNote = x\nNote -1 = x\nNotes = x\nColour = x\n"
+                      "_private = x\nNote60=6050\nNote +61 = 6150\n"),
+             {{60, hzFromNoteZero(6050)}, {61, hzFromNoteZero(6150)}});
+    expectHz("[exact TUNING]\nNOTE 5 = 550\nbasefreq = 20\n", {{5, 20.0 * std::pow(2.0, 550.0 / 1200.0)}});
 }
 
 TEST(TunReader, ReadsTheSameFromEveryLineEndNulAndLocale) {
@@ -189,39 +192,26 @@ TEST(TunReader, ContinuesExactTuningAboveTheHighestNoteGiven) {
         const double hz = 8.0 * std::pow(2.0, (1200.0 * (n / 12) + pattern[n % 12]) / 1200.0);
         EXPECT_NEAR(scale.GetFrequency(n), hz, 1e-9 * hz) << n;
     }
-    ASSERT_EQ(readTun(scale, "[Exact Tuning]\nNote 127 = 12000\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(127), hzFromNoteZero(12000));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(126), hzFromNoteZero(12600));
+    expectHz("[Exact Tuning]\nNote 127 = 12000\n",
+             {{127, hzFromNoteZero(12000)}, {126, hzFromNoteZero(12600)}});
 }
 
 TEST(TunReader, HigherTuningSectionsDecide) {
-    CSingleScale scale;
     // [Tuning] after [Exact Tuning] is skipped whole, even lines that would not parse.
-    ASSERT_EQ(readTun(scale, "[Exact Tuning]\nNote 1 = 150.0\n[Tuning]\nNote 1 = 1.5\nNote 2 = 250\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(1), hzFromNoteZero(150.0));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(2), hzFromNoteZero(300.0));
-    ASSERT_EQ(readTun(scale, "[Tuning]\nNote 1 = 130\n[Exact Tuning]\nNote 2 = 250.0\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(1), hzFromNoteZero(100.0));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(2), hzFromNoteZero(250.0));
-    ASSERT_EQ(readTun(scale,
-                      version2("[Functional Tuning]\nInitEqual = (0, 10)\n[Exact Tuning]\nNote 2 = 250.0\n")),
-              1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(2), 10.0 * std::pow(2.0, 2.0 / 12.0));
+    expectHz("[Exact Tuning]\nNote 1 = 150.0\n[Tuning]\nNote 1 = 1.5\nNote 2 = 250\n",
+             {{1, hzFromNoteZero(150.0)}, {2, hzFromNoteZero(300.0)}});
+    expectHz("[Tuning]\nNote 1 = 130\n[Exact Tuning]\nNote 2 = 250.0\n",
+             {{1, hzFromNoteZero(100.0)}, {2, hzFromNoteZero(250.0)}});
+    expectHz(version2("[Functional Tuning]\nInitEqual = (0, 10)\n[Exact Tuning]\nNote 2 = 250.0\n"),
+             {{2, 10.0 * std::pow(2.0, 2.0 / 12.0)}});
 }
 
 TEST(TunReader, ExactTuningPreferenceOutranksFunctionalTuning) {
     const std::string exact = "[Exact Tuning]\nNote 3 = 333.0\n";
     const std::string functional = "[Functional Tuning]\nNote 3 = \"#1000\"\n";
-    for (const std::string& body : {exact + functional, functional + exact}) {
-        CSingleScale preferExact;
-        preferExact.SetExactTuningPreference(true);
-        preferExact.Reset();
-        ASSERT_EQ(readTun(preferExact, version2(body)), 1) << preferExact.GetErrorText();
-        EXPECT_DOUBLE_EQ(preferExact.GetFrequency(3), hzFromNoteZero(333.0));
-    }
-    CSingleScale functionalDecides;
-    ASSERT_EQ(readTun(functionalDecides, version2(exact + functional)), 1);
-    EXPECT_DOUBLE_EQ(functionalDecides.GetFrequency(3), 1000.0);
+    for (const std::string& body : {exact + functional, functional + exact})
+        expectHz(version2(body), {{3, hzFromNoteZero(333.0)}}, true);
+    expectHz(version2(exact + functional), {{3, 1000.0}});
     CSingleScale onlyFunctional;
     onlyFunctional.SetExactTuningPreference(true);
     EXPECT_EQ(readTun(onlyFunctional, version2(functional)), -1);
@@ -244,7 +234,6 @@ TEST(TunReader, FunctionalTuningAppliesFormulasInOrder) {
     EXPECT_NEAR(scale.GetFrequency(63), 200.0 * std::pow(2.0, 3.0 / 12.0), 1e-9);
     EXPECT_EQ(scale.GetBaseNote(), 60);
     // Mapping values are kept as read; the looped mapping and the engine clamp them.
-    EXPECT_EQ(scale.MapMIDI2Scale(5), 500);
-    EXPECT_EQ(scale.GetKeyboardMapping(6), -7);
-    EXPECT_EQ(scale.GetMappingLoopSize(), 0);
+    EXPECT_EQ(std::tuple(scale.MapMIDI2Scale(5), scale.GetKeyboardMapping(6), scale.GetMappingLoopSize()),
+              std::tuple(500, -7, 0));
 }
