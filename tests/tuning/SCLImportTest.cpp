@@ -52,8 +52,7 @@ void expectFrequencies(CSCL_Import& import, double referenceHz, int referenceNot
 TEST(CSCL_Import, TwelveDegreeScaleKeepsA440UnderTheDefaultMapping) {
     CSCL_Import import;
     ASSERT_TRUE(readSCL(import, "! comment\n\n" + kTwelve)) << import.GetErrorText();
-    EXPECT_EQ(import.GetScaleDescription(), "Twelve");
-    EXPECT_EQ(import.GetScaleSize(), 12);
+    EXPECT_EQ(std::tuple(import.GetScaleDescription(), import.GetScaleSize()), std::tuple("Twelve", 12));
     expectFrequencies(import, 440.0, 69, [](int k) { return 1200.0 * (k / 12) + kTwelveDegrees[k % 12]; });
 }
 
@@ -61,9 +60,8 @@ TEST(CSCL_Import, ReadsRatiosCentsAndADigitOnlyFirstLine) {
     CSCL_Import import;
     ASSERT_TRUE(readSCL(import, "d\n4\n3/2\n 5 / 4 \n-10.5 cents below\n2/1\n"));
     EXPECT_NEAR(import.GetDegree(1), 701.955, 1e-3);
-    EXPECT_DOUBLE_EQ(import.GetDegree(2), TUN::Factor2Cents(1.25));
-    EXPECT_DOUBLE_EQ(import.GetDegree(3), -10.5);
-    EXPECT_DOUBLE_EQ(import.GetDegree(4), 1200.0);
+    EXPECT_EQ(std::tuple(import.GetDegree(2), import.GetDegree(3), import.GetDegree(4)),
+              std::tuple(TUN::Factor2Cents(1.25), -10.5, 1200.0));
     // Ratios without cents never give a non-finite degree.
     ASSERT_TRUE(readSCL(import, "d\n3\n0/1\n-3/2\n1.0e999\n"));
     for (int d = 1; d <= 3; ++d) EXPECT_TRUE(std::isfinite(import.GetDegree(d))) << d;
@@ -108,12 +106,12 @@ TEST(CSCL_Import, FileNameIsTheDescriptionUntilTheFileGivesOne) {
     CSCL_Import import;
     ASSERT_TRUE(import.ReadSCL(files.write("plain.scl", "1\n2/1\n").c_str()));
     EXPECT_EQ(import.GetScaleDescription(), "plain.scl");
-    EXPECT_FALSE(import.ReadSCL("/nonexistent/dir\\odd.scl"));
-    EXPECT_EQ(import.GetErrorText(), "Error opening the file.");
-    EXPECT_EQ(import.GetScaleDescription(), "odd.scl");
-    EXPECT_FALSE(import.ReadKBM("/nonexistent/map.kbm"));
-    EXPECT_EQ(import.GetErrorText(), "Error opening the file.");
-    EXPECT_EQ(import.GetMappingName(), "map.kbm");
+    EXPECT_EQ(std::tuple(import.ReadSCL("/nonexistent/dir\\odd.scl"), import.GetErrorText(),
+                         import.GetScaleDescription()),
+              std::tuple(false, "Error opening the file.", "odd.scl"));
+    EXPECT_EQ(
+        std::tuple(import.ReadKBM("/nonexistent/map.kbm"), import.GetErrorText(), import.GetMappingName()),
+        std::tuple(false, "Error opening the file.", "map.kbm"));
 }
 
 TEST(CSCL_Import, ReadsAndClampsAKeyboardMapping) {
@@ -185,8 +183,7 @@ TEST(CSCL_Import, ScaleAndMappingResetIndependently) {
     ASSERT_TRUE(readKBM(import, kbm({12, 0, 127, 60, 69}, "415.0", 12, "")));
     ASSERT_TRUE(readSCL(import, kTwelve));
     import.ResetTuning();
-    EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), 415.0);
-    EXPECT_EQ(import.GetScaleSize(), 128);
+    EXPECT_EQ(std::tuple(import.GetReferenceFrequency(), import.GetScaleSize()), std::tuple(415.0, 128));
     import.ResetMapping();
     EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), 440.0);
 }
