@@ -97,11 +97,8 @@ TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
         Editor e;
         auto* sw = e.add(new ISwitchControl(&e.plug, 0, 0, 1, IBitmap{nullptr, 20, 20 * n, n}));
         for (int press = 1; press <= 2 * n; ++press) {
-            if (press % 2) {
-                e.gui.OnMouseDown(5, 5, IMouseMod(true));
-            } else {
-                e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
-            }
+            press % 2 ? e.gui.OnMouseDown(5, 5, IMouseMod(true))
+                      : e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
             const int position = press % n;
             EXPECT_NEAR(sw->GetValue(), position / double(n - 1), 1e-9) << n << " frames, press " << press;
             EXPECT_EQ(FrameForValue(sw->GetValue(), n), position + 1);
@@ -184,18 +181,15 @@ TEST(IGraphics, TimerRedrawsOnlyTheDirtyAreaAndIdlesOnEvery21stQuietTick) {
     auto* b = e.add(new CountingControl(&e.plug, IRECT(50, 0, 70, 20)));
     auto* c = e.add(new CountingControl(&e.plug, IRECT(100, 50, 120, 70)));
     e.gui.OnTimerTick(); // everything starts dirty
-    ASSERT_EQ(e.gui.drawnAreas.size(), 1u);
-    EXPECT_EQ(e.gui.drawnAreas[0], IRECT(0, 0, 120, 70));
+    EXPECT_EQ(e.gui.drawnAreas, std::vector<IRECT>{IRECT(0, 0, 120, 70)});
     a->SetDirty(false);
     b->SetDirty(false);
     e.gui.OnTimerTick();
-    EXPECT_EQ(e.gui.drawnAreas.back(), IRECT(0, 0, 70, 20));
-    EXPECT_EQ(c->draws, 1);
+    EXPECT_EQ(std::pair(e.gui.drawnAreas.back(), c->draws), std::pair(IRECT(0, 0, 70, 20), 1));
     e.gui.SetStrictDrawing(true);
     b->SetDirty(false);
     e.gui.OnTimerTick();
-    EXPECT_EQ(e.gui.drawnAreas.back(), b->GetRECT());
-    EXPECT_EQ(a->draws, 2);
+    EXPECT_EQ(std::pair(e.gui.drawnAreas.back(), a->draws), std::pair(b->GetRECT(), 2));
 
     for (int tick = 1; tick <= 41; ++tick) e.gui.OnTimerTick();
     EXPECT_EQ(e.plug.idleCalls, 1);
