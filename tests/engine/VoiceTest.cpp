@@ -154,10 +154,9 @@ TEST(Voice, SourceTableBindsEachSource) {
     }
     // Controller sources bound before the instrument hands over its values still follow them.
     Voice early;
-    for (const auto& [id, value] : {std::pair{kAmpAMSource, double(Properties::eModWheelPositive)},
-                                    {kAmpAM, 1.0},
-                                    {kAmpEGMod, 1.0},
-                                    {kAmpEGModSource, 1.0}})
+    for (const auto& [id, value] :
+         {std::pair{kAmpAMSource, double(Properties::eModWheelPositive)}, std::pair{kAmpAM, 1.0},
+          std::pair{kAmpEGMod, 1.0}, std::pair{kAmpEGModSource, 1.0}})
         early.setParam(id, value, 0.0);
     double wheel = 0.25;
     early.setSharedSources(nullptr, nullptr, nullptr, &wheel, nullptr, nullptr);
@@ -203,8 +202,7 @@ TEST(Voice, AmpEnvelopeModulation) {
     Rig off;
     off.set(kAmpEGModSource, 0.0, 0.0);
     off.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rms(off.render(2000)), 0.0);
-    EXPECT_TRUE(off.voice.isActive());
+    EXPECT_EQ(std::pair(rms(off.render(2000)), off.voice.isActive()), std::pair(0.0, true));
 
     Rig inverted;
     inverted.set(kAmpEGMod, -1.0, 0.0);
@@ -248,14 +246,14 @@ TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
              S{kRestartMode1, 1.0, 1.0}});
     // No key held: the note jumps to its pitch and restarts its oscillator.
     rig.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
-    EXPECT_EQ(rig.voice.getOscillator(0).getPhase(), 33554432);
+    EXPECT_EQ(std::pair(rig.voice.getCurrentPitch(), rig.voice.getOscillator(0).getPhase()),
+              std::pair(7680.0, 33554432));
     rig.render(480);
     // Key still held: the next note glides and the oscillator runs on.
     const int32_t phase = rig.voice.getOscillator(0).getPhase();
     rig.voice.setNoteOn(72, 100, 2, 0);
-    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
-    EXPECT_EQ(rig.voice.getOscillator(0).getPhase(), phase);
+    EXPECT_EQ(std::pair(rig.voice.getCurrentPitch(), rig.voice.getOscillator(0).getPhase()),
+              std::pair(7680.0, phase));
     rig.voice.update(false);
     EXPECT_GT(rig.voice.getCurrentPitch(), 7680.0);
 }
@@ -264,11 +262,10 @@ TEST(Voice, PitchComesFromTheTuningAndTheBendAndTheKeyTrackFollowsIt) {
     Rig rig;
     rig.pitch.shift = 37;
     rig.set({S{kPitchBend, 2.0, 0.5}, S{kFilterKeyboardTrack, 128.0, 1.0}});
-    rig.bend = 0.5;
-    rig.voice.detune = 5.0;
+    std::tie(rig.bend, rig.voice.detune) = std::tuple(0.5, 5.0);
     rig.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rig.voice.getOscillator(0).getPitchIndex(), 7680 + 37 + 5 + 128);
-    EXPECT_EQ(rig.voice.getKeyTrackOffset(), 1536.0);
+    EXPECT_EQ(std::pair(rig.voice.getOscillator(0).getPitchIndex(), rig.voice.getKeyTrackOffset()),
+              std::pair(7680 + 37 + 5 + 128, 1536.0));
     rig.voice.setNoteOn(36, 100, 2, 0);
     EXPECT_EQ(rig.voice.getKeyTrackOffset(), -1536.0);
 }
