@@ -64,17 +64,10 @@ bool wellFormed(const std::string& text) {
 
 TEST(IniStore, ParsesSectionsKeysAndValuesByTheLineRules) {
     ScratchFolder dir;
-    const std::string file = freshFile(dir, "orphan=1\n"
-                                            "  [Startup Bank]  \r\n"
-                                            "\tFile =  \"/my banks/a b.fxb\"  \n"
-                                            "File=  'quoted'  \n"
-                                            "[Broken\n"
-                                            "no equals sign\n"
-                                            "=empty key\n"
-                                            "[midi global]\n"
-                                            "MIDI Thru=TRUE\n"
-                                            "[MIDI Global]\n"
-                                            "Ignore Program Change=true\n");
+    const std::string file =
+        freshFile(dir, "orphan=1\n  [Startup Bank]  \r\n\tFile =  \"/my banks/a b.fxb\"  \n"
+                       "File=  'quoted'  \n[Broken\nno equals sign\n=empty key\n[midi global]\n"
+                       "MIDI Thru=TRUE\n[MIDI Global]\nIgnore Program Change=true\n");
     EXPECT_EQ(get("STARTUP BANK", "file", file), "quoted");
     EXPECT_EQ(get("Startup Bank", "File ", file), "/my banks/a b.fxb");
     // A section met again starts over.
