@@ -63,31 +63,24 @@ TEST(IGraphics, HitTestingSkipsHiddenAndGrayedControls) {
 
 TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
     // Wheel or drag, pixels downwards or clicks, modifiers, gearing, change of value from 0.5.
-    struct Case {
-        bool wheel;
-        int delta;
-        IMouseMod mod;
-        double gearing, expected;
-    } cases[] = {{false, -10, {}, 4.0, 10.0 / 40 / 4},
-                 {false, 10, {}, 4.0, -10.0 / 40 / 4},
-                 {false, -10, {true, false, true}, 4.0, 10.0 / 40 / 40},
-                 {false, -10, {true, false, false, true}, 1.0, 10.0 / 40 / 10},
-                 {true, 3, {}, 4.0, 0.03},
-                 {true, -2, {false, false, true}, 4.0, -0.002},
-                 {false, -400, {}, 1.0, 0.5},
-                 {false, 400, {}, 1.0, -0.5}};
-    for (const Case& c : cases) {
+    const std::tuple<bool, int, IMouseMod, double, double> cases[] = {
+        {false, -10, {}, 4.0, 10.0 / 40 / 4},
+        {false, 10, {}, 4.0, -10.0 / 40 / 4},
+        {false, -10, {true, false, true}, 4.0, 10.0 / 40 / 40},
+        {false, -10, {true, false, false, true}, 1.0, 10.0 / 40 / 10},
+        {true, 3, {}, 4.0, 0.03},
+        {true, -2, {false, false, true}, 4.0, -0.002},
+        {false, -400, {}, 1.0, 0.5},
+        {false, 400, {}, 1.0, -0.5}};
+    for (const auto& [wheel, delta, mod, gearing, expected] : cases) {
         Editor e;
         auto* knob =
-            e.add(new IKnobMultiControl(&e.plug, 0, 0, 2, kKnobStrip, IKnobControl::kVertical, c.gearing));
+            e.add(new IKnobMultiControl(&e.plug, 0, 0, 2, kKnobStrip, IKnobControl::kVertical, gearing));
         knob->SetValue(0.5);
-        if (c.wheel) {
-            e.gui.OnMouseWheel(5, 5, c.mod, c.delta);
-        } else {
-            e.gui.OnMouseDown(5, 5, c.mod);
-            e.gui.OnMouseDrag(5, 5 + c.delta, c.mod);
-        }
-        EXPECT_NEAR(knob->GetValue(), 0.5 + c.expected, 1e-12) << c.delta << " gearing " << c.gearing;
+        if (wheel) e.gui.OnMouseWheel(5, 5, mod, delta);
+        if (!wheel) e.gui.OnMouseDown(5, 5, mod);
+        if (!wheel) e.gui.OnMouseDrag(5, 5 + delta, mod);
+        EXPECT_NEAR(knob->GetValue(), 0.5 + expected, 1e-12) << delta << " gearing " << gearing;
         EXPECT_NEAR(e.plug.GetParam(2)->GetNormalized(), knob->GetValue(), 1e-9);
     }
 }

@@ -227,26 +227,25 @@ TEST_F(TuningEngineTest, ACutBlockReadsWhatIsThereAndStillSelectsTheStoredTuning
     for (int n = 0; n < 128; ++n) engine.customTuningTable[n] = 1000 + n;
     engine.setTuning(eUserTuning);
     engine.serializeTuning(&full);
-    struct Cut {
-        int size;
-        bool tuningRead, nameRead;
-        int entriesRead;
-    };
-    for (const Cut& cut : {Cut{0, false, false, 0}, Cut{3, false, false, 0}, Cut{4, true, false, 0},
-                           Cut{200, true, false, 0}, Cut{260, true, true, 0}, Cut{261, true, true, 0},
-                           Cut{262, true, true, 1}, Cut{515, true, true, 127}}) {
+    // Bytes kept; whether the tuning and the name are read, and how many table entries.
+    using Cut = std::tuple<int, bool, bool, int>;
+    for (const auto& [size, tuningRead, nameRead, entriesRead] :
+         {Cut{0, false, false, 0}, Cut{3, false, false, 0}, Cut{4, true, false, 0}, Cut{200, true, false, 0},
+          Cut{260, true, true, 0}, Cut{261, true, true, 0}, Cut{262, true, true, 1},
+          Cut{515, true, true, 127}}) {
         ByteChunk chunk;
-        chunk.PutBytes(full.GetData(), cut.size);
+        chunk.PutBytes(full.GetData(), size);
         TuningEngine target(noLibrary());
         target.setCustomTuningName("Before");
         target.setTuning(eBagpipe);
-        EXPECT_EQ(target.unserializeTuning(&chunk, 0), -1) << cut.size;
-        EXPECT_EQ(target.microTuning, cut.tuningRead ? eUserTuning : eBagpipe) << cut.size;
-        EXPECT_STREQ(target.customTuningName, cut.nameRead ? "Cut" : "Before") << cut.size;
+        EXPECT_EQ(target.unserializeTuning(&chunk, 0), -1) << size;
         std::array<int, 128> entries = equalTable();
-        for (int n = 0; n < cut.entriesRead; ++n) entries[n] = 1000 + n;
-        EXPECT_EQ(target.customTuningTable, entries) << cut.size;
-        EXPECT_TRUE(!cut.tuningRead || target.tuningTable == target.customTuningTable) << cut.size;
+        for (int n = 0; n < entriesRead; ++n) entries[n] = 1000 + n;
+        EXPECT_EQ(
+            std::tuple(target.microTuning, std::string(target.customTuningName), target.customTuningTable),
+            std::tuple(tuningRead ? eUserTuning : eBagpipe, nameRead ? "Cut" : "Before", entries))
+            << size;
+        EXPECT_TRUE(!tuningRead || target.tuningTable == target.customTuningTable) << size;
     }
     TuningEngine target(noLibrary());
     EXPECT_EQ(target.unserializeTuning(&full, -1), -1);

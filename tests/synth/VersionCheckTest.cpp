@@ -20,13 +20,8 @@ VersionCheck::Settings quick(const std::string& server) {
 
 TEST(VersionCheck, ServerAnswersAreJudged) {
     using V = VersionCheck::Verdict;
-    struct Case {
-        const char* name;
-        std::string response;
-        V verdict;
-        const char* newVersion;
-    };
-    const Case cases[] = {
+    // What the server answers, the verdict and the new version found.
+    const std::tuple<const char*, std::string, V, const char*> cases[] = {
         {"same version", ok("1105\n"), V::upToDate, ""},
         {"older version", ok("1021"), V::upToDate, ""},
         {"next patch", ok("1106\n"), V::newer, "1.1.6"},
@@ -39,13 +34,13 @@ TEST(VersionCheck, ServerAnswersAreJudged) {
         {"redirect to another scheme",
          "HTTP/1.1 302 Found\r\nLocation: https://127.0.0.1:1/\r\nContent-Length: 0\r\n\r\n", V::failed, ""},
         {"never answers", "", V::failed, ""}};
-    for (const Case& c : cases) {
-        LoopbackServer server(c.response);
+    for (const auto& [name, response, verdict, newVersion] : cases) {
+        LoopbackServer server(response);
         const VersionCheck::Result result = VersionCheck::ask(quick(server.url()));
         EXPECT_EQ(std::tuple(result.verdict, result.newVersion, result.detail.empty(), server.requestLine()),
-                  std::tuple(c.verdict, c.newVersion, c.verdict != V::failed,
+                  std::tuple(verdict, newVersion, verdict != V::failed,
                              "GET /music/version/?file=korvanta HTTP/1.1"))
-            << c.name << ": " << result.detail;
+            << name << ": " << result.detail;
     }
 }
 

@@ -82,13 +82,8 @@ TEST(ScalaFiles, ScalesReadTheirDescriptionsAndDegrees) {
 }
 
 TEST(ScalaFiles, MappingsReadTheirHeadersAndEntries) {
-    struct Header {
-        const char* file;
-        long middle, reference, octave;
-        double frequency;
-        std::vector<long> entries;
-    };
-    const Header headers[] = {
+    // File, middle note, reference note, formal octave, reference frequency, the entries.
+    const std::tuple<const char*, long, long, long, double, std::vector<long>> headers[] = {
         {"128.kbm", 0, 60, 127, 261.6256, {-1}},
         {"empty-note69.kbm", 60, 69, 0, 452.0, {-1}},
         {"empty-note69-dosle.kbm", 60, 69, 0, 452.0, {-1}},
@@ -99,17 +94,16 @@ TEST(ScalaFiles, MappingsReadTheirHeadersAndEntries) {
         {"bad/blank-line.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, -1}},
         {"bad/garbage-key.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 0, 5, 6, 7, 8, 9, 10, 11}},
         {"bad/missing-note.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, -1}}};
-    for (const Header& h : headers) {
+    for (const auto& [file, middle, reference, octave, frequency, entries] : headers) {
         CSCL_Import import;
-        ASSERT_TRUE(import.ReadKBM(pathOf(h.file).c_str())) << h.file;
-        EXPECT_EQ(import.GetMappingName(), std::filesystem::path(h.file).filename().string());
+        ASSERT_TRUE(import.ReadKBM(pathOf(file).c_str())) << file;
+        EXPECT_EQ(import.GetMappingName(), std::filesystem::path(file).filename().string());
         EXPECT_EQ(std::vector<long>({import.GetFirstNote(), import.GetLastNote(), import.GetMiddleNote(),
                                      import.GetReferenceNote(), import.GetFormalOctave()}),
-                  std::vector<long>({0, 127, h.middle, h.reference, h.octave}))
-            << h.file;
-        EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), h.frequency) << h.file;
-        for (std::size_t i = 0; i < h.entries.size(); ++i)
-            EXPECT_EQ(import.GetMapping(i), h.entries[i]) << h.file;
+                  std::vector<long>({0, 127, middle, reference, octave}))
+            << file;
+        EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), frequency) << file;
+        for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(import.GetMapping(i), entries[i]) << file;
     }
 }
 
