@@ -106,12 +106,11 @@ TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
 }
 
 TEST(IGraphics, FrameChoiceRoundsToTheNearestFrameWithinTheStrip) {
-    const struct {
-        double value;
-        int n, frame;
-    } cases[] = {{0.0, 65, 1},  {1.0, 65, 65}, {0.5, 65, 33}, {0.249, 3, 1},
-                 {0.251, 3, 2}, {-0.3, 4, 1},  {1.4, 4, 4},   {0.7, 1, 1}};
-    for (const auto& c : cases) EXPECT_EQ(FrameForValue(c.value, c.n), c.frame) << c.value << " of " << c.n;
+    using Case = std::tuple<double, int, int>;
+    for (const auto& [value, n, frame] :
+         {Case{0.0, 65, 1}, Case{1.0, 65, 65}, Case{0.5, 65, 33}, Case{0.249, 3, 1}, Case{0.251, 3, 2},
+          Case{-0.3, 4, 1}, Case{1.4, 4, 4}, Case{0.7, 1, 1}})
+        EXPECT_EQ(FrameForValue(value, n), frame) << value << " of " << n;
 }
 
 TEST(IGraphics, DoubleClickSetsTheDefaultOrActsAsAPress) {

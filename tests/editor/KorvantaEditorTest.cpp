@@ -34,24 +34,21 @@ TEST(KorvantaEditor, EveryParameterHasOneControlAndTheEditorIsAnnouncedToTheHost
 
 TEST(KorvantaEditor, SyncSwitchesShowEitherTheFrequencyOrTheSyncRateKnob) {
     OpenEditor e;
-    const struct {
-        int sync, frequency, rate;
-    } pairs[] = {{kMG1SyncToHost, kMG1Frequency, kMG1SyncRate},
-                 {kMG2SyncToHost, kMG2Frequency, kMG2SyncRate},
-                 {kVibratoSyncToHost, kVibratoFrequency, kVibratoSyncRate}};
-    for (const auto& p : pairs) {
+    using Knobs = std::tuple<int, int, int>;
+    for (const auto& [syncSwitch, frequency, rate] :
+         {Knobs{kMG1SyncToHost, kMG1Frequency, kMG1SyncRate},
+          Knobs{kMG2SyncToHost, kMG2Frequency, kMG2SyncRate},
+          Knobs{kVibratoSyncToHost, kVibratoFrequency, kVibratoSyncRate}}) {
         for (bool sync : {true, false, true}) {
-            if (sync) {
-                e.click(e.control(p.sync)); // from the window
-            } else {
-                e.plug->VSTSetParameter(e.plug->GetAEffect(), p.sync, 0.0f); // from the host
-            }
-            EXPECT_EQ(std::pair(e.control(p.frequency)->IsHidden(), e.control(p.rate)->IsHidden()),
+            // On from the window, off from the host.
+            sync ? e.click(e.control(syncSwitch))
+                 : e.plug->VSTSetParameter(e.plug->GetAEffect(), syncSwitch, 0.0f);
+            EXPECT_EQ(std::pair(e.control(frequency)->IsHidden(), e.control(rate)->IsHidden()),
                       std::pair(sync, !sync));
-            const IRECT& spot = e.control(p.rate)->GetRECT();
+            const IRECT& spot = e.control(rate)->GetRECT();
             EXPECT_EQ(e.gui->GetControl(e.gui->GetMouseControlIdx(spot.L + 20, spot.T + 20))->ParamIdx(),
-                      sync ? p.rate : p.frequency);
-            if (sync) e.click(e.control(p.sync));
+                      sync ? rate : frequency);
+            if (sync) e.click(e.control(syncSwitch));
         }
     }
 }
