@@ -43,33 +43,27 @@ struct Editor {
 };
 
 TEST(IGraphics, HitTestingSkipsHiddenAndGrayedControls) {
-    struct Case {
-        bool hidden, grayed, overWhenGrayed, mouseOver;
-        int expected; // control index reached
-    } cases[] = {
-        {false, false, false, false, 1}, {true, false, false, false, 0}, {false, true, false, false, 0},
-        {false, true, true, false, 0},   {false, true, true, true, 1},   {false, true, false, true, 0},
-    };
-    for (const Case& c : cases) {
+    // Hidden, grayed, mouse-over when grayed, asking for mouse-over; the control index reached.
+    using Case = std::tuple<bool, bool, bool, bool, int>;
+    for (const auto& [hidden, grayed, overWhenGrayed, mouseOver, expected] :
+         {Case{false, false, false, false, 1}, Case{true, false, false, false, 0},
+          Case{false, true, false, false, 0}, Case{false, true, true, false, 0},
+          Case{false, true, true, true, 1}, Case{false, true, false, true, 0}}) {
         Editor e;
         e.add(new CountingControl(&e.plug, IRECT(0, 0, 50, 50)));
         IControl* top = e.add(new CountingControl(&e.plug, IRECT(10, 10, 30, 30)));
-        top->Hide(c.hidden);
-        top->GrayOut(c.grayed);
-        top->SetMOWhenGrayed(c.overWhenGrayed);
-        EXPECT_EQ(e.gui.GetMouseControlIdx(20, 20, c.mouseOver), c.expected);
-        EXPECT_EQ(e.gui.GetMouseControlIdx(40, 40, c.mouseOver), 0);
+        top->Hide(hidden);
+        top->GrayOut(grayed);
+        top->SetMOWhenGrayed(overWhenGrayed);
+        EXPECT_EQ(std::pair(e.gui.GetMouseControlIdx(20, 20, mouseOver),
+                            e.gui.GetMouseControlIdx(40, 40, mouseOver)),
+                  std::pair(expected, 0));
     }
 }
 
 TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
-    struct Case {
-        bool wheel;
-        int delta; // drag: pixels downwards; wheel: clicks
-        IMouseMod mod;
-        double gearing;
-        double expected; // change of value from 0.5
-    } cases[] = {
+    // Wheel or drag, pixels downwards or clicks, modifiers, gearing, change of value from 0.5.
+    const std::tuple<bool, int, IMouseMod, double, double> cases[] = {
         {false, -10, {}, 4.0, 10.0 / 40 / 4},
         {false, 10, {}, 4.0, -10.0 / 40 / 4},
         {false, -10, {true, false, true}, 4.0, 10.0 / 40 / 40},
@@ -77,20 +71,16 @@ TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
         {true, 3, {}, 4.0, 0.03},
         {true, -2, {false, false, true}, 4.0, -0.002},
         {false, -400, {}, 1.0, 0.5},
-        {false, 400, {}, 1.0, -0.5},
-    };
-    for (const Case& c : cases) {
+        {false, 400, {}, 1.0, -0.5}};
+    for (const auto& [wheel, delta, mod, gearing, expected] : cases) {
         Editor e;
         auto* knob =
-            e.add(new IKnobMultiControl(&e.plug, 0, 0, 2, kKnobStrip, IKnobControl::kVertical, c.gearing));
+            e.add(new IKnobMultiControl(&e.plug, 0, 0, 2, kKnobStrip, IKnobControl::kVertical, gearing));
         knob->SetValue(0.5);
-        if (c.wheel) {
-            e.gui.OnMouseWheel(5, 5, c.mod, c.delta);
-        } else {
-            e.gui.OnMouseDown(5, 5, c.mod);
-            e.gui.OnMouseDrag(5, 5 + c.delta, c.mod);
-        }
-        EXPECT_NEAR(knob->GetValue(), 0.5 + c.expected, 1e-12) << c.delta << " gearing " << c.gearing;
+        if (wheel) e.gui.OnMouseWheel(5, 5, mod, delta);
+        if (!wheel) e.gui.OnMouseDown(5, 5, mod);
+        if (!wheel) e.gui.OnMouseDrag(5, 5 + delta, mod);
+        EXPECT_NEAR(knob->GetValue(), 0.5 + expected, 1e-12) << delta << " gearing " << gearing;
         EXPECT_NEAR(e.plug.GetParam(2)->GetNormalized(), knob->GetValue(), 1e-9);
     }
 }
@@ -100,11 +90,8 @@ TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
         Editor e;
         auto* sw = e.add(new ISwitchControl(&e.plug, 0, 0, 1, IBitmap{nullptr, 20, 20 * n, n}));
         for (int press = 1; press <= 2 * n; ++press) {
-            if (press % 2) {
-                e.gui.OnMouseDown(5, 5, IMouseMod(true));
-            } else {
-                e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
-            }
+            press % 2 ? e.gui.OnMouseDown(5, 5, IMouseMod(true))
+                      : e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
             const int position = press % n;
             EXPECT_NEAR(sw->GetValue(), position / double(n - 1), 1e-9) << n << " frames, press " << press;
             EXPECT_EQ(FrameForValue(sw->GetValue(), n), position + 1);
@@ -113,18 +100,17 @@ TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
     Editor e;
     auto* contact = e.add(new IContactControl(&e.plug, 0, 0, 1, IBitmap{nullptr, 20, 40, 2}));
     e.gui.OnMouseDown(5, 5, IMouseMod(true));
-    EXPECT_EQ(contact->GetValue(), 1.0);
+    const double pressed = contact->GetValue();
     e.gui.OnMouseUp(5, 5, IMouseMod(true));
-    EXPECT_EQ(contact->GetValue(), 0.0);
+    EXPECT_EQ(std::pair(pressed, contact->GetValue()), std::pair(1.0, 0.0));
 }
 
 TEST(IGraphics, FrameChoiceRoundsToTheNearestFrameWithinTheStrip) {
-    const struct {
-        double value;
-        int n, frame;
-    } cases[] = {{0.0, 65, 1},  {1.0, 65, 65}, {0.5, 65, 33}, {0.249, 3, 1},
-                 {0.251, 3, 2}, {-0.3, 4, 1},  {1.4, 4, 4},   {0.7, 1, 1}};
-    for (const auto& c : cases) EXPECT_EQ(FrameForValue(c.value, c.n), c.frame) << c.value << " of " << c.n;
+    using Case = std::tuple<double, int, int>;
+    for (const auto& [value, n, frame] :
+         {Case{0.0, 65, 1}, Case{1.0, 65, 65}, Case{0.5, 65, 33}, Case{0.249, 3, 1}, Case{0.251, 3, 2},
+          Case{-0.3, 4, 1}, Case{1.4, 4, 4}, Case{0.7, 1, 1}})
+        EXPECT_EQ(FrameForValue(value, n), frame) << value << " of " << n;
 }
 
 TEST(IGraphics, DoubleClickSetsTheDefaultOrActsAsAPress) {
@@ -139,11 +125,9 @@ TEST(IGraphics, DoubleClickSetsTheDefaultOrActsAsAPress) {
     e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
     e.gui.OnMouseDblClick(55, 5, IMouseMod(true));
     e.gui.OnMouseDblClick(105, 5, IMouseMod(true));
-    EXPECT_EQ(knob->GetValue(), 0.25);
-    EXPECT_EQ(e.plug.GetParam(0)->GetNormalized(), 0.25);
-    EXPECT_EQ(plain->GetValue(), 0.9);
-    EXPECT_EQ(single->presses, 1);
-    EXPECT_EQ(e.gui.GetCapturedControlIdx(), 2);
+    EXPECT_EQ(std::tuple(knob->GetValue(), e.plug.GetParam(0)->GetNormalized(), plain->GetValue(),
+                         single->presses, e.gui.GetCapturedControlIdx()),
+              std::tuple(0.25, 0.25, 0.9, 1, 2));
 }
 
 TEST(IGraphics, ADragKeepsItsControlAfterLeavingItAndTellsTheHostBeginAndEnd) {
@@ -180,10 +164,7 @@ TEST(IGraphics, MouseOverTracksTheControlUnderTheMouseOnlyWhileTrackingIsOn) {
     e.gui.OnMouseOver(6, 5, IMouseMod());
     e.gui.OnMouseOver(25, 5, IMouseMod());
     e.gui.OnMouseOut();
-    EXPECT_EQ(a->overs, 2);
-    EXPECT_EQ(a->outs, 1);
-    EXPECT_EQ(b->overs, 1);
-    EXPECT_EQ(b->outs, 1);
+    EXPECT_EQ(std::tuple(a->overs, a->outs, b->overs, b->outs), std::tuple(2, 1, 1, 1));
 }
 
 TEST(IGraphics, TimerRedrawsOnlyTheDirtyAreaAndIdlesOnEvery21stQuietTick) {
@@ -192,18 +173,15 @@ TEST(IGraphics, TimerRedrawsOnlyTheDirtyAreaAndIdlesOnEvery21stQuietTick) {
     auto* b = e.add(new CountingControl(&e.plug, IRECT(50, 0, 70, 20)));
     auto* c = e.add(new CountingControl(&e.plug, IRECT(100, 50, 120, 70)));
     e.gui.OnTimerTick(); // everything starts dirty
-    ASSERT_EQ(e.gui.drawnAreas.size(), 1u);
-    EXPECT_EQ(e.gui.drawnAreas[0], IRECT(0, 0, 120, 70));
+    EXPECT_EQ(e.gui.drawnAreas, std::vector<IRECT>{IRECT(0, 0, 120, 70)});
     a->SetDirty(false);
     b->SetDirty(false);
     e.gui.OnTimerTick();
-    EXPECT_EQ(e.gui.drawnAreas.back(), IRECT(0, 0, 70, 20));
-    EXPECT_EQ(c->draws, 1);
+    EXPECT_EQ(std::pair(e.gui.drawnAreas.back(), c->draws), std::pair(IRECT(0, 0, 70, 20), 1));
     e.gui.SetStrictDrawing(true);
     b->SetDirty(false);
     e.gui.OnTimerTick();
-    EXPECT_EQ(e.gui.drawnAreas.back(), b->GetRECT());
-    EXPECT_EQ(a->draws, 2);
+    EXPECT_EQ(std::pair(e.gui.drawnAreas.back(), a->draws), std::pair(b->GetRECT(), 2));
 
     for (int tick = 1; tick <= 41; ++tick) e.gui.OnTimerTick();
     EXPECT_EQ(e.plug.idleCalls, 1);
@@ -221,8 +199,7 @@ TEST(IGraphics, ValuesFromThePlugReachTheirControlsAndWaitWhileTheEditorIsBusy) 
     auto* aux = e.add(new CountingControl(&e.plug, IRECT(50, 0, 60, 10)));
     aux->AddAuxParam(2);
     e.gui.SetParameterFromPlug(2, 0.75, false);
-    EXPECT_EQ(knob->GetValue(), 0.75);
-    EXPECT_EQ(aux->GetAuxParamValue(0), 0.75);
+    EXPECT_EQ(std::pair(knob->GetValue(), aux->GetAuxParamValue(0)), std::pair(0.75, 0.75));
     {
         std::lock_guard<std::recursive_mutex> busy(e.gui.GetMutex());
         std::thread([&] { e.gui.SetParameterFromPlug(2, 0.25, true); }).join();
@@ -247,11 +224,10 @@ TEST(IGraphicsHeadless, ScriptedMenusReachSubmenusAndRefuseWhatCannotBeChosen) {
     e.gui.script.menuChoices = {{3, 1}, {2}, {3}, {}};
     IPopupMenu* chosen = e.gui.CreateIPopupMenu(&menu, IRECT(5, 6, 5, 6));
     ASSERT_EQ(chosen, sub);
-    EXPECT_EQ(sub->GetChosenItemIdx(), 1);
-    EXPECT_EQ(sub->GetItemText(1), "01: y");
+    EXPECT_EQ(std::tuple(sub->GetChosenItemIdx(), sub->GetItemText(1)), std::tuple(1, "01: y"));
     EXPECT_EQ(e.gui.lastMenu, "first [x]\na\nb (disabled)\nsub >\n");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr);
-    EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr); // script exhausted
+    // Disabled, a submenu itself, none; then the script is exhausted.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr);
 }
 
 } // namespace

@@ -15,13 +15,20 @@ ClockTime timeAt(double tempo, double ppq, bool running = true) {
     return time;
 }
 
+// A clock at rate, synchronised once to time; the clock may keep the address of what it was given.
+Clock clockAt(double rate, const ClockTime& time) {
+    static ClockTime given;
+    given = time;
+    Clock clock;
+    clock.setRate(rate);
+    clock.synchronize(&given);
+    return clock;
+}
+
 } // namespace
 
 TEST(Clock, PeriodsAt120BpmAnd44100) {
-    Clock clock;
-    clock.setRate(44100.0);
-    const ClockTime time = timeAt(120.0, 0.0);
-    clock.synchronize(&time);
+    Clock clock = clockAt(44100.0, timeAt(120.0, 0.0));
     EXPECT_EQ(clock.getSamplesPerBeat(), 22050.0);
     using Case = std::tuple<int, double, int>;
     for (const auto& [index, exact, rounded] :
@@ -35,27 +42,16 @@ TEST(Clock, PeriodsAt120BpmAnd44100) {
 TEST(Clock, TempoIsRoundedToAThousandthBpmAndBrokenTempoCountsAs120) {
     EXPECT_EQ(roundTempo(119.99951), 120.0);
     EXPECT_DOUBLE_EQ(roundTempo(97.1234), 97.123);
-    Clock clock;
-    clock.setRate(44100.0);
-    const ClockTime time = timeAt(119.99951, 0.0);
-    clock.synchronize(&time);
-    EXPECT_EQ(clock.getRoundedPeriod(9), 22050);
+    EXPECT_EQ(clockAt(44100.0, timeAt(119.99951, 0.0)).getRoundedPeriod(9), 22050);
     // A missing or broken tempo counts as 120 BPM.
     for (const double tempo :
          {0.0, -10.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
-        Clock other;
-        other.setRate(48000.0);
-        const ClockTime broken = timeAt(tempo, 0.0);
-        other.synchronize(&broken);
-        EXPECT_EQ(other.getRoundedPeriod(9), 24000) << tempo;
+        EXPECT_EQ(clockAt(48000.0, timeAt(tempo, 0.0)).getRoundedPeriod(9), 24000) << tempo;
     }
 }
 
 TEST(Clock, CountdownsRestartOnTheGrid) {
-    Clock clock;
-    clock.setRate(44100.0);
-    const ClockTime start = timeAt(120.0, 0.0);
-    clock.synchronize(&start);
+    Clock clock = clockAt(44100.0, timeAt(120.0, 0.0));
     clock.reset();
     EXPECT_EQ(clock.getCountdown(9), 22050);
     clock.tick(); // the boundary at the song start
@@ -69,11 +65,9 @@ TEST(Clock, CountdownsRestartOnTheGrid) {
 }
 
 TEST(Clock, HostJumpingBackRestartsTheCountdowns) {
-    Clock clock;
-    clock.setRate(44100.0);
     ClockTime time = timeAt(120.0, 8.0);
     time.samplePos = 8.0 * 22050.0;
-    clock.synchronize(&time);
+    Clock clock = clockAt(44100.0, time);
     for (int n = 0; n < 1000; ++n) clock.tick();
     time.ppqPos = 2.5;
     clock.synchronize(&time);

@@ -28,15 +28,6 @@ ExpEG makeEG(double fs, double attack, double decay, double sustain, double rele
 
 } // namespace
 
-TEST(ExpEG, FastestAttackTakesAbout217SamplesAt44100) {
-    ExpEG eg = makeEG(44100.0, 0.0, 0.5, 0.5, 0.5);
-    eg.start();
-    EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
-    const int n = samplesUntil(eg, ExpEG::kDecay);
-    EXPECT_NEAR(n, 217, 1);
-    EXPECT_EQ(eg.getLevel(), 1.0);
-}
-
 TEST(ExpEG, StageTimesFollowTheTimeParameter) {
     // 1/k seconds with k = 5^(3.3 - 7.5x) + 0.05 decades per second.
     using Case = std::tuple<double, double>;
@@ -46,6 +37,7 @@ TEST(ExpEG, StageTimesFollowTheTimeParameter) {
         eg.start();
         const int attack = samplesUntil(eg, ExpEG::kDecay);
         EXPECT_NEAR(attack / 44100.0, seconds, seconds * 0.005) << x;
+        EXPECT_EQ(eg.getLevel(), 1.0) << x;
         eg.stop();
         const int release = samplesUntil(eg, ExpEG::kOff);
         EXPECT_NEAR(release / 44100.0, seconds, seconds * 0.005) << x;
@@ -56,7 +48,7 @@ TEST(ExpEG, StageTimesFollowTheTimeParameter) {
 TEST(ExpEG, ZeroSustainHoldsTheDecayUntilStopped) {
     ExpEG eg = makeEG(44100.0, 0.0, 0.0, 0.0, 0.0);
     eg.start();
-    for (int n = 0; n < 200000; ++n) eg.update();
+    samplesUntil(eg, ExpEG::kOff, 200000);
     EXPECT_EQ(eg.getState(), ExpEG::kDecay);
     EXPECT_LT(eg.getLevel(), 1e-6);
     eg.stop();
@@ -66,11 +58,11 @@ TEST(ExpEG, ZeroSustainHoldsTheDecayUntilStopped) {
 TEST(ExpEG, DecayGlidesToANewSustainLevel) {
     ExpEG eg = makeEG(44100.0, 0.0, 0.0, 0.2, 0.0);
     eg.start();
-    for (int n = 0; n < 20000; ++n) eg.update();
-    EXPECT_NEAR(eg.getLevel(), 0.2, 1e-9);
-    eg.setSustain(0.8);
-    for (int n = 0; n < 20000; ++n) eg.update();
-    EXPECT_NEAR(eg.getLevel(), 0.8, 1e-9);
+    for (const double sustain : {0.2, 0.8}) {
+        eg.setSustain(sustain);
+        samplesUntil(eg, ExpEG::kOff, 20000);
+        EXPECT_NEAR(eg.getLevel(), sustain, 1e-9);
+    }
 }
 
 TEST(ExpEG, TriggerModeDecidesWhetherAStartRestartsTheAttack) {
@@ -93,8 +85,7 @@ TEST(ExpEG, ChangingTheCurrentStageTimeTakesEffectAtOnce) {
     eg.start();
     eg.update();
     eg.setAttack(0.0);
-    EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
-    eg.setRelease(1.0);
+    eg.setRelease(1.0); // not the current stage
     EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
 }
 
@@ -113,7 +104,6 @@ TEST(ExpEG, UnusableSettingsNeverProduceNonNumbers) {
     slow.start();
     for (int n = 0; n < 50; ++n) {
         slow.update();
-        ASSERT_LE(slow.getLevel(), 1.0);
-        ASSERT_GE(slow.getLevel(), 0.0);
+        ASSERT_TRUE(slow.getLevel() >= 0.0 && slow.getLevel() <= 1.0) << n;
     }
 }

@@ -28,23 +28,19 @@ int samplesUntil(LinearEG& eg, int state) {
 TEST(LinearEG, ZeroTimeStagesTakeOneSampleEach) {
     LinearEG eg = makeEG(44100.0, 0.0, 0.0, 0.5, 0.0);
     eg.start();
-    eg.update();
-    EXPECT_EQ(eg.getLevel(), 1.0);
-    EXPECT_EQ(eg.getState(), LinearEG::kAttack);
-    eg.update();
-    EXPECT_EQ(eg.getLevel(), 1.0);
-    EXPECT_EQ(eg.getState(), LinearEG::kDecay);
-    eg.update();
-    EXPECT_EQ(eg.getLevel(), 0.5);
-    EXPECT_EQ(eg.getState(), LinearEG::kSustain);
+    using Step = std::pair<double, int>;
+    for (const auto& expected :
+         {Step{1.0, LinearEG::kAttack}, Step{1.0, LinearEG::kDecay}, Step{0.5, LinearEG::kSustain}}) {
+        eg.update();
+        EXPECT_EQ(Step(eg.getLevel(), eg.getState()), expected);
+    }
     // Zero release ends in one sample.
     LinearEG quick = makeEG(1000.0, 0.0, 0.0, 0.7, 0.0);
     quick.start();
     for (int n = 0; n < 3; ++n) quick.update();
     quick.stop();
     quick.update();
-    EXPECT_EQ(quick.getLevel(), 0.0);
-    EXPECT_FALSE(quick.isOn());
+    EXPECT_EQ(std::pair(quick.getLevel(), quick.isOn()), std::pair(0.0, false));
 }
 
 TEST(LinearEG, StagesLastTenSecondsTimesTheParameter) {
@@ -70,8 +66,7 @@ TEST(LinearEG, RaisingTheSustainDuringDecayEndsTheDecayThere) {
     const double level = eg.getLevel();
     eg.setSustain(level + 0.01);
     eg.update();
-    EXPECT_EQ(eg.getState(), LinearEG::kSustain);
-    EXPECT_EQ(eg.getLevel(), level + 0.01);
+    EXPECT_EQ(std::pair(eg.getLevel(), eg.getState()), std::pair(level + 0.01, int(LinearEG::kSustain)));
 }
 
 TEST(LinearEG, ReleaseRetimedWithZeroSustainHoldsTheLevel) {
@@ -84,8 +79,7 @@ TEST(LinearEG, ReleaseRetimedWithZeroSustainHoldsTheLevel) {
     EXPECT_EQ(eg.getSlope(), 0.0);
     const double held = eg.getLevel();
     for (int n = 0; n < 10000; ++n) eg.update();
-    EXPECT_EQ(eg.getLevel(), held);
-    EXPECT_EQ(eg.getState(), LinearEG::kRelease);
+    EXPECT_EQ(std::pair(eg.getLevel(), eg.getState()), std::pair(held, int(LinearEG::kRelease)));
     eg.reset();
     EXPECT_FALSE(eg.isOn());
 }

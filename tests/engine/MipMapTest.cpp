@@ -52,6 +52,12 @@ std::vector<unsigned char> rampFile(size_t bytes) {
     return data;
 }
 
+std::unique_ptr<MipMap> inFolder(const ScratchFolder& folder) {
+    auto table = std::make_unique<MipMap>();
+    table->setResourcePath((folder.path + "/").c_str());
+    return table;
+}
+
 } // namespace
 
 TEST(MipMap, ReadsSilenceUntilBuiltAndOutsideItsTable) {
@@ -119,10 +125,10 @@ TEST(MipMap, WaveRecordGivesWholeWavesUpToSixtyFour) {
         MipMap table;
         const RecordedWave wave(sineWaves(waves, extra));
         table.createMipMap(&wave);
-        EXPECT_EQ(table.getNumberOfWaves(), expected) << waves << "+" << extra;
-        EXPECT_EQ(table.getTotalSamples(), expected * N);
-        EXPECT_EQ(table.getTableId(), -1);
-        EXPECT_TRUE(table.isValid());
+        EXPECT_EQ(std::tuple(table.getNumberOfWaves(), table.getTotalSamples(), table.getTableId(),
+                             table.isValid()),
+                  std::tuple(expected, expected * N, -1, true))
+            << waves << "+" << extra;
     }
 }
 
@@ -131,71 +137,50 @@ TEST(MipMap, UserSlotIdKeepsTheTableUntilTheWaveArrives) {
     table.createMipMap(eSaw);
     const int16_t* before = table.getLevel(0);
     table.createMipMap(65532);
-    EXPECT_EQ(table.getTableId(), 65532);
-    EXPECT_EQ(table.getLevel(0), before);
-    EXPECT_EQ(table.getNumberOfWaves(), 1u);
-    EXPECT_TRUE(table.isValid());
+    EXPECT_EQ(std::tuple(table.getTableId(), table.getLevel(0), table.getNumberOfWaves(), table.isValid()),
+              std::tuple(65532, before, 1u, true));
 }
 
 TEST(MipMap, ResourceFileNamesFollowTheirTables) {
-    using Case = std::tuple<eROMTable, const char*>;
-    using C = Case;
-    constexpr C cases[] = {
-        C{eDW8000, "dw8000.bin"},
-        C{eAcousticPiano, "apiano.bin"},
-        C{ePianet, "pianet.bin"},
-        C{eSlapLow, "slap_low.bin"},
-        C{eSlapHigh, "slap_hi.bin"},
-        C{eRePWM, "repwm.bin"},
-        C{eResonance1, "resonance.bin"},
-        C{eResonance2, "rectreso.bin"},
-        C{eMP4CrossModulation, "fm_mp4.bin"},
-        C{eFormantShift, "fmtshift.bin"},
-        C{eAOE, "a_o_e.bin"},
-        C{eGeesh, "geesh.bin"},
-        C{eTDTeh, "td_teh.bin"},
-        C{eTexture1, "texture1.bin"},
-        C{eTexture2, "texture2.bin"},
-        C{eLadiesAndGentlemen, "ladies.bin"},
-        C{eDW6000, "dw6000.bin"},
-    };
+    const eROMTable ids[] = {
+        eDW8000,     eAcousticPiano,      ePianet,       eSlapLow, eSlapHigh, eRePWM, eResonance1,
+        eResonance2, eMP4CrossModulation, eFormantShift, eAOE,     eGeesh,    eTDTeh, eTexture1,
+        eTexture2,   eLadiesAndGentlemen, eDW6000};
+    const char* const files[] = {
+        "dw8000.bin",    "apiano.bin",   "pianet.bin",   "slap_low.bin", "slap_hi.bin", "repwm.bin",
+        "resonance.bin", "rectreso.bin", "fm_mp4.bin",   "fmtshift.bin", "a_o_e.bin",   "geesh.bin",
+        "td_teh.bin",    "texture1.bin", "texture2.bin", "ladies.bin",   "dw6000.bin"};
     const ScratchFolder folder;
-    uint32_t waves = 1;
-    for (const auto& [id, file] : cases) {
-        folder.write(file, rampFile(waves * 4096));
-        MipMap table;
-        table.setResourcePath((folder.path + "/").c_str());
-        table.createMipMap(id);
-        EXPECT_EQ(table.getNumberOfWaves(), waves) << file;
-        EXPECT_NE(table.getLevel(0), nullptr) << file;
-        EXPECT_EQ(table.getTableId(), static_cast<int>(id));
-        ++waves;
+    for (uint32_t i = 0; i < std::size(ids); ++i) {
+        folder.write(files[i], rampFile((i + 1) * 4096));
+        const auto table = inFolder(folder);
+        table->createMipMap(ids[i]);
+        EXPECT_EQ(std::tuple(table->getNumberOfWaves(), table->getLevel(0) != nullptr, table->getTableId()),
+                  std::tuple(i + 1, true, static_cast<int>(ids[i])))
+            << files[i];
     }
     // Files of many waves are capped at 64.
     folder.write("ladies.bin", rampFile(300000));
-    MipMap ladies;
-    ladies.setResourcePath((folder.path + "/").c_str());
-    ladies.createMipMap(eLadiesAndGentlemen);
-    EXPECT_EQ(ladies.getNumberOfWaves(), 64u);
+    const auto ladies = inFolder(folder);
+    ladies->createMipMap(eLadiesAndGentlemen);
+    EXPECT_EQ(ladies->getNumberOfWaves(), 64u);
 }
 
 TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
     const ScratchFolder folder;
     folder.write("dw6000.bin", rampFile(4096 + 1000)); // a trailing partial wave is ignored
-    MipMap table;
-    table.setResourcePath((folder.path + "/").c_str());
-    const std::unique_ptr<double[]> samples = table.loadWaveFromResources("WAVE_DW6000", "WAV");
+    const auto table = inFolder(folder);
+    const std::unique_ptr<double[]> samples = table->loadWaveFromResources("WAVE_DW6000", "WAV");
     ASSERT_NE(samples, nullptr);
-    EXPECT_EQ(table.getNumberOfWaves(), 1u);
+    EXPECT_EQ(table->getNumberOfWaves(), 1u);
     EXPECT_EQ(samples[0], -16384 / 32768.0);
     EXPECT_EQ(samples[2047], (2047 * 16 - 16384) / 32768.0);
     // A short file reads the rest as silence.
     folder.write("geesh.bin", rampFile(1000));
-    MipMap shortTable;
-    shortTable.setResourcePath((folder.path + "/").c_str());
-    const std::unique_ptr<double[]> rest = shortTable.loadWaveFromResources("WAVE_GEESH", "WAV");
+    const auto shortTable = inFolder(folder);
+    const std::unique_ptr<double[]> rest = shortTable->loadWaveFromResources("WAVE_GEESH", "WAV");
     ASSERT_NE(rest, nullptr);
-    EXPECT_EQ(shortTable.getNumberOfWaves(), 1u);
+    EXPECT_EQ(shortTable->getNumberOfWaves(), 1u);
     EXPECT_EQ(rest[499], (499 * 16 - 16384) / 32768.0);
     for (uint32_t i = 500; i < N; ++i) ASSERT_EQ(rest[i], 0.0) << i;
 }
@@ -203,28 +188,29 @@ TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
 TEST(MipMap, MissingOrUnreadableResourcesLeaveTheTableAsItWas) {
     const ScratchFolder folder;
     std::filesystem::create_directory((folder.path + "/") + "texture2.bin");
-    MipMap table;
-    table.setResourcePath((folder.path + "/").c_str());
-    table.createMipMap(eDW6000);
-    EXPECT_EQ(table.getLevel(0), nullptr);
-    EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
+    const auto table = inFolder(folder);
+    table->createMipMap(eDW6000);
+    EXPECT_EQ(table->getLevel(0), nullptr);
+    EXPECT_EQ(table->getSample(0, 0, 0), 0.0f);
 
-    table.createMipMap(eSawTri);
-    const int16_t* before = table.getLevel(0);
-    table.createMipMap(eTexture1);
-    EXPECT_EQ(table.getTableId(), eTexture1);
-    EXPECT_EQ(table.getLevel(0), before);
-    EXPECT_EQ(table.getNumberOfWaves(), 64u);
+    table->createMipMap(eSawTri);
+    const int16_t* before = table->getLevel(0);
+    table->createMipMap(eTexture1);
+    EXPECT_EQ(table->getTableId(), eTexture1);
+    EXPECT_EQ(table->getLevel(0), before);
+    EXPECT_EQ(table->getNumberOfWaves(), 64u);
+    table->createMipMap(eNumROMTables); // one past the built-in tables
+    EXPECT_EQ(table->getLevel(0), before);
     // A folder in place of the file reads as missing.
-    table.createMipMap(eTexture2);
-    EXPECT_EQ(table.getLevel(0), before);
-    EXPECT_EQ(table.loadWaveFromResources("WAVE_TEXTURE2", "WAV"), nullptr);
-    EXPECT_EQ(table.loadWaveFromResources("WAVE_NONE", "WAV"), nullptr);
-    EXPECT_EQ(table.loadWaveFromResources(nullptr, "WAV"), nullptr);
+    table->createMipMap(eTexture2);
+    EXPECT_EQ(table->getLevel(0), before);
+    EXPECT_EQ(table->loadWaveFromResources("WAVE_TEXTURE2", "WAV"), nullptr);
+    EXPECT_EQ(table->loadWaveFromResources("WAVE_NONE", "WAV"), nullptr);
+    EXPECT_EQ(table->loadWaveFromResources(nullptr, "WAV"), nullptr);
     const std::string longPath(5000, 'x');
-    table.setResourcePath(longPath.c_str());
-    EXPECT_EQ(std::string(table.getResourcePath()).size(), MipMap::kPathLength - 1);
-    EXPECT_EQ(table.loadWaveFromResources("WAVE_DW6000", "WAV"), nullptr);
+    table->setResourcePath(longPath.c_str());
+    EXPECT_EQ(std::string(table->getResourcePath()).size(), MipMap::kPathLength - 1);
+    EXPECT_EQ(table->loadWaveFromResources("WAVE_DW6000", "WAV"), nullptr);
 }
 
 // A silent wave is not scaled up to full scale, and neither is one that is not finite.

@@ -1,4 +1,6 @@
 #include "engine/Voice.h"
+#include "engine/ParameterIds.h"
+#include "tests/support/SignalAnalysis.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,8 @@ public:
     }
     int draws = 0;
 };
+
+using S = std::tuple<int, double, double>;
 
 const MipMap& sawTable() {
     static MipMap* table = [] {
@@ -47,73 +51,54 @@ struct Rig {
         for (int k = 0; k < 3; ++k) voice.setMipMap(k, const_cast<MipMap*>(&sawTable()));
         // Oscillator 1 on at level 1, pan centre; "Lowpass 24" fully open; amp EG source "ON" at full
         // amount, instant attack and release, full sustain.
-        using S = std::tuple<int, double, double>;
-        for (const auto& [id, v, n] :
-             {S{10, 1.0, 1.0}, S{69, 1.0, 0.5}, S{73, 0.0, 0.5}, S{77, 0.0, 0.0}, S{78, 17280.0, 1.0},
-              S{79, 0.0, 0.0}, S{101, 1.0, 1.0}, S{102, 1.0, 0.0}, S{103, 0.0, 0.0}, S{104, 0.5, 0.5},
-              S{105, 1.0, 1.0}, S{106, 0.0, 0.0}})
-            set(id, v, n);
+        set({S{kOsc1OffOn, 1.0, 1.0}, S{kLevelOsc1, 1.0, 0.5}, S{kPanOsc1, 0.0, 0.5},
+             S{kFilterType, 0.0, 0.0}, S{kFilterCutoff, 17280.0, 1.0}, S{kFilterResonance, 0.0, 0.0},
+             S{kAmpEGMod, 1.0, 1.0}, S{kAmpEGModSource, 1.0, 0.0}, S{kAmpEGAttack, 0.0, 0.0},
+             S{kAmpEGDecay, 0.5, 0.5}, S{kAmpEGSustain, 1.0, 1.0}, S{kAmpEGRelease, 0.0, 0.0}});
     }
     void set(int id, double v, double n) { voice.setParam(id, v, n); }
+    void set(std::initializer_list<S> rows) {
+        for (const auto& [id, v, n] : rows) set(id, v, n);
+    }
 
     // Renders samples in control ticks of 48 samples; returns the left channel.
-    std::vector<double> render(int samples, std::vector<double>* right = nullptr) {
-        std::vector<double> left;
+    std::vector<double> render(int samples) {
+        std::vector<double> left(samples);
         for (int n = 0; n < samples; ++n) {
             if (n % 48 == 0) voice.update(false);
-            double l = 0.0, r = 0.0;
-            voice.process(&l, &r);
-            left.push_back(l);
-            if (right != nullptr) right->push_back(r);
+            double r = 0.0;
+            voice.process(&left[n], &r);
         }
         return left;
     }
 };
 
-double rms(const std::vector<double>& x) {
-    double sum = 0.0;
-    for (const double v : x) sum += v * v;
-    return x.empty() ? 0.0 : std::sqrt(sum / x.size());
-}
+using testsupport::rms;
 
 } // namespace
 
-TEST(Voice, NoteSoundsThroughReleaseToSilence) {
+TEST(Voice, NoteSoundsThroughReleaseToSilenceAndThePedalHoldsIt) {
     Rig rig;
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_TRUE(rig.voice.isActive());
     EXPECT_GT(rms(rig.render(4800)), 0.05);
-    rig.voice.setNoteOff(false);
-    int samples = 0;
-    while (rig.voice.isActive() && samples < 48000) {
-        rig.render(48);
-        samples += 48;
-    }
-    EXPECT_FALSE(rig.voice.isActive());
-    EXPECT_LT(samples, 1000); // the fastest release is about 5 ms
-    double l = 0.25, r = 0.25;
-    rig.voice.process(&l, &r);
-    EXPECT_EQ(l, 0.25);
-    EXPECT_EQ(r, 0.25);
-}
-
-TEST(Voice, SustainPedalHoldsTheNoteUntilReleased) {
-    Rig rig;
-    rig.voice.setNoteOn(60, 100, 1, 0);
     rig.voice.setSustain(true);
     rig.voice.setNoteOff(false);
     rig.render(4800);
-    EXPECT_TRUE(rig.voice.isActive());
-    EXPECT_FALSE(rig.voice.isGateOn());
+    EXPECT_EQ(std::pair(rig.voice.isActive(), rig.voice.isGateOn()), std::pair(true, false));
     rig.voice.setSustain(false);
-    rig.render(4800);
-    EXPECT_FALSE(rig.voice.isActive());
+    int samples = 0;
+    for (; rig.voice.isActive() && samples < 48000; samples += 48) rig.render(48);
+    EXPECT_LT(samples, 1000); // the fastest release is about 5 ms
+    double l = 0.25, r = 0.25;
+    rig.voice.process(&l, &r);
+    EXPECT_EQ(std::pair(l, r), std::pair(0.25, 0.25));
 }
 
 TEST(Voice, WithoutLinksOrSourcesNothingIsDereferenced) {
     Voice voice;
     voice.setSampleRate(44100.0);
-    for (int id = -5; id < 160; ++id) voice.setParam(id, 1.0, 1.0);
+    for (int id = -5; id < kNumParams + 7; ++id) voice.setParam(id, 1.0, 1.0);
     voice.setNoteOn(60, 127, 1, 7);
     for (int n = 0; n < 2000; ++n) {
         if (n % 44 == 0) voice.update(false);
@@ -127,23 +112,22 @@ TEST(Voice, WithoutLinksOrSourcesNothingIsDereferenced) {
 }
 
 TEST(Voice, EverySourceDrivesEveryDestination) {
-    const int sourceIds[] = {15, 34, 54, 21, 26,  46,  66,  28,  48,  68, 41,
-                             61, 83, 86, 95, 102, 109, 116, 126, 132, 137};
+    const int sourceIds[] = {kWaveShapeMod1Source, kWaveShapeMod2Source, kWaveShapeMod3Source,
+                             kAMModSource,         kFrequencyMod1Source, kFrequencyMod2Source,
+                             kFrequencyMod3Source, kAmplitudeMod1Source, kAmplitudeMod2Source,
+                             kAmplitudeMod3Source, kLinearFMMod2Source,  kLinearFMMod3Source,
+                             kFilterCFMSource,     kAmpAMSource,         kFilterEGModSource,
+                             kAmpEGModSource,      kLinEG1ModSource,     kLinEG2ModSource,
+                             kMG1ModSource,        kMG2ModSource,        kVibratoModSource};
     for (int source = 0; source <= Properties::eNumModSources + 1; ++source) {
         Rig rig;
-        rig.mg1 = 0.3;
-        rig.mg2 = -0.4;
-        rig.vibrato = 0.2;
-        rig.wheel = 0.6;
-        rig.bend = -0.5;
-        rig.pressure = 0.7;
-        rig.voice.polyAfterTouch = 0.4;
-        for (int id = 10; id <= 137; ++id) {
-            if (id != 77 && id != 78 && id != 37 && id != 57) rig.set(id, 0.5, 0.6);
+        std::tie(rig.mg1, rig.mg2, rig.vibrato, rig.wheel, rig.bend, rig.pressure, rig.voice.polyAfterTouch) =
+            std::tuple(0.3, -0.4, 0.2, 0.6, -0.5, 0.7, 0.4);
+        for (int id = kOsc1OffOn; id <= kVibratoModSource; ++id) {
+            if (id != kFilterType && id != kFilterCutoff && id != kHardSync2 && id != kHardSync3)
+                rig.set(id, 0.5, 0.6);
         }
-        rig.set(37, 1.0, 0.5); // oscillator 2 synced to 1
-        rig.set(57, 2.0, 1.0); // oscillator 3 synced to 2
-        rig.set(20, -0.5, 0.25);
+        rig.set({S{kHardSync2, 1.0, 0.5}, S{kHardSync3, 2.0, 1.0}, S{kAMMod, -0.5, 0.25}});
         for (const int id : sourceIds) rig.set(id, source, source / 20.0);
         rig.voice.setNoteOn(64, 90, 1, 0);
         const std::vector<double> out = rig.render(4800);
@@ -156,15 +140,11 @@ TEST(Voice, EverySourceDrivesEveryDestination) {
 
 TEST(Voice, SourceTableBindsEachSource) {
     Rig rig;
-    rig.wheel = 0.75;
-    rig.bend = -0.5;
-    rig.pressure = 0.3;
-    rig.voice.polyAfterTouch = 0.9;
+    std::tie(rig.wheel, rig.bend, rig.pressure, rig.voice.polyAfterTouch) = std::tuple(0.75, -0.5, 0.3, 0.9);
     rig.voice.setNoteOn(127, 127, 1, 0);
     const Voice& v = rig.voice;
-    EXPECT_EQ(v.getModSource(Properties::eModOff), nullptr);
-    EXPECT_EQ(v.getModSource(21), nullptr);
-    EXPECT_EQ(v.getModSource(-1), nullptr);
+    for (const int unbound : {static_cast<int>(Properties::eModOff), 21, -1})
+        EXPECT_EQ(v.getModSource(unbound), nullptr) << unbound;
     using Case = std::tuple<int, double>;
     for (const auto& [source, value] :
          {Case{1, 1.0}, Case{2, 0.5}, Case{3, -0.5}, Case{4, 1.0}, Case{8, 0.75}, Case{9, 0.25},
@@ -174,10 +154,10 @@ TEST(Voice, SourceTableBindsEachSource) {
     }
     // Controller sources bound before the instrument hands over its values still follow them.
     Voice early;
-    early.setParam(86, Properties::eModWheelPositive, 0.0);
-    early.setParam(85, 1.0, 1.0);
-    early.setParam(101, 1.0, 1.0);
-    early.setParam(102, 1.0, 0.0);
+    for (const auto& [id, value] :
+         {std::pair{kAmpAMSource, double(Properties::eModWheelPositive)}, std::pair{kAmpAM, 1.0},
+          std::pair{kAmpEGMod, 1.0}, std::pair{kAmpEGModSource, 1.0}})
+        early.setParam(id, value, 0.0);
     double wheel = 0.25;
     early.setSharedSources(nullptr, nullptr, nullptr, &wheel, nullptr, nullptr);
     early.setNoteOn(60, 127, 1, 0);
@@ -191,13 +171,12 @@ TEST(Voice, ScalingRuleOnTheAmplifier) {
     for (const auto& [amount, factor] : {Case{0.0, 1.0}, Case{1.0, s}, Case{-1.0, 1.0 - s},
                                          Case{0.5, 1.0 - 0.5 * (1.0 - s)}, Case{-0.5, 1.0 - 0.5 * s}}) {
         Rig rig;
-        rig.set(85, amount, 0.0);
-        rig.set(86, Properties::eModVelocity, 0.0);
+        rig.set({S{kAmpAM, amount, 0.0}, S{kAmpAMSource, Properties::eModVelocity, 0.0}});
         rig.voice.setNoteOn(60, 64, 1, 0);
         EXPECT_DOUBLE_EQ(rig.voice.getAmpFactor(), factor) << amount;
     }
     Rig velocity;
-    velocity.set(84, 0.5, 0.5);
+    velocity.set(kAmpVelocity, 0.5, 0.5);
     velocity.voice.setNoteOn(60, 64, 1, 0);
     EXPECT_DOUBLE_EQ(velocity.voice.getAmpFactor(), 1.0 + (s - 1.0) * 0.5);
 }
@@ -210,23 +189,23 @@ TEST(Voice, GatedRuleOnTheGenerators) {
           Case{-0.5, 11, 0.5 * (1.0 - s) * 0.8, 0.5 * 0.5 * (1.0 - s) * 0.8 + 0.5}, Case{1.0, 0, 0.0, 0.0}}) {
         Rig rig;
         rig.mg1 = 0.8;
-        rig.set(125, amount, 0.0);
-        rig.set(126, source, 0.0);
+        rig.set({S{kMG1Mod, amount, 0.0}, S{kMG1ModSource, source, 0.0}});
         rig.voice.setNoteOn(60, 64, 1, 0);
-        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1), value) << amount;
-        EXPECT_DOUBLE_EQ(*rig.voice.getModSource(Properties::eModMG1Positive), positive) << amount;
+        EXPECT_EQ(std::pair(*rig.voice.getModSource(Properties::eModMG1),
+                            *rig.voice.getModSource(Properties::eModMG1Positive)),
+                  std::pair(value, positive))
+            << amount;
     }
 }
 
 TEST(Voice, AmpEnvelopeModulation) {
     Rig off;
-    off.set(102, 0.0, 0.0);
+    off.set(kAmpEGModSource, 0.0, 0.0);
     off.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rms(off.render(2000)), 0.0);
-    EXPECT_TRUE(off.voice.isActive());
+    EXPECT_EQ(std::pair(rms(off.render(2000)), off.voice.isActive()), std::pair(0.0, true));
 
     Rig inverted;
-    inverted.set(101, -1.0, 0.0);
+    inverted.set(kAmpEGMod, -1.0, 0.0);
     inverted.voice.setNoteOn(60, 100, 1, 0);
     inverted.render(100);
     const double level = inverted.voice.getEnvelope(Voice::eAmpEG).getLevel();
@@ -241,14 +220,13 @@ TEST(Voice, PanGains) {
          {Case{0.0, 1.0, 1.0}, Case{0.5, std::sqrt(0.5), 1.0}, Case{-0.75, 1.0, 0.5}, Case{1.0, 0.0, 1.0},
           Case{3.0, 0.0, 1.0}, Case{-2.0, 1.0, 0.0}}) {
         voice.setPan(p);
-        EXPECT_DOUBLE_EQ(voice.getPanLeft(), left) << p;
-        EXPECT_DOUBLE_EQ(voice.getPanRight(), right) << p;
+        EXPECT_EQ(std::pair(voice.getPanLeft(), voice.getPanRight()), std::pair(left, right)) << p;
     }
 }
 
 TEST(Voice, GlideOf500TicksEndsExactlyOnTheTarget) {
     Rig rig;
-    rig.set(8, 0.5, 0.5); // portamento 0.5 s
+    rig.set(kPortamento, 0.5, 0.5); // portamento 0.5 s
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_EQ(rig.voice.getCurrentPitch(), 6144.0); // the note-on tick does not advance
     rig.voice.update(false);
@@ -263,82 +241,55 @@ TEST(Voice, GlideOf500TicksEndsExactlyOnTheTarget) {
 
 TEST(Voice, LegatoGlidesOnlyWhileAKeyIsHeld) {
     Rig rig;
-    rig.set(8, 0.2, 0.2);
-    rig.set(9, 1.0, 1.0);   // legato
-    rig.set(16, 0.0, 0.25); // start phase 90 degrees
-    rig.set(17, 1.0, 1.0);  // restarting
+    // Legato, start phase 90 degrees, restarting.
+    rig.set({S{kPortamento, 0.2, 0.2}, S{kPortamentoLegato, 1.0, 1.0}, S{kStartPhase1, 0.0, 0.25},
+             S{kRestartMode1, 1.0, 1.0}});
     // No key held: the note jumps to its pitch and restarts its oscillator.
     rig.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
-    EXPECT_EQ(rig.voice.getOscillator(0).getPhase(), 33554432);
+    EXPECT_EQ(std::pair(rig.voice.getCurrentPitch(), rig.voice.getOscillator(0).getPhase()),
+              std::pair(7680.0, 33554432));
     rig.render(480);
     // Key still held: the next note glides and the oscillator runs on.
     const int32_t phase = rig.voice.getOscillator(0).getPhase();
     rig.voice.setNoteOn(72, 100, 2, 0);
-    EXPECT_EQ(rig.voice.getCurrentPitch(), 7680.0);
-    EXPECT_EQ(rig.voice.getOscillator(0).getPhase(), phase);
+    EXPECT_EQ(std::pair(rig.voice.getCurrentPitch(), rig.voice.getOscillator(0).getPhase()),
+              std::pair(7680.0, phase));
     rig.voice.update(false);
     EXPECT_GT(rig.voice.getCurrentPitch(), 7680.0);
 }
 
-TEST(Voice, PitchComesFromTheTuningAndTheBend) {
+TEST(Voice, PitchComesFromTheTuningAndTheBendAndTheKeyTrackFollowsIt) {
     Rig rig;
     rig.pitch.shift = 37;
-    rig.set(7, 2.0, 0.5); // two semitones
-    rig.bend = 0.5;
-    rig.voice.detune = 5.0;
+    rig.set({S{kPitchBend, 2.0, 0.5}, S{kFilterKeyboardTrack, 128.0, 1.0}});
+    std::tie(rig.bend, rig.voice.detune) = std::tuple(0.5, 5.0);
     rig.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rig.voice.getOscillator(0).getPitchIndex(), 7680 + 37 + 5 + 128);
-}
-
-TEST(Voice, KeyboardTrackOpensOneOctavePerOctave) {
-    Rig rig;
-    rig.set(80, 128.0, 1.0);
-    rig.voice.setNoteOn(60, 100, 1, 0);
-    EXPECT_EQ(rig.voice.getKeyTrackOffset(), 1536.0);
+    EXPECT_EQ(std::pair(rig.voice.getOscillator(0).getPitchIndex(), rig.voice.getKeyTrackOffset()),
+              std::pair(7680 + 37 + 5 + 128, 1536.0));
     rig.voice.setNoteOn(36, 100, 2, 0);
     EXPECT_EQ(rig.voice.getKeyTrackOffset(), -1536.0);
 }
 
-TEST(Voice, XModeMixesOnlyTheChosenOscillator) {
-    const auto configure = [](Rig& rig, bool xMode) {
-        for (const int id : {10, 29, 49}) rig.set(id, 1.0, 1.0);
-        rig.set(31, 0.0, 0.0);
-        rig.set(43, 7.0, 0.0); // oscillator 2 a fifth up
-        rig.set(69, 1.0, xMode ? 0.5 : 0.0);
-        rig.set(70, 1.0, 0.5);
-        rig.set(71, 1.0, xMode ? 0.5 : 0.0);
-        rig.set(72, 1.0, 0.3); // noise
-        for (const int id : {74, 75, 76}) rig.set(id, 0.0, 0.5);
-        rig.set(6, 0.0, xMode ? 1.0 : 0.0);
+TEST(Voice, XModeMixesOnlyTheChosenOscillatorAndAnIndexBeyondPicksTheLast) {
+    const auto render = [](bool xMode, int index, Rig& rig) {
+        // Oscillator 2 a fifth and oscillator 3 a fourth up, and noise.
+        rig.set({S{kOsc1OffOn, 1, 1}, S{kOsc2OffOn, 1, 1}, S{kOsc3OffOn, 1, 1}, S{kWaveShape2, 0, 0},
+                 S{kPitch2, 7, 0}, S{kPitch3, 5, 0}, S{kLevelOsc1, 1, xMode ? 0.5 : 0.0},
+                 S{kLevelOsc2, 1, 0.5}, S{kLevelOsc3, 1, xMode ? 0.5 : 0.0}, S{kLevelNoise, 1, 0.3},
+                 S{kPanOsc2, 0, 0.5}, S{kPanOsc3, 0, 0.5}, S{kPanNoise, 0, 0.5},
+                 S{kXMode, 0, xMode ? 1.0 : 0.0}});
+        rig.voice.setNoteOn(60, 100, 1, index);
+        return rig.render(2000);
     };
-    Rig x, plain;
-    configure(x, true);
-    configure(plain, false);
-    x.voice.setNoteOn(60, 100, 1, 1);
-    plain.voice.setNoteOn(60, 100, 1, 1);
-    const std::vector<double> a = x.render(2000);
-    const std::vector<double> b = plain.render(2000);
-    EXPECT_GT(rms(a), 0.05);
-    for (size_t n = 0; n < a.size(); ++n) ASSERT_EQ(a[n], b[n]) << n;
+    Rig x, plain, third, beyond;
+    const std::vector<double> second = render(true, 1, x);
+    EXPECT_GT(rms(second), 0.05);
+    EXPECT_EQ(second, render(false, 1, plain));
     EXPECT_NE(x.voice.getOscillator(0).getPhase(), 0); // oscillator 1 still runs
     EXPECT_EQ(x.noise.draws, 2000);
-}
-
-TEST(Voice, XModeIndexBeyondTheOscillatorsPicksTheLast) {
-    std::vector<double> outputs[2];
-    for (const int index : {2, 9}) {
-        Rig rig;
-        for (const int id : {10, 29, 49}) rig.set(id, 1.0, 1.0);
-        for (const int id : {69, 70, 71}) rig.set(id, 1.0, 0.5);
-        for (const int id : {74, 75}) rig.set(id, 0.0, 0.5);
-        rig.set(63, 5.0, 0.0);
-        rig.set(6, 0.0, 1.0);
-        rig.voice.setNoteOn(60, 100, 1, index);
-        outputs[index == 2 ? 0 : 1] = rig.render(500);
-    }
-    EXPECT_GT(rms(outputs[0]), 0.05);
-    EXPECT_EQ(outputs[0], outputs[1]);
+    const std::vector<double> last = render(true, 2, third);
+    EXPECT_NE(last, second);
+    EXPECT_EQ(last, render(true, 9, beyond));
 }
 
 TEST(Voice, RingModulationScalesOscillatorOneByOscillatorThree) {
@@ -346,9 +297,7 @@ TEST(Voice, RingModulationScalesOscillatorOneByOscillatorThree) {
     // ring modulation leaves oscillator 1 scaled by 1 − depth.
     const auto render = [](double depth) {
         Rig rig;
-        rig.set(49, 1.0, 1.0);
-        rig.set(63, 200.0, 1.0);
-        rig.set(19, depth, depth);
+        rig.set({S{kOsc3OffOn, 1.0, 1.0}, S{kPitch3, 200.0, 1.0}, S{kAMOsc3, depth, depth}});
         rig.voice.setNoteOn(60, 100, 1, 0);
         return rms(rig.render(4800));
     };
@@ -362,12 +311,8 @@ TEST(Voice, LinearFMReadsTheSelectedOscillator) {
     // Oscillator 2 alone is heard; oscillator 3 is off, so modulation "from oscillator 3" is none.
     const auto render = [](double amount, double fromOsc3) {
         Rig rig;
-        rig.set(29, 1.0, 1.0);
-        rig.set(69, 1.0, 0.0);
-        rig.set(70, 1.0, 0.5);
-        rig.set(74, 0.0, 0.5);
-        rig.set(38, amount, amount);
-        rig.set(39, fromOsc3, fromOsc3);
+        rig.set({S{kOsc2OffOn, 1, 1}, S{kLevelOsc1, 1, 0}, S{kLevelOsc2, 1, 0.5}, S{kPanOsc2, 0, 0.5},
+                 S{kLinearFM2, amount, amount}, S{kLinearFM2Source, fromOsc3, fromOsc3}});
         rig.voice.setNoteOn(60, 100, 1, 0);
         return rig.render(2000);
     };
@@ -379,11 +324,10 @@ TEST(Voice, LinearFMReadsTheSelectedOscillator) {
 TEST(Voice, HardSyncBindsTheChosenSource) {
     Rig rig;
     rig.voice.setMipMap(0, nullptr); // oscillator 1 without a table stays muted
-    rig.set(29, 1.0, 1.0);
-    rig.set(37, 1.0, 0.5);
+    rig.set({S{kOsc2OffOn, 1.0, 1.0}, S{kHardSync2, 1.0, 0.5}});
     rig.voice.setNoteOn(60, 100, 1, 0);
     EXPECT_TRUE(rig.voice.getOscillator(1).isMuted()); // follows its muted source
-    rig.set(37, 0.0, 0.0);
+    rig.set(kHardSync2, 0.0, 0.0);
     rig.voice.update(false);
     EXPECT_FALSE(rig.voice.getOscillator(1).isMuted());
 }
@@ -391,8 +335,9 @@ TEST(Voice, HardSyncBindsTheChosenSource) {
 TEST(Voice, NonNumberParametersNeverReachTheSound) {
     Rig rig;
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (int id = 0; id < 140; ++id) {
-        if (id != 102 && id != 101 && id != 10 && id != 69) rig.set(id, nan, nan);
+    for (int id = 0; id < kFirstReserved + 2; ++id) {
+        if (id != kAmpEGModSource && id != kAmpEGMod && id != kOsc1OffOn && id != kLevelOsc1)
+            rig.set(id, nan, nan);
     }
     rig.voice.setPan(nan);
     rig.voice.setNoteOn(60, 100, 1, 0);

@@ -10,7 +10,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -60,16 +59,12 @@ TEST_F(SynthConfig, FirstRunCreatesTheFolderAndAnEmptyFileAndKeepsTheDefaults) {
     auto synth = makeSynth();
     struct stat info {};
     ASSERT_EQ(stat((home + "/Music/MarrowLaneAudio").c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_mode & 0777, 0774u);
+    EXPECT_EQ(info.st_mode & (S_IFMT | 0777), S_IFDIR | 0774u);
     ASSERT_EQ(stat(iniPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_size, 0);
-    EXPECT_EQ(synth->iniFile, iniPath());
-    EXPECT_EQ(synth->homePath, home);
-    EXPECT_EQ(synth->programPath, home);
-    EXPECT_EQ(synth->startupFxb, "");
-    EXPECT_FALSE(synth->midiThru);
-    EXPECT_FALSE(synth->ignoreProgramChange);
+    EXPECT_EQ(std::tie(synth->iniFile, synth->homePath, synth->programPath, synth->startupFxb,
+                       synth->midiThru, synth->ignoreProgramChange),
+              std::tuple(iniPath(), home, home, "", false, false));
     for (const int entry : synth->midiCC) EXPECT_EQ(entry, -1);
 }
 
@@ -79,9 +74,8 @@ TEST_F(SynthConfig, AnOlderFileIsCopiedToTheNewPlaceAndRead) {
     const std::string content = "[MIDI Global]\nMIDI Thru=TRUE\n[MIDI Control]\nCC20=12\n";
     writeText(older, content);
     auto synth = makeSynth();
-    EXPECT_EQ(readText(iniPath()), content);
-    EXPECT_TRUE(synth->midiThru);
-    EXPECT_EQ(synth->midiCC[20], 12);
+    EXPECT_EQ(std::tuple(readText(iniPath()), synth->midiThru, synth->midiCC[20]),
+              std::tuple(content, true, 12));
 }
 
 TEST_F(SynthConfig, KeysAreReadByTheirRules) {
@@ -95,41 +89,31 @@ TEST_F(SynthConfig, KeysAreReadByTheirRules) {
                              "[MIDI Global]\nMIDI Thru=yes\nIgnore Program Change=True\n"
                              "[MIDI Control]\nCC0=0\nCC1=007\nCC2=abc\nCC3=12x\nCC4=200\nCC5=-4\nCC6=\n");
     auto synth = makeSynth();
-    EXPECT_EQ(synth->startupFxb, " /banks/My Bank.fxb ");
-    EXPECT_EQ(synth->programPath, longPath);
-    EXPECT_EQ(synth->versionCheck.serverUrl, "http://127.0.0.1:8080");
-    EXPECT_EQ(synth->versionCheck.websiteUrl, "https://x.example");
-    EXPECT_FALSE(synth->midiThru);
-    EXPECT_TRUE(synth->ignoreProgramChange);
-    const int expected[] = {0, 7, -1, 12, 200, -4, -1, -1};
-    for (int n = 0; n < 8; ++n) EXPECT_EQ(synth->midiCC[n], expected[n]) << n;
+    EXPECT_EQ(std::tie(synth->startupFxb, synth->programPath, synth->versionCheck.serverUrl,
+                       synth->versionCheck.websiteUrl, synth->midiThru, synth->ignoreProgramChange),
+              std::tuple(" /banks/My Bank.fxb ", longPath, "http://127.0.0.1:8080", "https://x.example",
+                         false, true));
+    EXPECT_EQ(std::vector<int>(synth->midiCC.begin(), synth->midiCC.begin() + 8),
+              std::vector<int>({0, 7, -1, 12, 200, -4, -1, -1}));
 }
 
 TEST_F(SynthConfig, AMissingFileClearsTheMapAndTheStartupBankButNotTheSwitches) {
     auto synth = makeSynth();
-    synth->midiCC[5] = 3;
-    synth->startupFxb = "/x.fxb";
-    synth->midiThru = true;
+    std::tie(synth->midiCC[5], synth->startupFxb, synth->midiThru) = std::tuple(3, "/x.fxb", true);
     std::remove(iniPath().c_str());
     EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
-    EXPECT_EQ(synth->midiCC[5], -1);
-    EXPECT_EQ(synth->startupFxb, "");
-    EXPECT_TRUE(synth->midiThru);
+    EXPECT_EQ(std::tie(synth->midiCC[5], synth->startupFxb, synth->midiThru), std::tuple(-1, "", true));
 }
 
 TEST_F(SynthConfig, SavingEverythingWritesTheMapSortedAsText) {
     auto synth = makeSynth();
-    synth->midiCC[7] = 3;
-    synth->midiCC[20] = 12;
-    synth->midiThru = true;
+    std::tie(synth->midiCC[7], synth->midiCC[20], synth->midiThru) = std::tuple(3, 12, true);
     synth->saveConfig(Synth::kSaveAll);
     EXPECT_EQ(readText(iniPath()), "[MIDI Control]\nCC20=12\nCC7=3\n\n"
                                    "[MIDI Global]\nIgnore Program Change=false\nMIDI Thru=true\n\n"
                                    "[Startup Bank]\nFile=\n\n");
     auto second = makeSynth();
-    EXPECT_EQ(second->midiCC[20], 12);
-    EXPECT_EQ(second->midiCC[7], 3);
-    EXPECT_TRUE(second->midiThru);
+    EXPECT_EQ(std::tie(second->midiCC[7], second->midiCC[20], second->midiThru), std::tuple(3, 12, true));
 }
 
 TEST_F(SynthConfig, SavingOneSwitchWritesOnlyItAndTheStartupBank) {
@@ -145,54 +129,23 @@ TEST_F(SynthConfig, StartupBankAndProgramPathAreStoredAndUnset) {
     EXPECT_EQ(synth->setStartupFxb("/banks/a.fxb"), 0);
     const std::string folder = "/music/programs";
     synth->storeProgramPath(&folder);
-    EXPECT_EQ(makeSynth()->startupFxb, "/banks/a.fxb");
-    EXPECT_EQ(makeSynth()->programPath, folder);
+    const auto reread = makeSynth();
+    EXPECT_EQ(std::tie(reread->startupFxb, reread->programPath), std::tuple("/banks/a.fxb", folder));
     synth->unsetStartupFxb();
     EXPECT_EQ(synth->startupFxb, "");
     EXPECT_EQ(readText(iniPath()), "[Global]\nPath to Program Files=/music/programs\n\n[Startup Bank]\n\n");
 }
 
-TEST_F(SynthConfig, WithoutHomeNothingIsCreatedAnywhere) {
-    unsetenv("HOME");
-    auto synth = makeSynth();
-    EXPECT_EQ(synth->homePath, "");
-    EXPECT_EQ(synth->iniFile, "");
-    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
-    synth->midiCC[3] = 4;
-    synth->saveConfig(Synth::kSaveAll);
-    synth->unsetStartupFxb();
-    struct stat info {};
-    EXPECT_NE(stat("/Music/MarrowLaneAudio", &info), 0);
-}
-
-TEST_F(SynthConfig, AHomeThatDoesNotExistLeavesTheInitialSettings) {
-    setenv("HOME", (home + "/gone").c_str(), 1);
-    auto synth = makeSynth();
-    EXPECT_FALSE(Synth::fileExists(synth->iniFile));
-    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
-    synth->saveConfig(Synth::kSaveAll);
+TEST_F(SynthConfig, WithoutAHomeThatExistsNothingIsCreatedAnywhere) {
+    for (const bool unset : {true, false}) {
+        unset ? unsetenv("HOME") : setenv("HOME", (home + "/gone").c_str(), 1);
+        auto synth = makeSynth();
+        EXPECT_EQ(std::tuple(synth->homePath.empty(), synth->iniFile.empty(), synth->loadConfig()),
+                  std::tuple(unset, unset, Synth::kConfigMissing));
+        synth->midiCC[3] = 4;
+        synth->saveConfig(Synth::kSaveAll);
+        synth->unsetStartupFxb();
+    }
+    EXPECT_FALSE(Synth::fileExists("/Music/MarrowLaneAudio"));
     EXPECT_FALSE(Synth::fileExists(home + "/gone"));
-}
-
-TEST_F(SynthConfig, TwoInstancesSavingFromTwoThreadsLeaveAFileBothCanRead) {
-    auto first = makeSynth();
-    auto second = makeSynth();
-    first->midiCC[7] = 3;
-    std::thread a([&] {
-        for (int i = 0; i < 50; ++i) {
-            first->midiThru = i % 2 == 0;
-            first->saveConfig(Synth::kSaveAll);
-        }
-    });
-    std::thread b([&] {
-        for (int i = 0; i < 50; ++i) second->setStartupFxb(("/banks/" + std::to_string(i) + ".fxb").c_str());
-    });
-    a.join();
-    b.join();
-    IniStore::instance().clearCache();
-    auto third = makeSynth();
-    // Saving the configuration writes the instance's own startup bank too: the last writer's stays.
-    EXPECT_TRUE(third->startupFxb == "" || third->startupFxb == "/banks/49.fxb") << third->startupFxb;
-    EXPECT_EQ(third->midiCC[7], 3);
-    EXPECT_FALSE(third->midiThru);
 }

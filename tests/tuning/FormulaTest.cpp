@@ -32,14 +32,9 @@ CFormula parsed(int note, const std::string& text) {
 
 TEST(CFormula, ParsesEveryItem) {
     const CFormula f = parsed(10, " #=5 * 3 / 2 % 100 +> -2 ~4 ");
-    EXPECT_EQ(f.parameter1.type, SRVParam::eAbsoluteNote);
-    EXPECT_EQ(f.parameter1.noteIndex, 5);
-    EXPECT_DOUBLE_EQ(f.multiplier, 3.0);
-    EXPECT_DOUBLE_EQ(f.divisor, 2.0);
-    EXPECT_DOUBLE_EQ(f.cents, 100.0);
-    EXPECT_EQ(f.parameter2.type, SRVParam::eRelativeNote);
-    EXPECT_EQ(f.parameter2.noteIndex, -2);
-    EXPECT_EQ(f.loopCount, 4);
+    EXPECT_EQ(std::tuple(f.parameter1.type, f.parameter1.noteIndex, f.multiplier, f.divisor, f.cents,
+                         f.parameter2.type, f.parameter2.noteIndex, f.loopCount),
+              std::tuple(SRVParam::eAbsoluteNote, 5, 3.0, 2.0, 100.0, SRVParam::eRelativeNote, -2, 4));
     EXPECT_DOUBLE_EQ(parsed(0, "#261.5+1.5").parameter1.value, 261.5);
 }
 
@@ -97,10 +92,11 @@ TEST(CFormula, ApplyNeverReadsOutsideTheTable) {
     std::vector<double> f = equalFrom100();
     const std::vector<double> before = f;
     CFormula formula(3);
-    formula.parameter1 = SRVParam::AbsoluteNote(1000);
-    formula.Apply(f);
-    formula.parameter1 = SRVParam::RelativeNote(-9223372036854775807LL - 1);
-    formula.Apply(f);
+    for (const SRVParam& outside :
+         {SRVParam::AbsoluteNote(1000), SRVParam::RelativeNote(-9223372036854775807LL - 1)}) {
+        formula.parameter1 = outside;
+        formula.Apply(f);
+    }
     formula.noteIndex = -5;
     formula.Apply(f);
     EXPECT_EQ(f, before);

@@ -52,8 +52,7 @@ void expectFrequencies(CSCL_Import& import, double referenceHz, int referenceNot
 TEST(CSCL_Import, TwelveDegreeScaleKeepsA440UnderTheDefaultMapping) {
     CSCL_Import import;
     ASSERT_TRUE(readSCL(import, "! comment\n\n" + kTwelve)) << import.GetErrorText();
-    EXPECT_EQ(import.GetScaleDescription(), "Twelve");
-    EXPECT_EQ(import.GetScaleSize(), 12);
+    EXPECT_EQ(std::tuple(import.GetScaleDescription(), import.GetScaleSize()), std::tuple("Twelve", 12));
     expectFrequencies(import, 440.0, 69, [](int k) { return 1200.0 * (k / 12) + kTwelveDegrees[k % 12]; });
 }
 
@@ -61,9 +60,8 @@ TEST(CSCL_Import, ReadsRatiosCentsAndADigitOnlyFirstLine) {
     CSCL_Import import;
     ASSERT_TRUE(readSCL(import, "d\n4\n3/2\n 5 / 4 \n-10.5 cents below\n2/1\n"));
     EXPECT_NEAR(import.GetDegree(1), 701.955, 1e-3);
-    EXPECT_DOUBLE_EQ(import.GetDegree(2), TUN::Factor2Cents(1.25));
-    EXPECT_DOUBLE_EQ(import.GetDegree(3), -10.5);
-    EXPECT_DOUBLE_EQ(import.GetDegree(4), 1200.0);
+    EXPECT_EQ(std::tuple(import.GetDegree(2), import.GetDegree(3), import.GetDegree(4)),
+              std::tuple(TUN::Factor2Cents(1.25), -10.5, 1200.0));
     // Ratios without cents never give a non-finite degree.
     ASSERT_TRUE(readSCL(import, "d\n3\n0/1\n-3/2\n1.0e999\n"));
     for (int d = 1; d <= 3; ++d) EXPECT_TRUE(std::isfinite(import.GetDegree(d))) << d;
@@ -108,37 +106,33 @@ TEST(CSCL_Import, FileNameIsTheDescriptionUntilTheFileGivesOne) {
     CSCL_Import import;
     ASSERT_TRUE(import.ReadSCL(files.write("plain.scl", "1\n2/1\n").c_str()));
     EXPECT_EQ(import.GetScaleDescription(), "plain.scl");
-    EXPECT_FALSE(import.ReadSCL("/nonexistent/dir\\odd.scl"));
-    EXPECT_EQ(import.GetErrorText(), "Error opening the file.");
-    EXPECT_EQ(import.GetScaleDescription(), "odd.scl");
-    EXPECT_FALSE(import.ReadKBM("/nonexistent/map.kbm"));
-    EXPECT_EQ(import.GetErrorText(), "Error opening the file.");
-    EXPECT_EQ(import.GetMappingName(), "map.kbm");
+    EXPECT_EQ(std::tuple(import.ReadSCL("/nonexistent/dir\\odd.scl"), import.GetErrorText(),
+                         import.GetScaleDescription()),
+              std::tuple(false, "Error opening the file.", "odd.scl"));
+    EXPECT_EQ(
+        std::tuple(import.ReadKBM("/nonexistent/map.kbm"), import.GetErrorText(), import.GetMappingName()),
+        std::tuple(false, "Error opening the file.", "map.kbm"));
 }
 
 TEST(CSCL_Import, ReadsAndClampsAKeyboardMapping) {
-    using Case = std::tuple<std::string, long, long, long, long, long, long, double, std::vector<long>>;
+    // Size, first, last, middle, reference note, formal octave; reference frequency; entries.
+    using Case = std::tuple<std::string, std::vector<long>, double, std::vector<long>>;
     const Case cases[] = {
         {kbm({5, 10, 100, 60, 62}, "450.5", 3, "! entries\n0\nx\n2\nX7\n1000\n"),
-         5,
-         10,
-         100,
-         60,
-         62,
-         3,
+         {5, 10, 100, 60, 62, 3},
          450.5,
          {0, -1, 2, -1, 127}},
-        {kbm({0, -5, 500, -1, 900}, "0", 400, ""), 1, 0, 127, 0, 127, 127, 0.001, {-1}},
-        {kbm({1, 0, 127, 0, 0}, "1e9", 1, ""), 1, 0, 127, 0, 0, 1, 100000.0, {-1}},
+        {kbm({0, -5, 500, -1, 900}, "0", 400, ""), {1, 0, 127, 0, 127, 127}, 0.001, {-1}},
+        {kbm({1, 0, 127, 0, 0}, "1e9", 1, ""), {1, 0, 127, 0, 0, 1}, 100000.0, {-1}},
         // Missing trailing entries are unmapped; entries beyond the map size keep the default.
-        {kbm({4, 0, 127, 0, 69}, "440", 4, "3\n"), 4, 0, 127, 0, 69, 4, 440.0, {3, -1, -1, -1, 4}}};
-    for (const auto& [text, size, first, last, middle, reference, octave, frequency, entries] : cases) {
+        {kbm({4, 0, 127, 0, 69}, "440", 4, "3\n"), {4, 0, 127, 0, 69, 4}, 440.0, {3, -1, -1, -1, 4}}};
+    for (const auto& [text, header, frequency, entries] : cases) {
         CSCL_Import import;
         ASSERT_TRUE(readKBM(import, text)) << text;
         EXPECT_EQ(
             std::vector<long>({import.GetMapSize(), import.GetFirstNote(), import.GetLastNote(),
                                import.GetMiddleNote(), import.GetReferenceNote(), import.GetFormalOctave()}),
-            std::vector<long>({size, first, last, middle, reference, octave}));
+            header);
         EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), frequency);
         for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(import.GetMapping(i), entries[i]) << i;
     }
@@ -189,8 +183,7 @@ TEST(CSCL_Import, ScaleAndMappingResetIndependently) {
     ASSERT_TRUE(readKBM(import, kbm({12, 0, 127, 60, 69}, "415.0", 12, "")));
     ASSERT_TRUE(readSCL(import, kTwelve));
     import.ResetTuning();
-    EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), 415.0);
-    EXPECT_EQ(import.GetScaleSize(), 128);
+    EXPECT_EQ(std::tuple(import.GetReferenceFrequency(), import.GetScaleSize()), std::tuple(415.0, 128));
     import.ResetMapping();
     EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), 440.0);
 }

@@ -29,15 +29,25 @@ double hzFromNoteZero(double cents) {
     return 8.17579891564371 * std::pow(2.0, cents / 1200.0);
 }
 
+// Reads text and checks the frequencies of the given notes.
+void expectHz(const std::string& text, std::initializer_list<std::pair<int, double>> notes,
+              bool preferExact = false) {
+    CSingleScale scale;
+    scale.SetExactTuningPreference(preferExact);
+    scale.Reset();
+    ASSERT_EQ(readTun(scale, text), 1) << scale.GetErrorText();
+    for (const auto& [note, hz] : notes)
+        EXPECT_NEAR(scale.GetFrequency(note), hz, 1e-12 * hz) << text << note;
+}
+
 } // namespace
 
 TEST(TunReader, TuningSectionAloneReadsAsVersion1) {
     CSingleScale scale;
     ASSERT_EQ(readTun(scale, "[Tuning]\nnote 69 = 6900\nnote 0=50\n"), 1);
     EXPECT_EQ(scale.GetInfo().formatVersion, 100);
-    EXPECT_NEAR(scale.GetFrequency(69), 440.0, 1e-9);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(0), hzFromNoteZero(50));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(70), hzFromNoteZero(7000));
+    expectHz("[Tuning]\nnote 69 = 6900\nnote 0=50\n",
+             {{69, 440.0}, {0, hzFromNoteZero(50)}, {70, hzFromNoteZero(7000)}});
     for (const char* section : {"[Info]", "[Scale End]", "[Functional Tuning]", "[Mapping]", "[Assignment]",
                                 "[Editor Specifics]", "[_DataSet_]"}) {
         EXPECT_EQ(readTun(scale, std::string("[Tuning]\nnote 1 = 100\n") + section + "\n"), -1) << section;
@@ -75,11 +85,8 @@ TEST(TunReader, Version2ReadsEverySectionAndKey) {
               (std::vector<std::string>{"Band|Album|Title|1999|misc", "A|B|C|D|E"}));
     EXPECT_DOUBLE_EQ(scale.GetFrequency(1), 10.0 * std::pow(2.0, 150.5 / 1200.0));
     // Exact tuning leaves the identity mapping, whatever [Mapping] said.
-    EXPECT_EQ(scale.GetKeyboardMapping(3), 3);
-    EXPECT_EQ(scale.GetMappingLoopSize(), 0);
-    EXPECT_TRUE(scale.AppliesToChannel(4));
-    EXPECT_TRUE(scale.AppliesToChannel(16));
-    EXPECT_FALSE(scale.AppliesToChannel(2));
+    EXPECT_EQ(std::tuple(scale.GetKeyboardMapping(3), scale.GetMappingLoopSize()), std::tuple(3, 0));
+    for (const int channel : {2, 4, 16}) EXPECT_EQ(scale.AppliesToChannel(channel), channel != 2) << channel;
     ASSERT_EQ(
         readTun(scale,
                 version2("[Info]\nName = \"\\\"\\'\\?\\\\\\a\\b\\f\\n\\r\\t\\v\\x7e\\q\\0b\"\n[Tuning]\n")),
@@ -88,54 +95,47 @@ TEST(TunReader, Version2ReadsEverySectionAndKey) {
 }
 
 TEST(TunReader, FailsWithTheTextOfEachError) {
-    const char* const channelError =
-        "Error in MIDI channel range: syntax error or values exceed the range 1-65535!";
-    const char* const formulaError = "Formula syntax error or parameter refers to invalid note index!";
-    const std::tuple<std::string, int, const char*> cases[] = {
-        {"", 0, "No scale dataset found"},
-        {"; only a comment\n\n", 0, "No scale dataset found"},
-        {"Note 5 = 500\nrandom words\n", 0, "No scale dataset found"},
-        {kVersion2Head + "[Tuning]\nNote 5 = 500\n", -1, "[Scale End] missing at file end or read error."},
-        {version2("[Info]\n"), -1, "No tuning data found!"},
-        {version2("[_DataSet_]\n"), -1, "Section not version compliant."},
-        {"[Scale Begin]\nFormat = \"AnaMark-TUN\"\n[Info]\n[Scale End]\n", -1,
-         "Section not version compliant."},
-        {version2("[Tuning]\nNote 5 500\n"), -1, "Syntax error"},
-        {version2("[Tuning]\n5 = 500\n"), -1, "Syntax error"},
-        {"[Scale Begin]\nFormat = \"Other\"\n", -1, "Format not supported."},
-        {version2("[Info]\nName = Bob\n"), -1, "Value type mismatch. String expected!"},
-        {version2("[Info]\nName = \"\n"), -1, "Value type mismatch. String expected!"},
-        {version2("[Functional Tuning]\nNote 5 = #=5\n"), -1, "Value type mismatch. String expected!"},
-        {"[Scale Begin]\nFormatVersion = 2x\n", -1, "Value type mismatch. Integer expected!"},
-        {version2("[Tuning]\nNote 5 = 4.5\n"), -1, "Value type mismatch. Integer expected!"},
-        {version2("[Mapping]\nLoopSize = \"12\"\n"), -1, "Value type mismatch. Integer expected!"},
-        {version2("[Exact Tuning]\nNote 5 = abc\n"), -1, "Value type mismatch. Float expected!"},
-        {version2("[Exact Tuning]\nNote 5 = nan\n"), -1, "Value type mismatch. Float expected!"},
-        {version2("[Exact Tuning]\nBaseFreq = inf\n"), -1, "Value type mismatch. Float expected!"},
-        {version2("[Exact Tuning]\nNote 5 = 1e400\n"), -1, "Value type mismatch. Float expected!"},
-        {version2("[Functional Tuning]\nInitEqual = 60, 440\n"), -1,
-         "Value type mismatch. Function parameter block expected!"},
-        {version2("[Functional Tuning]\nInitEqual = (60 440)\n"), -1, "Coma after parameter 1 missing!"},
-        {version2("[Functional Tuning]\nInitEqual = (60, 440 x)\n"), -1,
-         "No more data expected after parameter 2!"},
-        {version2("[Functional Tuning]\nNote 5 = \"$\"\n"), -1, formulaError},
-        {version2("[Functional Tuning]\nNote 5 = \"#=128\"\n"), -1, formulaError},
-        {version2("[Functional Tuning]\nNote 120 = \"#>6 ~3\"\n"), -1, formulaError},
-        {version2("[Info]\nDate = \"2024-2-29\"\n"), -1, "Date format mismatch. YYYY-MM-DD expected!"},
-        {version2("[Info]\nDate = \"2024/02/29\"\n"), -1, "Date format mismatch. YYYY-MM-DD expected!"},
-        {version2("[Info]\nComposition = \"a|b|c\"\n"), -1,
-         "Composition format mismatch. \"Musician or Band|Album|Title|Year|Misc\" expected!"},
-        {version2("[Assignment]\nMIDIChannel = \"0\"\n"), -1, channelError},
-        {version2("[Assignment]\nMIDIChannel = \"1-65536\"\n"), -1, channelError},
-        {version2("[Assignment]\nMIDIChannel = \"5-3\"\n"), -1, channelError},
-        {version2("[Assignment]\nMIDIChannel = \"1,,2\"\n"), -1, channelError},
-    };
+    // Each error text and the files that give it; only a file without a dataset reads as 0.
+    const auto v2 = version2;
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"No scale dataset found", {"", "; only a comment\n\n", "Note 5 = 500\nrandom words\n"}},
+        {"[Scale End] missing at file end or read error.", {kVersion2Head + "[Tuning]\nNote 5 = 500\n"}},
+        {"No tuning data found!", {v2("[Info]\n")}},
+        {"Section not version compliant.",
+         {v2("[_DataSet_]\n"), "[Scale Begin]\nFormat = \"AnaMark-TUN\"\n[Info]\n[Scale End]\n"}},
+        {"Syntax error", {v2("[Tuning]\nNote 5 500\n"), v2("[Tuning]\n5 = 500\n")}},
+        {"Format not supported.", {"[Scale Begin]\nFormat = \"Other\"\n"}},
+        {"Value type mismatch. String expected!",
+         {v2("[Info]\nName = Bob\n"), v2("[Info]\nName = \"\n"), v2("[Functional Tuning]\nNote 5 = #=5\n")}},
+        {"Value type mismatch. Integer expected!",
+         {"[Scale Begin]\nFormatVersion = 2x\n", v2("[Tuning]\nNote 5 = 4.5\n"),
+          v2("[Mapping]\nLoopSize = \"12\"\n")}},
+        {"Value type mismatch. Float expected!",
+         {v2("[Exact Tuning]\nNote 5 = abc\n"), v2("[Exact Tuning]\nNote 5 = nan\n"),
+          v2("[Exact Tuning]\nBaseFreq = inf\n"), v2("[Exact Tuning]\nNote 5 = 1e400\n")}},
+        {"Value type mismatch. Function parameter block expected!",
+         {v2("[Functional Tuning]\nInitEqual = 60, 440\n")}},
+        {"Coma after parameter 1 missing!", {v2("[Functional Tuning]\nInitEqual = (60 440)\n")}},
+        {"No more data expected after parameter 2!", {v2("[Functional Tuning]\nInitEqual = (60, 440 x)\n")}},
+        {"Formula syntax error or parameter refers to invalid note index!",
+         {v2("[Functional Tuning]\nNote 5 = \"$\"\n"), v2("[Functional Tuning]\nNote 5 = \"#=128\"\n"),
+          v2("[Functional Tuning]\nNote 120 = \"#>6 ~3\"\n")}},
+        {"Date format mismatch. YYYY-MM-DD expected!",
+         {v2("[Info]\nDate = \"2024-2-29\"\n"), v2("[Info]\nDate = \"2024/02/29\"\n")}},
+        {"Composition format mismatch. \"Musician or Band|Album|Title|Year|Misc\" expected!",
+         {v2("[Info]\nComposition = \"a|b|c\"\n")}},
+        {"Error in MIDI channel range: syntax error or values exceed the range 1-65535!",
+         {v2("[Assignment]\nMIDIChannel = \"0\"\n"), v2("[Assignment]\nMIDIChannel = \"1-65536\"\n"),
+          v2("[Assignment]\nMIDIChannel = \"5-3\"\n"), v2("[Assignment]\nMIDIChannel = \"1,,2\"\n")}}};
     ScratchFolder files;
-    for (const auto& [text, result, error] : cases) {
-        CSingleScale fromFile;
-        EXPECT_EQ(fromFile.Read(files.write("case.tun", text).c_str()), result) << text;
-        EXPECT_EQ(fromFile.GetErrorText(), error) << text;
-    }
+    for (const auto& [error, texts] : cases)
+        for (const std::string& text : texts) {
+            CSingleScale fromFile;
+            EXPECT_EQ(fromFile.Read(files.write("case.tun", text).c_str()),
+                      std::string(error) == "No scale dataset found" ? 0 : -1)
+                << text;
+            EXPECT_EQ(fromFile.GetErrorText(), error) << text;
+        }
     CSingleScale scale;
     EXPECT_EQ(scale.Read("/nonexistent/folder/scale.tun"), 0);
     EXPECT_EQ(scale.GetErrorText(), "Error opening the file.");
@@ -145,14 +145,10 @@ TEST(TunReader, FailsWithTheTextOfEachError) {
 }
 
 TEST(TunReader, IgnoresUnknownKeysAndMatchesAnyLetterCase) {
-    CSingleScale scale;
-    ASSERT_EQ(readTun(scale, version2("[Tuning]\nNote 128 = x\nNote = x\nNote -1 = x\nNotes = x\nColour = x\n"
-                                      "_private = x\nNote60=6050\nNote +61 = 6150\n")),
-              1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(60), hzFromNoteZero(6050));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(61), hzFromNoteZero(6150));
-    ASSERT_EQ(readTun(scale, "[exact TUNING]\nNOTE 5 = 550\nbasefreq = 20\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(5), 20.0 * std::pow(2.0, 550.0 / 1200.0));
+    expectHz(version2("[Tuning]\nNote 128 = x\nNote = x\nNote -1 = x\nNotes = x\nColour = x\n"
+                      "_private = x\nNote60=6050\nNote +61 = 6150\n"),
+             {{60, hzFromNoteZero(6050)}, {61, hzFromNoteZero(6150)}});
+    expectHz("[exact TUNING]\nNOTE 5 = 550\nbasefreq = 20\n", {{5, 20.0 * std::pow(2.0, 550.0 / 1200.0)}});
 }
 
 TEST(TunReader, ReadsTheSameFromEveryLineEndNulAndLocale) {
@@ -160,19 +156,15 @@ TEST(TunReader, ReadsTheSameFromEveryLineEndNulAndLocale) {
         version2("[Info]\nDescription = \"d\"\n[Exact Tuning]\nNote 1 = 130.5\nNote 2 = 170\n");
     CSingleScale lf;
     ASSERT_EQ(readTun(lf, text), 1);
-    for (const char lineEnd : {'\r', '\0'}) {
-        std::string converted = text;
-        for (char& c : converted) c = c == '\n' ? lineEnd : c;
+    for (const std::string& lineEnd : {"\r"s, "\0"s, "\r\n"s}) {
+        std::string converted;
+        for (const char c : text) c == '\n' ? converted += lineEnd : converted += c;
         CSingleScale scale;
         ASSERT_EQ(readTun(scale, converted), 1);
         EXPECT_EQ(scale.GetFrequencies(), lf.GetFrequencies());
         EXPECT_EQ(scale.GetInfo().description, "d");
     }
-    std::string crlf;
-    for (char c : text) c == '\n' ? crlf += "\r\n" : crlf += c;
     CSingleScale scale;
-    ASSERT_EQ(readTun(scale, crlf), 1);
-    EXPECT_EQ(scale.GetFrequencies(), lf.GetFrequencies());
     // A host may run with a locale whose decimal separator is a comma.
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
         const int result = readTun(scale, text);
@@ -194,39 +186,26 @@ TEST(TunReader, ContinuesExactTuningAboveTheHighestNoteGiven) {
         const double hz = 8.0 * std::pow(2.0, (1200.0 * (n / 12) + pattern[n % 12]) / 1200.0);
         EXPECT_NEAR(scale.GetFrequency(n), hz, 1e-9 * hz) << n;
     }
-    ASSERT_EQ(readTun(scale, "[Exact Tuning]\nNote 127 = 12000\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(127), hzFromNoteZero(12000));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(126), hzFromNoteZero(12600));
+    expectHz("[Exact Tuning]\nNote 127 = 12000\n",
+             {{127, hzFromNoteZero(12000)}, {126, hzFromNoteZero(12600)}});
 }
 
 TEST(TunReader, HigherTuningSectionsDecide) {
-    CSingleScale scale;
     // [Tuning] after [Exact Tuning] is skipped whole, even lines that would not parse.
-    ASSERT_EQ(readTun(scale, "[Exact Tuning]\nNote 1 = 150.0\n[Tuning]\nNote 1 = 1.5\nNote 2 = 250\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(1), hzFromNoteZero(150.0));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(2), hzFromNoteZero(300.0));
-    ASSERT_EQ(readTun(scale, "[Tuning]\nNote 1 = 130\n[Exact Tuning]\nNote 2 = 250.0\n"), 1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(1), hzFromNoteZero(100.0));
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(2), hzFromNoteZero(250.0));
-    ASSERT_EQ(readTun(scale,
-                      version2("[Functional Tuning]\nInitEqual = (0, 10)\n[Exact Tuning]\nNote 2 = 250.0\n")),
-              1);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(2), 10.0 * std::pow(2.0, 2.0 / 12.0));
+    expectHz("[Exact Tuning]\nNote 1 = 150.0\n[Tuning]\nNote 1 = 1.5\nNote 2 = 250\n",
+             {{1, hzFromNoteZero(150.0)}, {2, hzFromNoteZero(300.0)}});
+    expectHz("[Tuning]\nNote 1 = 130\n[Exact Tuning]\nNote 2 = 250.0\n",
+             {{1, hzFromNoteZero(100.0)}, {2, hzFromNoteZero(250.0)}});
+    expectHz(version2("[Functional Tuning]\nInitEqual = (0, 10)\n[Exact Tuning]\nNote 2 = 250.0\n"),
+             {{2, 10.0 * std::pow(2.0, 2.0 / 12.0)}});
 }
 
 TEST(TunReader, ExactTuningPreferenceOutranksFunctionalTuning) {
     const std::string exact = "[Exact Tuning]\nNote 3 = 333.0\n";
     const std::string functional = "[Functional Tuning]\nNote 3 = \"#1000\"\n";
-    for (const std::string& body : {exact + functional, functional + exact}) {
-        CSingleScale preferExact;
-        preferExact.SetExactTuningPreference(true);
-        preferExact.Reset();
-        ASSERT_EQ(readTun(preferExact, version2(body)), 1) << preferExact.GetErrorText();
-        EXPECT_DOUBLE_EQ(preferExact.GetFrequency(3), hzFromNoteZero(333.0));
-    }
-    CSingleScale functionalDecides;
-    ASSERT_EQ(readTun(functionalDecides, version2(exact + functional)), 1);
-    EXPECT_DOUBLE_EQ(functionalDecides.GetFrequency(3), 1000.0);
+    for (const std::string& body : {exact + functional, functional + exact})
+        expectHz(version2(body), {{3, hzFromNoteZero(333.0)}}, true);
+    expectHz(version2(exact + functional), {{3, 1000.0}});
     CSingleScale onlyFunctional;
     onlyFunctional.SetExactTuningPreference(true);
     EXPECT_EQ(readTun(onlyFunctional, version2(functional)), -1);
@@ -249,7 +228,6 @@ TEST(TunReader, FunctionalTuningAppliesFormulasInOrder) {
     EXPECT_NEAR(scale.GetFrequency(63), 200.0 * std::pow(2.0, 3.0 / 12.0), 1e-9);
     EXPECT_EQ(scale.GetBaseNote(), 60);
     // Mapping values are kept as read; the looped mapping and the engine clamp them.
-    EXPECT_EQ(scale.MapMIDI2Scale(5), 500);
-    EXPECT_EQ(scale.GetKeyboardMapping(6), -7);
-    EXPECT_EQ(scale.GetMappingLoopSize(), 0);
+    EXPECT_EQ(std::tuple(scale.MapMIDI2Scale(5), scale.GetKeyboardMapping(6), scale.GetMappingLoopSize()),
+              std::tuple(500, -7, 0));
 }
