@@ -141,31 +141,6 @@ TEST(MipMap, UserSlotIdKeepsTheTableUntilTheWaveArrives) {
               std::tuple(65532, before, 1u, true));
 }
 
-TEST(MipMap, ResourceFileNamesFollowTheirTables) {
-    const eROMTable ids[] = {
-        eDW8000,     eAcousticPiano,      ePianet,       eSlapLow, eSlapHigh, eRePWM, eResonance1,
-        eResonance2, eMP4CrossModulation, eFormantShift, eAOE,     eGeesh,    eTDTeh, eTexture1,
-        eTexture2,   eLadiesAndGentlemen, eDW6000};
-    const char* const files[] = {
-        "dw8000.bin",    "apiano.bin",   "pianet.bin",   "slap_low.bin", "slap_hi.bin", "repwm.bin",
-        "resonance.bin", "rectreso.bin", "fm_mp4.bin",   "fmtshift.bin", "a_o_e.bin",   "geesh.bin",
-        "td_teh.bin",    "texture1.bin", "texture2.bin", "ladies.bin",   "dw6000.bin"};
-    const ScratchFolder folder;
-    for (uint32_t i = 0; i < std::size(ids); ++i) {
-        folder.write(files[i], rampFile((i + 1) * 4096));
-        const auto table = inFolder(folder);
-        table->createMipMap(ids[i]);
-        EXPECT_EQ(std::tuple(table->getNumberOfWaves(), table->getLevel(0) != nullptr, table->getTableId()),
-                  std::tuple(i + 1, true, static_cast<int>(ids[i])))
-            << files[i];
-    }
-    // Files of many waves are capped at 64.
-    folder.write("ladies.bin", rampFile(300000));
-    const auto ladies = inFolder(folder);
-    ladies->createMipMap(eLadiesAndGentlemen);
-    EXPECT_EQ(ladies->getNumberOfWaves(), 64u);
-}
-
 TEST(MipMap, ResourceFileSamplesAreLittleEndianOverThirtyTwoThousand) {
     const ScratchFolder folder;
     folder.write("dw6000.bin", rampFile(4096 + 1000)); // a trailing partial wave is ignored

@@ -81,32 +81,6 @@ TEST(ScalaFiles, ScalesReadTheirDescriptionsAndDegrees) {
     EXPECT_NEAR(scaleFile("ED3-17.scl").GetDegree(17), 1901.955, 1e-3);
 }
 
-TEST(ScalaFiles, MappingsReadTheirHeadersAndEntries) {
-    // File, middle note, reference note, formal octave, reference frequency, the entries.
-    const std::tuple<const char*, long, long, long, double, std::vector<long>> headers[] = {
-        {"128.kbm", 0, 60, 127, 261.6256, {-1}},
-        {"empty-note69.kbm", 60, 69, 0, 452.0, {-1}},
-        {"empty-note69-dosle.kbm", 60, 69, 0, 452.0, {-1}},
-        {"mapping-a440-constant.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
-        {"mapping-a442-7-to-12.kbm", 59, 69, 7, 442.0, {0, 1, -1, 2, -1, 3, 4, -1, 5, -1, 6, -1}},
-        {"mapping-whitekeys-a440.kbm", 60, 69, 7, 440.0, {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6}},
-        {"mapping-whitekeys-c261.kbm", 60, 60, 12, 261.625565280, {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6}},
-        {"bad/blank-line.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, -1}},
-        {"bad/garbage-key.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 0, 5, 6, 7, 8, 9, 10, 11}},
-        {"bad/missing-note.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, -1}}};
-    for (const auto& [file, middle, reference, octave, frequency, entries] : headers) {
-        CSCL_Import import;
-        ASSERT_TRUE(import.ReadKBM(pathOf(file).c_str())) << file;
-        EXPECT_EQ(import.GetMappingName(), std::filesystem::path(file).filename().string());
-        EXPECT_EQ(std::vector<long>({import.GetFirstNote(), import.GetLastNote(), import.GetMiddleNote(),
-                                     import.GetReferenceNote(), import.GetFormalOctave()}),
-                  std::vector<long>({0, 127, middle, reference, octave}))
-            << file;
-        EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), frequency) << file;
-        for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(import.GetMapping(i), entries[i]) << file;
-    }
-}
-
 TEST(ScalaFiles, PairsCombineIntoFrequencies) {
     CSCL_Import import = scaleFile("12-intune.scl");
     ASSERT_TRUE(import.ReadKBM(pathOf("mapping-whitekeys-c261.kbm").c_str()));
