@@ -120,8 +120,7 @@ TEST(MipMap, StoredValuesAreTruncatedTowardsZero) {
 
 TEST(MipMap, WaveRecordGivesWholeWavesUpToSixtyFour) {
     using Case = std::tuple<uint32_t, uint32_t, uint32_t>;
-    for (const auto& [waves, extra, expected] :
-         {Case{3, 100, 3}, Case{1, 0, 1}, Case{70, 0, 64}, Case{0, 100, 1}}) {
+    for (const auto& [waves, extra, expected] : {Case{3, 100, 3}, Case{70, 0, 64}, Case{0, 100, 1}}) {
         MipMap table;
         const RecordedWave wave(sineWaves(waves, extra));
         table.createMipMap(&wave);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -46,23 +45,4 @@ TEST(ScalaFiles, ScalesReadTheirDescriptionsAndDegrees) {
     EXPECT_DOUBLE_EQ(scaleFile("6-exact.scl").GetDegree(1), TUN::Factor2Cents(7.0 / 6.0));
     EXPECT_DOUBLE_EQ(scaleFile("6-exact.scl").GetDegree(6), 1200.0);
     EXPECT_NEAR(scaleFile("ED3-17.scl").GetDegree(17), 1901.955, 1e-3);
-}
-
-TEST(ScalaFiles, PairsCombineIntoFrequencies) {
-    CSCL_Import import = scaleFile("12-intune.scl");
-    ASSERT_TRUE(import.ReadKBM(pathOf("mapping-whitekeys-c261.kbm").c_str()));
-    TUN::CSingleScale scale;
-    import.SetSingleScale(scale);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(60), 261.625565280);
-    // White keys walk up the scale degrees; black keys are unmapped and keep 100 cents a key.
-    const double cents[13] = {0, 100, 100, 300, 200, 300, 600, 400, 800, 500, 1000, 600, 1200};
-    for (int k = 60; k <= 72; ++k)
-        EXPECT_NEAR(scale.GetFrequency(k), 261.625565280 * std::pow(2.0, cents[k - 60] / 1200.0), 1e-9) << k;
-    // A map size of 0 is read as 1 with its only key unmapped: equal temperament around the reference.
-    ASSERT_TRUE(import.ReadKBM(pathOf("empty-note69.kbm").c_str()));
-    import.SetSingleScale(scale);
-    for (int k = 0; k < 128; ++k) {
-        const double hz = 452.0 * std::pow(2.0, (k - 69) / 12.0);
-        EXPECT_NEAR(scale.GetFrequency(k), hz, 1e-9 * hz);
-    }
 }
