@@ -211,23 +211,4 @@ TEST(IGraphics, ValuesFromThePlugReachTheirControlsAndWaitWhileTheEditorIsBusy) 
     EXPECT_EQ(knob->GetValue(), 0.5);
 }
 
-TEST(IGraphicsHeadless, ScriptedMenusReachSubmenusAndRefuseWhatCannotBeChosen) {
-    Editor e;
-    IPopupMenu menu;
-    menu.AddItem("a");
-    menu.AddItem("b", -1, IPopupMenuItem::kDisabled);
-    auto* sub = new IPopupMenu(IPopupMenu::kTwoDigits);
-    sub->AddItem("x");
-    sub->AddItem("y");
-    menu.AddItem("sub", sub);
-    menu.AddItem("first", 0, IPopupMenuItem::kChecked);
-    e.gui.script.menuChoices = {{3, 1}, {2}, {3}, {}};
-    IPopupMenu* chosen = e.gui.CreateIPopupMenu(&menu, IRECT(5, 6, 5, 6));
-    ASSERT_EQ(chosen, sub);
-    EXPECT_EQ(std::tuple(sub->GetChosenItemIdx(), sub->GetItemText(1)), std::tuple(1, "01: y"));
-    EXPECT_EQ(e.gui.lastMenu, "first [x]\na\nb (disabled)\nsub >\n");
-    // Disabled, a submenu itself, none; then the script is exhausted.
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(e.gui.CreateIPopupMenu(&menu, IRECT()), nullptr);
-}
-
 } // namespace

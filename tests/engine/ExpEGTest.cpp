@@ -88,22 +88,3 @@ TEST(ExpEG, ChangingTheCurrentStageTimeTakesEffectAtOnce) {
     eg.setRelease(1.0); // not the current stage
     EXPECT_NEAR(eg.getCoefficient(), 0.01058, 5e-6);
 }
-
-TEST(ExpEG, UnusableSettingsNeverProduceNonNumbers) {
-    ExpEG eg;
-    eg.setSampleRate(0.0);
-    eg.setAttack(std::numeric_limits<double>::quiet_NaN());
-    eg.setSustain(std::numeric_limits<double>::infinity());
-    eg.start();
-    for (int n = 0; n < 5000; ++n) {
-        eg.update();
-        ASSERT_TRUE(std::isfinite(eg.getLevel()));
-    }
-    // Even at the lowest rates the envelope steps no further than its target.
-    ExpEG slow = makeEG(10.0, 0.0, 0.0, 0.3, 0.0);
-    slow.start();
-    for (int n = 0; n < 50; ++n) {
-        slow.update();
-        ASSERT_TRUE(slow.getLevel() >= 0.0 && slow.getLevel() <= 1.0) << n;
-    }
-}

@@ -73,11 +73,8 @@ TEST(CSCL_Import, FailsWithTheTextOfEachError) {
     const char* const sizeError = "Scale size not allowed. Must be within [1;127].";
     using P = std::pair<const char*, const char*>;
     for (const auto& [text, error] :
-         {P{"", "No data in file."}, P{"! only comments\n\n!\n", "No data in file."},
-          P{"Description only\n", "No data in file."}, P{"d\n0\n", sizeError}, P{"d\n128\n", sizeError},
-          P{"d\n-3\n", sizeError}, P{"d\nxyz\n", sizeError},
-          P{"d\n1\n2\n", "Unknown operator. '/' expected."},
-          P{"d\n1\n3*2\n", "Unknown operator. '/' expected."}, P{"d\n1\n3/0\n", "Division by zero."},
+         {P{"Description only\n", "No data in file."}, P{"d\n0\n", sizeError}, P{"d\n128\n", sizeError},
+          P{"d\n1\n2\n", "Unknown operator. '/' expected."}, P{"d\n1\n3/0\n", "Division by zero."},
           P{"d\n1\n2/1\n3/2\n", "End of file expected, but further data found."},
           P{"d\n3\n2/1\n", "Less tuning entries found than expected."}}) {
         CSCL_Import import;
@@ -86,9 +83,7 @@ TEST(CSCL_Import, FailsWithTheTextOfEachError) {
     }
     const std::pair<std::string, const char*> mappings[] = {
         {"", "Premature end of file."},
-        {"12\n0\n127\n60\n69\n440.0\n", "Premature end of file."},
         {kbm({12, 60, 60, 60, 69}, "440", 12, ""), "Setting out of range."},
-        {kbm({12, 70, 60, 60, 69}, "440", 12, ""), "Setting out of range."},
         {kbm({12, 0, 127, 116, 69}, "440", 12, ""), "Setting out of range."},
         {kbm({2, 0, 127, 60, 69}, "440", 12, "0\n1\n2\n"),
          "End of file expected, but additional data found."}};

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 using TUN::CSCL_Import;
 
@@ -26,38 +24,6 @@ CSCL_Import scaleFile(const char* name) {
 }
 
 } // namespace
-
-TEST(ScalaFiles, EveryFileGivesAResultOrOneOfTheImportErrors) {
-    // File, the error (none: the read succeeds), the scale size or for .kbm files the map size.
-    std::vector<std::tuple<const char*, const char*, long>> expected = {
-        {"bad/badnote.scl", "Unknown operator. '/' expected.", 17},
-        {"bad/blanknote.scl", "Less tuning entries found than expected.", 17},
-        {"bad/missingnote.scl", "Less tuning entries found than expected.", 17},
-        {"bad/extraline.scl", "End of file expected, but further data found.", 17},
-        {"bad/empty-bad.kbm", "Premature end of file.", 1}};
-    using Files = std::vector<const char*>;
-    for (const auto& [size, files] :
-         {std::pair{12L,
-                    Files{"12-intune.scl", "12-intune-dosle.scl", "12-intune-nodesc.scl", "12-shuffled.scl",
-                          "mapping-a440-constant.kbm", "mapping-a442-7-to-12.kbm",
-                          "mapping-whitekeys-a440.kbm", "mapping-whitekeys-c261.kbm", "bad/blank-line.kbm",
-                          "bad/extraline-long.kbm", "bad/garbage-key.kbm", "bad/missing-note.kbm"}},
-          std::pair{31L, Files{"31edo.scl", "31edo_dos_lineends.scl"}}, std::pair{6L, Files{"6-exact.scl"}},
-          std::pair{17L, Files{"ED3-17.scl"}},
-          std::pair{1L,
-                    Files{"128.kbm", "empty-note69.kbm", "empty-note69-dosle.kbm", "bad/empty-extra.kbm"}}})
-        for (const char* file : files) expected.emplace_back(file, nullptr, size);
-    ASSERT_TRUE(std::filesystem::is_directory(kScalaFolder))
-        << "shared Scala files missing: " << kScalaFolder;
-    for (const auto& [file, error, size] : expected) {
-        CSCL_Import import;
-        const bool isKBM = std::filesystem::path(file).extension() == ".kbm";
-        const bool ok = isKBM ? import.ReadKBM(pathOf(file).c_str()) : import.ReadSCL(pathOf(file).c_str());
-        EXPECT_EQ(std::tuple(ok, import.GetErrorText(), isKBM ? import.GetMapSize() : import.GetScaleSize()),
-                  std::tuple(error == nullptr, std::string(error ? error : ""), size))
-            << file;
-    }
-}
 
 TEST(ScalaFiles, ScalesReadTheirDescriptionsAndDegrees) {
     for (const char* file : {"12-intune.scl", "12-intune-dosle.scl"}) {
@@ -79,49 +45,4 @@ TEST(ScalaFiles, ScalesReadTheirDescriptionsAndDegrees) {
     EXPECT_DOUBLE_EQ(scaleFile("6-exact.scl").GetDegree(1), TUN::Factor2Cents(7.0 / 6.0));
     EXPECT_DOUBLE_EQ(scaleFile("6-exact.scl").GetDegree(6), 1200.0);
     EXPECT_NEAR(scaleFile("ED3-17.scl").GetDegree(17), 1901.955, 1e-3);
-}
-
-TEST(ScalaFiles, MappingsReadTheirHeadersAndEntries) {
-    // File, middle note, reference note, formal octave, reference frequency, the entries.
-    const std::tuple<const char*, long, long, long, double, std::vector<long>> headers[] = {
-        {"128.kbm", 0, 60, 127, 261.6256, {-1}},
-        {"empty-note69.kbm", 60, 69, 0, 452.0, {-1}},
-        {"empty-note69-dosle.kbm", 60, 69, 0, 452.0, {-1}},
-        {"mapping-a440-constant.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
-        {"mapping-a442-7-to-12.kbm", 59, 69, 7, 442.0, {0, 1, -1, 2, -1, 3, 4, -1, 5, -1, 6, -1}},
-        {"mapping-whitekeys-a440.kbm", 60, 69, 7, 440.0, {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6}},
-        {"mapping-whitekeys-c261.kbm", 60, 60, 12, 261.625565280, {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6}},
-        {"bad/blank-line.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, -1}},
-        {"bad/garbage-key.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 0, 5, 6, 7, 8, 9, 10, 11}},
-        {"bad/missing-note.kbm", 60, 69, 12, 440.0, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, -1}}};
-    for (const auto& [file, middle, reference, octave, frequency, entries] : headers) {
-        CSCL_Import import;
-        ASSERT_TRUE(import.ReadKBM(pathOf(file).c_str())) << file;
-        EXPECT_EQ(import.GetMappingName(), std::filesystem::path(file).filename().string());
-        EXPECT_EQ(std::vector<long>({import.GetFirstNote(), import.GetLastNote(), import.GetMiddleNote(),
-                                     import.GetReferenceNote(), import.GetFormalOctave()}),
-                  std::vector<long>({0, 127, middle, reference, octave}))
-            << file;
-        EXPECT_DOUBLE_EQ(import.GetReferenceFrequency(), frequency) << file;
-        for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(import.GetMapping(i), entries[i]) << file;
-    }
-}
-
-TEST(ScalaFiles, PairsCombineIntoFrequencies) {
-    CSCL_Import import = scaleFile("12-intune.scl");
-    ASSERT_TRUE(import.ReadKBM(pathOf("mapping-whitekeys-c261.kbm").c_str()));
-    TUN::CSingleScale scale;
-    import.SetSingleScale(scale);
-    EXPECT_DOUBLE_EQ(scale.GetFrequency(60), 261.625565280);
-    // White keys walk up the scale degrees; black keys are unmapped and keep 100 cents a key.
-    const double cents[13] = {0, 100, 100, 300, 200, 300, 600, 400, 800, 500, 1000, 600, 1200};
-    for (int k = 60; k <= 72; ++k)
-        EXPECT_NEAR(scale.GetFrequency(k), 261.625565280 * std::pow(2.0, cents[k - 60] / 1200.0), 1e-9) << k;
-    // A map size of 0 is read as 1 with its only key unmapped: equal temperament around the reference.
-    ASSERT_TRUE(import.ReadKBM(pathOf("empty-note69.kbm").c_str()));
-    import.SetSingleScale(scale);
-    for (int k = 0; k < 128; ++k) {
-        const double hz = 452.0 * std::pow(2.0, (k - 69) / 12.0);
-        EXPECT_NEAR(scale.GetFrequency(k), hz, 1e-9 * hz);
-    }
 }
