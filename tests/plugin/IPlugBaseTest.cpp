@@ -99,25 +99,6 @@ TEST(IPlugBase, VersionsSplitFormatAndConvert) {
     EXPECT_STREQ(text, "v1.1.5");
 }
 
-TEST(IPlugBase, BlockSizeChangeResizesAndClearsScratchOnlyWhenItDiffers) {
-    TestPlug plug("2-2");
-    connectAll(plug, 8);
-    float inL[8], inR[8];
-    std::fill_n(inL, 8, 0.5f);
-    std::fill_n(inR, 8, -0.5f);
-    float* inputs[] = {inL, inR};
-    plug.AttachInputBuffers(0, 2, inputs, 8);
-    plug.SetBlockSize(8);
-    EXPECT_DOUBLE_EQ(plug.InScratch(0)[7], 0.5);
-
-    plug.SetBlockSize(16);
-    for (int c = 0; c < 2; ++c) {
-        ASSERT_EQ(plug.InScratch(c).size(), 16u);
-        ASSERT_EQ(plug.OutScratch(c).size(), 16u);
-        for (double v : plug.InScratch(c)) EXPECT_EQ(v, 0.0);
-    }
-}
-
 TEST(IPlugBase, FloatProcessingReplacesOrAccumulatesAndDoubleWritesStraightThrough) {
     TestPlug plug("0-2");
     connectAll(plug, 4);
