@@ -19,7 +19,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,8 +110,6 @@ protected:
     }
     void SetUp() override {
         if (!server) GTEST_SKIP() << "no X server could be started (is Xvfb installed?)";
-        std::lock_guard<std::mutex> lock(PluginUnderTest::hostMutex);
-        PluginUnderTest::hostLog.clear();
     }
 
     Window makeParent() {
