@@ -24,10 +24,6 @@ IParam makeDouble(double min, double max, double step, double shape = 1.0) {
 } // namespace
 
 TEST(IParam, InitialisersSetRangesAndKeepTheFirstType) {
-    IParam fresh;
-    EXPECT_EQ(fresh.Type(), IParam::kTypeNone);
-    EXPECT_DOUBLE_EQ(fresh.GetNormalized(0.3), 0.3);
-
     IParam i;
     i.InitInt("Voices", 5, 3, 3);
     EXPECT_EQ((std::array{i.GetMin(), i.GetMax(), i.Value(), i.GetDefault()}),
