@@ -1,5 +1,4 @@
 #include "plugin/IMidiMsg.h"
-#include "plugin/ISysEx.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -45,16 +44,4 @@ TEST(IMidiMsg, QueriesAnswerMinusOneForOtherKinds) {
     EXPECT_EQ(IMidiMsg(0, 0xC0, 12, 0).Program(), 12);
     EXPECT_EQ(IMidiMsg(0, 0x7F, 0, 0).StatusMsg(), IMidiMsg::kNone);
     EXPECT_EQ(IMidiMsg(0, 0xEF, 0, 0).StatusMsg(), IMidiMsg::kPitchWheel);
-    for (const auto& [kind, text] :
-         {std::pair{0, "none"}, {IMidiMsg::kPitchWheel, "pitchwheel"}, {15, "unknown"}})
-        EXPECT_STREQ(IMidiMsg::StatusMsgStr(kind), text) << kind;
-}
-
-TEST(ISysEx, HexTextIsBoundedByTheBufferLength) {
-    const uint8_t bytes[] = {0xF0, 0x3E, 0x13, 0xF7};
-    char text[32];
-    EXPECT_STREQ(ISysEx::SysExStr(text, sizeof(text), bytes, 4), "F0 3E 13 F7");
-    EXPECT_STREQ(ISysEx::SysExStr(text, 9, bytes, 4), "F0 3E 13");
-    EXPECT_STREQ(ISysEx::SysExStr(text, 2, bytes, 4), "");
-    EXPECT_STREQ(ISysEx::SysExStr(text, sizeof(text), nullptr, 4), "");
 }

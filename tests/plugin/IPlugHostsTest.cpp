@@ -11,16 +11,3 @@ TEST(IPlugHosts, ProductStringsFindTheirHostInOrder) {
           Case{"Deliverance Logic", kHostAbletonLive}})
         EXPECT_EQ(LookUpHost(product), host) << (product ? product : "(null)");
 }
-
-TEST(IPlugHosts, DisplayNames) {
-    using Case = std::tuple<EHost, const char*>;
-    for (const auto& [host, name] : {Case{kHostReaper, "Reaper"}, Case{kHostTracktion, "Unknown"},
-                                     Case{static_cast<EHost>(31), "Unknown"}}) {
-        char text[kHostNameSize];
-        GetHostNameStr(host, text);
-        EXPECT_STREQ(text, name) << host;
-    }
-    char small[4];
-    GetHostNameStr(kHostReaper, small, sizeof small);
-    EXPECT_STREQ(small, "Rea");
-}

@@ -473,8 +473,6 @@ TEST_F(IPlugVSTTest, PinsAndSpeakerArrangements) {
     mono.numChannels = 99;
     plug.Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono);
     EXPECT_TRUE(plug.IsOutChannelConnected(1));
-    EXPECT_EQ((std::array{IPlugVST::VSTSpkrArrType(3), IPlugVST::VSTSpkrArrType(1)}),
-              (std::array<int, 2>{kSpeakerArrUserDefined, kSpeakerArrMono}));
 }
 
 TEST_F(IPlugVSTTest, IncomingEventsBecomeMessages) {
