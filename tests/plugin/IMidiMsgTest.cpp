@@ -5,21 +5,6 @@
 #include <limits>
 #include <string>
 
-TEST(IMidiMsg, BuildersSetStatusAndData) {
-    IMidiMsg msg;
-    const auto fields = [&] {
-        return std::array<int, 5>{msg.status, msg.data1, msg.data2, msg.offset, msg.Channel()};
-    };
-    msg.MakeNoteOnMsg(60, 100, 17, 3);
-    EXPECT_EQ(fields(), (std::array{0x93, 60, 100, 17, 3}));
-    EXPECT_EQ(std::pair(msg.NoteNumber(), msg.Velocity()), std::pair(60, 100));
-    msg.MakeNoteOffMsg(61, 5, 15);
-    EXPECT_EQ(fields(), (std::array{0x8F, 61, 0, 5, 15}));
-    msg.MakeControlChangeMsg(7, 0.5, 1);
-    EXPECT_EQ(fields(), (std::array{0xB1, 7, 63, 0, 1}));
-    EXPECT_EQ(std::pair(msg.ControlChange(7), msg.ControlChange(8)), std::pair(63.0 / 127.0, -1.0));
-}
-
 TEST(IMidiMsg, PitchWheelEncodingAndDecodingAreInverse) {
     for (const auto& [value, data1, data2] : {std::tuple{-1.0, 0, 0},
                                               {0.0, 0, 0x40},

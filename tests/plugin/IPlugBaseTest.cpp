@@ -76,19 +76,6 @@ TEST(IPlugBase, ConnectionsAreClippedAndStereoLimitingConnectsOutputsFromTheThir
     }
 }
 
-TEST(IPlugBase, VersionsSplitAndConvert) {
-    for (const auto& [major, minor, patch] : {std::array{12, 10, 1}, {0, 0, 0}}) {
-        const int packed = major << 16 | minor << 8 | patch;
-        int parts[3] = {-1, -1, -1};
-        IPlugBase::GetVersionParts(packed, &parts[0], &parts[1], &parts[2]);
-        EXPECT_EQ((std::array{parts[0], parts[1], parts[2]}), (std::array{major, minor, patch}));
-        EXPECT_EQ(IPlugBase::GetDecimalVersion(packed), major * 10000 + minor * 100 + patch);
-    }
-    TestPlug plug;
-    plug.SetHost("REAPER", 0x00003B28);
-    EXPECT_EQ(plug.GetHostVersion(true), 5940);
-}
-
 TEST(IPlugBase, FloatProcessingReplacesOrAccumulates) {
     TestPlug plug("0-2");
     connectAll(plug, 4);
