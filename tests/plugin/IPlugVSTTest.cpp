@@ -611,6 +611,10 @@ TEST_F(IPlugVSTTest, ProcessEntriesAskForMidiRenderAndRestoreTheFloatMode) {
     effect->processReplacing(effect, nullptr, nullptr, 4);
     EXPECT_EQ(left[0], 0.5f);
     EXPECT_EQ(fakeHost.Count(audioMasterWantMidi), 5);
+
+    TestVST mono("1-1", false);
+    mono.GetAEffect()->processReplacing(mono.GetAEffect(), nullptr, outputs, 4); // an input is missing
+    EXPECT_EQ(left[0], 0.5f);
 }
 
 TEST_F(IPlugVSTTest, CloseDeletesThePluginAndAnOrphanAnswersNothing) {
