@@ -6,14 +6,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
 
 // One instance of the built plug-in, reached only through the module's exported entry point and the
-// AEffect it returns, with a host that reports no transport and records the edits it is told of.
+// AEffect it returns, with a host that reports no transport.
 class PluginUnderTest {
 public:
     explicit PluginUnderTest(double sampleRate = 44100.0, int maxBlockSize = 256) {
@@ -73,15 +72,9 @@ public:
     }
 
     AEffect* effect = nullptr;
-    static inline std::mutex hostMutex;
-    static inline std::vector<std::pair<VstInt32, VstInt32>> hostLog;
 
 private:
-    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float) {
-        if (opcode == audioMasterBeginEdit || opcode == audioMasterAutomate || opcode == audioMasterEndEdit) {
-            std::lock_guard<std::mutex> lock(hostMutex);
-            hostLog.emplace_back(opcode, index);
-        }
+    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
         if (opcode == audioMasterGetProductString && ptr)
             std::snprintf(static_cast<char*>(ptr), kVstMaxProductStrLen, "%s", "Sound Test Host");
         return opcode == audioMasterVersion ? 2400 : 0;

@@ -104,9 +104,6 @@ TEST_F(RefusedChunks, AProgramChunkCutAtAnyFieldOrDamagedChangesNothing) {
                       wave + 4 + kWaveSamples, wave + 4 + 2 * kWaveSamples, wave + 8 + 2 * kWaveSamples,
                       stateEnd - 10, stateEnd - 8, stateEnd - 4, stateEnd + 2})
         cuts.push_back(at);
-    for (int i = 1; i <= kNumParams; ++i) cuts.push_back(l.values + 8 * static_cast<size_t>(i) - 3);
-    for (int n = 0; n < kNotes; n += 9)
-        cuts.push_back(l.tuning + 4 + kTuningName + 2 * static_cast<size_t>(n) + 1);
     for (size_t n : cuts)
         ExpectRefused(1, Bytes(other.begin(), other.begin() + static_cast<long>(n)), std::to_string(n));
 
@@ -136,21 +133,10 @@ TEST_F(RefusedChunks, ABankChunkCutAtAnyRecordOrDamagedChangesNothing) {
     source.Dispatch(effSetProgramName, 0, 0, const_cast<char*>("Taken"));
     richProgram(source, 2);
     const Bytes bank = source.Chunk(0);
-    // Record boundaries: name length, name, flag, then a state of the current layout.
-    size_t at = kHeader;
-    std::vector<size_t> cuts = {1, kHeader + 2};
-    for (int program = 0; program < 64; ++program) {
-        const size_t name = at + 4 + static_cast<size_t>(int32At(bank, at));
-        const size_t state = name + 1;
-        const size_t stateSize =
-            layoutOf(Bytes(bank.begin() + static_cast<long>(state - kHeader), bank.end())).slots - kHeader +
-            4 + 8;
-        cuts.insert(cuts.end(), {name, state, state + 100, state + stateSize - 2});
-        at = state + stateSize;
-        ASSERT_LE(at, bank.size());
-    }
-    ASSERT_EQ(at, bank.size());
-    for (size_t n : cuts)
+    // Inside the first record's name, at its flag, inside its state, and two bytes before the last one ends.
+    const size_t name = kHeader + 4 + static_cast<size_t>(int32At(bank, kHeader));
+    for (size_t n :
+         {size_t{1}, size_t{kHeader + 2}, name, name + 1, name + 100, bank.size() / 2, bank.size() - 2})
         ExpectRefused(0, Bytes(bank.begin(), bank.begin() + static_cast<long>(n)), std::to_string(n));
     Bytes damaged = bank;
     damaged[bank.size() - 12] = 9; // the last program's slot count

@@ -42,46 +42,6 @@ TEST(ByteChunk, PrimitivesAreLittleEndianWithoutPaddingAndReadBack) {
     EXPECT_TRUE(b);
 }
 
-TEST(ByteChunk, StringReadsFollowTheLengthField) {
-    ByteChunk chunk;
-    chunk.PutStr("");
-    std::string text = "kept";
-    EXPECT_EQ(chunk.GetStr(&text, 0), 4);
-    EXPECT_EQ(text, "kept");
-
-    chunk.Clear();
-    chunk.Put(int32_t{6});
-    chunk.PutBytes("ab\0cd", 5); // one byte short
-    EXPECT_EQ(chunk.GetStr(&text, 0), 10);
-    EXPECT_EQ(text, "kept");
-    chunk.PutBytes("e", 1);
-    EXPECT_EQ(chunk.GetStr(&text, 0), 10);
-    EXPECT_EQ(text, "ab");
-
-    chunk.Clear();
-    chunk.Put(int32_t{0x7FFFFFFF});
-    EXPECT_EQ(chunk.GetStr(&text, 0), -1);
-}
-
-TEST(ByteChunk, VersionHeader) {
-    ByteChunk chunk;
-    chunk.PutStr("stale");
-    InitChunkWithIPlugVer(&chunk);
-    EXPECT_EQ(bytesOf(chunk), (Bytes{0x74, 0x66, 0x66, 0x70, 0, 0, 1, 0}));
-    // The version and the read position after it; a chunk without the header is read from its start.
-    const auto version = [](ByteChunk& c) {
-        int pos = 0;
-        const int v = GetIPlugVerFromChunk(&c, &pos);
-        return std::pair(v, pos);
-    };
-    EXPECT_EQ(version(chunk), std::pair(0x00010000, 8));
-    ByteChunk other;
-    other.Put(int32_t{1234});
-    EXPECT_EQ(version(other), std::pair(0, 0));
-    chunk.Resize(6);
-    EXPECT_EQ(version(chunk), std::pair(0, -1));
-}
-
 TEST(ByteChunk, AppendingAChunkToItselfDoublesIt) {
     ByteChunk chunk;
     chunk.PutStr("xy");

