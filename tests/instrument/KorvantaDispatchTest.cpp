@@ -18,38 +18,22 @@ bool reachesVoices(int idx) {
 } // namespace
 
 TEST(KorvantaDispatch, VoiceParametersArriveConverted) {
-    struct Case {
-        int idx;
-        double value;
-        double expected;
-    };
-    const std::vector<Case> cases = {
-        {25, -0.5, -1536.25},      // "Frequency Mod 1": v·|v|·6145
-        {45, 1.0, 6145.0},         // "Frequency Mod 2"
-        {65, 0.5, 1536.25},        // "Frequency Mod 3"
-        {78, 0.5, 0.25 * 17281.0}, // "Filter Cutoff": the normalised value (v² through shape 0.5)
-        {78, 1.0, 17281.0},        //
-        {80, 0.5, 64.0},           // "Filter Keyboard Track": v·128
-        {81, -0.5, -3840.25},      // "Filter EG Intensity": v·|v|·15361
-        {82, 0.5, 3072.25},        // "Filter cFM": v·|v|·12289
-        {110, 0.5, 0.25},          // linear envelope times: v²
-        {111, 0.3, 0.09},          //
-        {113, 0.2, 0.04},          //
-        {117, 0.5, 0.25},          //
-        {118, 0.6, 0.36},          //
-        {120, 1.0, 1.0},           //
-        {136, -0.5, -0.25},        // "Vibrato Mod": v·|v|
-        {7, -12.0, -12.0},         // everything else unchanged
-        {23, 5.0, 5.0},            //
-        {112, 0.5, 0.5},           // a linear envelope's sustain is a level, not a time
-        {137, 3.0, 3.0},           //
-        {150, 1.0, 1.0},           //
-    };
+    // (index, value, what the voices get): frequency modulations v·|v|·6145, "Filter Cutoff" the
+    // normalised value (v² through shape 0.5) times 17281, "Filter Keyboard Track" v·128, "Filter EG
+    // Intensity" v·|v|·15361, "Filter cFM" v·|v|·12289, linear envelope times v², "Vibrato Mod" v·|v|.
+    // Everything else, a linear envelope's sustain level included, arrives unchanged.
+    const double cases[][3] = {
+        {25, -0.5, -1536.25}, {45, 1.0, 6145.0}, {65, 0.5, 1536.25},   {78, 0.5, 4320.25},
+        {78, 1.0, 17281.0},   {80, 0.5, 64.0},   {81, -0.5, -3840.25}, {82, 0.5, 3072.25},
+        {110, 0.5, 0.25},     {111, 0.3, 0.09},  {113, 0.2, 0.04},     {117, 0.5, 0.25},
+        {118, 0.6, 0.36},     {120, 1.0, 1.0},   {136, -0.5, -0.25},   {7, -12.0, -12.0},
+        {23, 5.0, 5.0},       {112, 0.5, 0.5},   {137, 3.0, 3.0},      {150, 1.0, 1.0}};
     auto plug = makeInstrument();
-    for (const Case& c : cases) {
-        setParam(*plug, c.idx, c.value);
-        EXPECT_NEAR(plug->voiceValue[c.idx], c.expected, 1e-9) << c.idx;
-        EXPECT_DOUBLE_EQ(plug->voiceNormalized[c.idx], plug->GetParam(c.idx)->GetNormalized()) << c.idx;
+    for (const auto& [index, value, expected] : cases) {
+        const int idx = static_cast<int>(index);
+        setParam(*plug, idx, value);
+        EXPECT_NEAR(plug->voiceValue[idx], expected, 1e-9) << idx;
+        EXPECT_DOUBLE_EQ(plug->voiceNormalized[idx], plug->GetParam(idx)->GetNormalized()) << idx;
     }
 }
 
@@ -201,15 +185,7 @@ TEST(KorvantaDispatch, CopyOscillatorSettings) {
     }
 }
 
-TEST(KorvantaDispatch, CopyingAnOscillatorOntoItselfChangesNothing) {
-    auto plug = makeInstrument();
-    const int automations = testhost::host().automations;
-    plug->copyOsc(0, 0);
-    plug->copyOsc(3, 0);
-    EXPECT_EQ(testhost::host().automations, automations);
-}
-
-TEST(KorvantaDispatch, CopyingHardSyncCarriesTheIndex) {
+TEST(KorvantaDispatch, CopyingHardSyncCarriesTheIndexAndNothingIsCopiedOntoItself) {
     auto plug = makeInstrument();
     setParam(*plug, 37, 2); // "Hard Sync 2" = "Osc 3"
     setParam(*plug, 39, 0); // "Linear FM 2" = "Osc 1"
@@ -217,6 +193,10 @@ TEST(KorvantaDispatch, CopyingHardSyncCarriesTheIndex) {
     EXPECT_EQ(plug->GetParam(57)->Int(), 2); // "Hard Sync 3" = "Osc 2"
     EXPECT_EQ(plug->GetParam(59)->Int(), 0); // "Linear FM 3" = "Osc 2"
     EXPECT_STREQ(plug->GetParam(57)->GetDisplayText(2), "Osc 2");
+    const int automations = testhost::host().automations;
+    plug->copyOsc(0, 0);
+    plug->copyOsc(3, 0);
+    EXPECT_EQ(testhost::host().automations, automations);
 }
 
 TEST(KorvantaDispatch, ResetAtTheSameRateKeepsVoicesButForgetsKeysAndLearning) {

@@ -33,42 +33,33 @@ double velocityOf(const Korvanta& plug, int voice) {
 
 } // namespace
 
-TEST(KorvantaNotes, PolyphonyStealsTheOldestNoteWhenAllVoicesSound) {
+TEST(KorvantaNotes, PolyphonyStealsTheOldestNoteAndARepeatedKeyRetriggersItsOwnVoice) {
     auto plug = makeInstrument();
     setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    for (const int note : {60, 62, 64, 65}) plug->setNoteOn(note, 100);
+    for (const int note : {60, 62, 64, 60, 65}) plug->setNoteOn(note, 100);
     plug->setNoteOn(67, 100);
-    const std::vector<int> expected = {67, 62, 64, 65};
+    const std::vector<int> expected = {60, 67, 64, 65};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), expected[i]) << i;
-    EXPECT_EQ(plug->getVoice(0).getSerial(), 5);
+    EXPECT_EQ(plug->getVoice(0).getSerial(), 4);
+    EXPECT_EQ(plug->getVoice(1).getSerial(), 6);
     // Voices beyond the count in use never take a note.
     EXPECT_FALSE(plug->getVoice(4).isActive());
 }
 
-TEST(KorvantaNotes, ARepeatedKeyRetriggersItsOwnVoice) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    plug->setNoteOn(60, 100);
-    plug->setNoteOn(62, 100);
-    plug->setNoteOn(60, 90);
-    EXPECT_EQ(plug->getVoice(0).getNote(), 60);
-    EXPECT_EQ(plug->getVoice(0).getSerial(), 3);
-    EXPECT_EQ(plug->getVoice(1).getNote(), 62);
-    EXPECT_FALSE(plug->getVoice(2).isActive());
-}
-
-TEST(KorvantaNotes, PolyphonicReleaseStopsOnlyTheMatchingVoice) {
+TEST(KorvantaNotes, ReleaseAndPolyAfterTouchReachOnlyTheMatchingVoice) {
     auto plug = makeInstrument();
     setParam(*plug, kNumberOfVoices, voicesIndex(4));
     plug->setNoteOn(60, 100);
     plug->setNoteOn(64, 100);
+    plug->setPolyAfterTouch(64, 0.5);
+    EXPECT_EQ(plug->getVoice(0).polyAfterTouch, 0.0);
+    EXPECT_EQ(plug->getVoice(1).polyAfterTouch, 0.5);
     sound(*plug);
     plug->setNoteOff(64);
+    plug->setNoteOff(50); // a key that sounds nowhere
     EXPECT_TRUE(plug->getVoice(0).isGateOn());
     EXPECT_FALSE(plug->getVoice(1).isGateOn());
     EXPECT_EQ(ampState(*plug, 1), ExpEG::kRelease);
-    plug->setNoteOff(50); // a key that sounds nowhere
-    EXPECT_TRUE(plug->getVoice(0).isGateOn());
 }
 
 TEST(KorvantaNotes, MonoNewestKeyWinsAndReleaseBringsBackTheHighestHeldKeyWithItsVelocity) {
@@ -91,7 +82,7 @@ TEST(KorvantaNotes, MonoNewestKeyWinsAndReleaseBringsBackTheHighestHeldKeyWithIt
     EXPECT_FALSE(plug->getVoice(0).isGateOn());
 }
 
-TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenly) {
+TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenlyAndReleaseRetriggersTheHeldKey) {
     auto plug = makeInstrument();
     setParam(*plug, kNumberOfVoices, voicesIndex(8));
     setParam(*plug, kUnisonMode, 1);
@@ -103,18 +94,12 @@ TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenly) {
         EXPECT_NEAR(plug->getVoice(i).detune, -12.8 + i * 25.6 / 7.0, 1e-9) << i;
     }
     EXPECT_FALSE(plug->getVoice(8).isActive());
-    plug->setNoteOff(60);
-    for (int i = 0; i < 8; ++i) EXPECT_FALSE(plug->getVoice(i).isGateOn()) << i;
-}
-
-TEST(KorvantaNotes, UnisonReleaseRetriggersTheHighestHeldKeyOnAllVoices) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    setParam(*plug, kUnisonMode, 1);
-    plug->setNoteOn(60, 100);
+    // Releasing the newer key brings the older one back on every voice.
     plug->setNoteOn(67, 100);
     plug->setNoteOff(67);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), 60) << i;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), 60) << i;
+    plug->setNoteOff(60);
+    for (int i = 0; i < 8; ++i) EXPECT_FALSE(plug->getVoice(i).isGateOn()) << i;
 }
 
 TEST(KorvantaNotes, UnisonSpreadPlacesVoicesEvenlyAcrossTheField) {
@@ -189,16 +174,6 @@ TEST(KorvantaNotes, AllNotesOffReleasesEverythingAndLiftsThePedal) {
     }
     plug->setSoundOff();
     for (int i = 0; i < 2; ++i) EXPECT_FALSE(plug->getVoice(i).isActive()) << i;
-}
-
-TEST(KorvantaNotes, PolyAfterTouchReachesOnlyTheVoicesPlayingTheNote) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    plug->setNoteOn(60, 100);
-    plug->setNoteOn(64, 100);
-    plug->setPolyAfterTouch(64, 0.5);
-    EXPECT_EQ(plug->getVoice(0).polyAfterTouch, 0.0);
-    EXPECT_EQ(plug->getVoice(1).polyAfterTouch, 0.5);
 }
 
 TEST(KorvantaNotes, ChangingTheVoiceLayoutSilencesEveryNote) {

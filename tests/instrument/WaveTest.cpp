@@ -48,70 +48,44 @@ TEST(Wave, PutFromClampsAndTruncatesTowardsZero) {
     }
 }
 
-TEST(Wave, PutFromReplacesContentAndName) {
+TEST(Wave, RecordHoldsTheLastSamplesAndNameWhileItHasSamples) {
     Wave wave;
     fill(wave, {0.1, 0.2, 0.3}, "first");
-    fill(wave, {-0.25}, "second");
-    EXPECT_EQ(wave.getSize(), 1u);
-    EXPECT_EQ(samplesOf(wave), std::vector<int16_t>{-8191});
+    fill(wave, {1.0, -0.5, 0.0}, "second");
+    EXPECT_EQ(samplesOf(wave), (std::vector<int16_t>{32767, -16383, 0}));
     EXPECT_STREQ(wave.getName(), "second");
-}
-
-TEST(Wave, NameIsHiddenWhileTheRecordHoldsNoSamples) {
-    Wave wave;
+    std::vector<double> out(3, 9.0);
+    wave.putInto(out.data());
+    EXPECT_EQ(out, (std::vector<double>{1.0, -16383 / 32767.0, 0.0}));
+    wave.clear();
+    EXPECT_EQ(wave.getSamples(), nullptr);
+    EXPECT_STREQ(wave.getName(), "");
     wave.putFrom(nullptr, 0, "ghost");
     EXPECT_FALSE(wave.isValid());
     EXPECT_STREQ(wave.getName(), "");
     const double one = 1.0;
     wave.putFrom(&one, -3, "negative");
-    EXPECT_FALSE(wave.isValid());
     EXPECT_EQ(wave.getSize(), 0u);
 }
 
-TEST(Wave, PutIntoScalesByFullScale) {
-    Wave wave;
-    fill(wave, {1.0, -0.5, 0.0}, "w");
-    std::vector<double> out(3, 9.0);
-    wave.putInto(out.data());
-    EXPECT_DOUBLE_EQ(out[0], 1.0);
-    EXPECT_DOUBLE_EQ(out[1], -16383 / 32767.0);
-    EXPECT_DOUBLE_EQ(out[2], 0.0);
-}
-
-TEST(Wave, ClearEmptiesRecord) {
-    Wave wave;
-    fill(wave, {0.5, 0.5}, "gone");
-    wave.clear();
-    EXPECT_FALSE(wave.isValid());
-    EXPECT_EQ(wave.getSize(), 0u);
-    EXPECT_EQ(wave.getSamples(), nullptr);
-    EXPECT_STREQ(wave.getName(), "");
-}
-
-TEST(Wave, SerializeWritesCountSamplesThenName) {
+TEST(Wave, SerializeWritesCountSamplesThenNameAndAnEmptyRecordReadsBackInvalid) {
+    const auto bytesOf = [](const Wave& wave) {
+        ByteChunk chunk;
+        EXPECT_TRUE(wave.serialize(&chunk));
+        return std::vector<unsigned char>(chunk.GetData(), chunk.GetData() + chunk.Size());
+    };
     Wave wave;
     fill(wave, {1.0, -1.0}, "ab");
-    ByteChunk chunk;
-    EXPECT_TRUE(wave.serialize(&chunk));
-    const std::vector<unsigned char> expected = {2, 0, 0, 0, 0xFF, 0x7F, 0x01, 0x80, 2, 0, 0, 0, 'a', 'b'};
-    ASSERT_EQ(chunk.Size(), static_cast<int>(expected.size()));
-    EXPECT_EQ(std::vector<unsigned char>(chunk.GetData(), chunk.GetData() + chunk.Size()), expected);
-}
-
-TEST(Wave, EmptyRecordIsWrittenAsCountZeroAndReadsBackInvalid) {
+    EXPECT_EQ(bytesOf(wave),
+              (std::vector<unsigned char>{2, 0, 0, 0, 0xFF, 0x7F, 0x01, 0x80, 2, 0, 0, 0, 'a', 'b'}));
     Wave empty;
-    empty.putFrom(nullptr, 0, "nameless");
+    empty.putFrom(nullptr, 0, "x");
+    EXPECT_EQ(bytesOf(empty), (std::vector<unsigned char>{0, 0, 0, 0, 1, 0, 0, 0, 'x'}));
     ByteChunk chunk;
-    EXPECT_TRUE(empty.serialize(&chunk));
-    const std::vector<unsigned char> expected = {0,   0,   0,   0,   8,   0,   0,   0,
-                                                 'n', 'a', 'm', 'e', 'l', 'e', 's', 's'};
-    EXPECT_EQ(std::vector<unsigned char>(chunk.GetData(), chunk.GetData() + chunk.Size()), expected);
-
-    Wave read;
-    fill(read, {0.5}, "old");
-    EXPECT_EQ(read.unserialize(&chunk, 0), chunk.Size());
-    EXPECT_FALSE(read.isValid());
-    EXPECT_STREQ(read.getName(), "");
+    empty.serialize(&chunk);
+    EXPECT_EQ(wave.unserialize(&chunk, 0), chunk.Size());
+    EXPECT_FALSE(wave.isValid());
+    EXPECT_STREQ(wave.getName(), "");
 }
 
 TEST(Wave, RoundTripsThroughAChunkAtAnOffset) {
@@ -159,13 +133,9 @@ TEST(Wave, UnreadableRecordsFailAndLeaveTheRecordEmpty) {
         std::vector<unsigned char> bytes;
     };
     const std::vector<Case> cases = {
-        {"no count", {1, 0}},
         {"samples cut", {3, 0, 0, 0, 1, 0, 2, 0, 3}},
-        {"name length missing", {1, 0, 0, 0, 1, 0}},
         {"negative count", {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}},
-        {"most negative count", {0, 0, 0, 0x80, 0, 0, 0, 0}},
         {"huge count", {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0}},
-        {"count just past the bytes", {3, 0, 0, 0, 1, 0, 2, 0, 3, 0, 0}},
         {"negative name length", {1, 0, 0, 0, 5, 0, 0xF8, 0xFF, 0xFF, 0xFF}},
     };
     for (const Case& c : cases) {
@@ -180,12 +150,9 @@ TEST(Wave, UnreadableRecordsFailAndLeaveTheRecordEmpty) {
 }
 
 TEST(Wave, ReadFromANegativeOrOutsidePositionFails) {
-    Wave source;
-    fill(source, {0.5}, "n");
-    ByteChunk chunk;
-    source.serialize(&chunk);
     Wave wave;
-    EXPECT_EQ(wave.unserialize(&chunk, -1), -1);
-    EXPECT_EQ(wave.unserialize(&chunk, chunk.Size()), -1);
-    EXPECT_EQ(wave.unserialize(&chunk, 1 << 30), -1);
+    fill(wave, {0.5}, "n");
+    ByteChunk chunk;
+    wave.serialize(&chunk);
+    for (int pos : {-1, chunk.Size(), 1 << 30}) EXPECT_EQ(wave.unserialize(&chunk, pos), -1) << pos;
 }
