@@ -132,25 +132,15 @@ TEST(PresetParser, RejectsFaultsWithFileAndLine) {
     }
 }
 
-TEST(PresetParser, ProgramNamesStayUniqueAcrossFiles) {
+TEST(PresetParser, LaterFilesMeetTheProgramsOfEarlierOnes) {
     PresetParser parser;
     std::vector<ProgramDefinition> programs;
     ASSERT_TRUE(parser.parse("[Deep]\nVolume = 0.4\n", "a.txt", &programs));
     EXPECT_FALSE(parser.parse("\n[Deep]\nVolume = 0.3\n", "b.txt", &programs));
     EXPECT_EQ(parser.getError(), "b.txt:2: program name \"Deep\" is already used at a.txt:1");
-}
-
-TEST(PresetParser, ASettingNeverJoinsTheProgramOfAnEarlierFile) {
-    PresetParser parser;
-    std::vector<ProgramDefinition> programs;
-    ASSERT_TRUE(parser.parse("[Deep]\nVolume = 0.4\n", "a.txt", &programs));
-    EXPECT_FALSE(parser.parse("Volume = 0.3\n", "b.txt", &programs));
-    EXPECT_EQ(parser.getError().rfind("b.txt:1: a setting before", 0), 0u);
-}
-
-TEST(PresetParser, AMissingFileIsAnError) {
-    PresetParser parser;
-    std::vector<ProgramDefinition> programs;
+    // A setting never joins the program of an earlier file.
+    EXPECT_FALSE(parser.parse("Volume = 0.3\n", "c.txt", &programs));
+    EXPECT_EQ(parser.getError().rfind("c.txt:1: a setting before", 0), 0u);
     EXPECT_FALSE(parser.parseFile("/nonexistent/presets.txt", &programs));
     EXPECT_EQ(parser.getError(), "/nonexistent/presets.txt:0: cannot be read");
 }
@@ -229,38 +219,25 @@ protected:
     std::unique_ptr<Korvanta> plug;
 };
 
-TEST_F(FactoryBankFile, HoldsEveryProgramUnderItsNameInBankOrder) {
+TEST_F(FactoryBankFile, EveryProgramLoadsItsDefinitionUnderItsNameInBankOrder) {
     ASSERT_EQ(plug->NPresets(), FactoryBank::kNumPrograms);
+    std::set<std::pair<std::vector<double>, int>> sounds;
     std::set<std::string> names;
     for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
-        EXPECT_EQ(std::string(plug->GetPresetName(i)), (*definitions)[i].name) << "program " << i;
-        // All that a VST 2.4 host shows of a program name: 23 characters and the terminator.
-        EXPECT_LE((*definitions)[i].name.size(), 23u) << (*definitions)[i].name;
-        names.insert(plug->GetPresetName(i));
-    }
-    EXPECT_EQ(names.size(), static_cast<size_t>(FactoryBank::kNumPrograms));
-}
-
-TEST_F(FactoryBankFile, EveryProgramLoadsItsDefinition) {
-    for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
         const ProgramDefinition& program = (*definitions)[i];
+        EXPECT_EQ(plug->GetPresetName(i), program.name) << "program " << i;
+        // All that a VST 2.4 host shows of a program name: 23 characters and the terminator.
+        EXPECT_LE(program.name.size(), 23u) << program.name;
+        names.insert(program.name);
         ASSERT_TRUE(plug->RestorePreset(i)) << program.name;
         const std::vector<double> expected = programValues(program);
         for (int p = 0; p < ParameterTable::kNumParams; ++p)
             EXPECT_DOUBLE_EQ(plug->GetParam(p)->Value(), expected[p]) << program.name << ", parameter " << p;
         EXPECT_EQ(plug->microTuning, program.tuning) << program.name;
+        sounds.insert({expected, program.tuning});
     }
-}
-
-TEST(FactoryBank, NoTwoProgramsAreAlike) {
-    std::vector<ProgramDefinition> programs;
-    std::string error;
-    ASSERT_TRUE(FactoryBank::read(KORVANTA_PRESET_DIR, &programs, &error)) << error;
-    std::set<std::pair<std::vector<double>, int>> sounds;
-    for (const ProgramDefinition& program : programs) {
-        sounds.insert({programValues(program), program.tuning});
-    }
-    EXPECT_EQ(sounds.size(), programs.size());
+    EXPECT_EQ(names.size(), static_cast<size_t>(FactoryBank::kNumPrograms));
+    EXPECT_EQ(sounds.size(), names.size()); // no two programs are alike
 }
 
 // One category of eight programs at a time, so that each run stays short; the sanitizers, which slow
