@@ -94,57 +94,40 @@ TEST(KorvantaRenderLoop, OutputDoesNotDependOnTheHostBlockSize) {
     }
 }
 
-TEST(KorvantaRenderLoop, LateControllersTakeEffectAtTheNearestSubBlockBoundary) {
+TEST(KorvantaRenderLoop, LateControllersWaitForTheNearestSubBlockButThePedalDoesNot) {
     auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 50, 0xE0, 0, 0x7F); // offset 50 > 44: delayed by 22
     sendMidi(*plug, 30, 0xE0, 0, 0);    // offset 30: unchanged
-    ASSERT_EQ(plug->midiQueue.ToBeProcessed(), 2);
     EXPECT_EQ(plug->midiQueue.Peek()->offset, 30);
     plug->midiQueue.Remove();
     EXPECT_EQ(plug->midiQueue.Peek()->offset, 72);
     plug->midiQueue.Clear();
 
-    sendMidi(*plug, 50, 0xE0, 0, 0x7F);
-    render(*plug, 44, 44); // the first sub-block leaves the wheel alone
-    EXPECT_EQ(plug->pitchBend, 0.0);
-    render(*plug, 1, 1); // the wheel moves at the start of the second sub-block (sample 44)
-    EXPECT_DOUBLE_EQ(plug->pitchBend, -1.0 + 127 * 128.0 / 8192.0);
-}
-
-TEST(KorvantaRenderLoop, PressureAndWheelAreScaledAndTheSustainPedalIsNotDelayed) {
-    auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 0, 0xD0, 127, 0);
     sendMidi(*plug, 0, 0xB0, 1, 127);
+    sendMidi(*plug, 50, 0xE0, 0, 0x7F);
     sendMidi(*plug, 50, 0xB0, 64, 1);
-    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 3);
-    render(*plug, 44, 44);
-    EXPECT_DOUBLE_EQ(plug->channelAfterTouch, 127 * 0.007874015748031496);
+    render(*plug, 44, 44); // the first sub-block leaves the wheel alone
+    EXPECT_EQ(plug->pitchBend, 0.0);
+    EXPECT_DOUBLE_EQ(plug->channelAfterTouch, 127 / 127.0);
     EXPECT_DOUBLE_EQ(plug->modWheel, 1.0);
-    render(*plug, 7, 7); // the pedal lands on sample 50 exactly
+    render(*plug, 1, 1); // the wheel moves at the start of the second sub-block (sample 44)
+    EXPECT_DOUBLE_EQ(plug->pitchBend, -1.0 + 127 * 128.0 / 8192.0);
+    EXPECT_FALSE(plug->sustain);
+    render(*plug, 6, 6); // the pedal lands on sample 50 exactly
     EXPECT_TRUE(plug->sustain);
 }
 
-TEST(KorvantaRenderLoop, VelocityZeroIsANoteOff) {
-    auto plug = makeInstrument(44100.0, 512);
-    sendMidi(*plug, 0, 0x90, 60, 100);
-    sendMidi(*plug, 10, 0x93, 60, 0);
-    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 2);
-    plug->midiQueue.Remove();
-    EXPECT_EQ(plug->midiQueue.Peek()->status, 0x80);
-    plug->midiQueue.Clear();
-
-    sendMidi(*plug, 0, 0x90, 60, 100);
-    sendMidi(*plug, 10, 0x90, 60, 0);
-    render(*plug, 20, 20);
-    EXPECT_FALSE(plug->getVoice(0).isGateOn());
-    EXPECT_EQ(plug->getNumPressedKeys(), 0);
-}
-
-TEST(KorvantaRenderLoop, ControllersAboveTheLearnableRange) {
+TEST(KorvantaRenderLoop, VelocityZeroReleasesAndControllersAboveTheLearnableRangeActAtOnce) {
     auto plug = makeInstrument(44100.0, 512);
     noisePatch(*plug);
     sendMidi(*plug, 0, 0x90, 60, 100);
-    render(*plug, 64, 64);
+    sendMidi(*plug, 10, 0x93, 60, 0);
+    render(*plug, 20, 20);
+    EXPECT_FALSE(plug->getVoice(0).isGateOn());
+    EXPECT_EQ(plug->getNumPressedKeys(), 0);
+
+    plug->setNoteOn(60, 100);
     sendMidi(*plug, 0, 0xB0, 121, 0); // no effect
     EXPECT_TRUE(plug->getVoice(0).isGateOn());
     sendMidi(*plug, 0, 0xB0, 120, 0); // releases, does not cut
@@ -217,11 +200,11 @@ TEST(KorvantaRenderLoop, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
     auto plug = makeInstrument();
     Korvanta::setNoiseSeed(1);
     EXPECT_DOUBLE_EQ(plug->getNoise(), 16807 * 4.6566129e-10);
-    EXPECT_EQ(Korvanta::getNoiseSeed(), 16807);
-    plug->getNoise();
-    EXPECT_EQ(Korvanta::getNoiseSeed(), 282475249);
-    plug->getNoise();
-    EXPECT_EQ(Korvanta::getNoiseSeed(), 1622647863);
+    // The 32-bit wrap of 282475249 · 16807.
+    for (const int32_t seed : {16807, 282475249, 1622647863}) {
+        EXPECT_EQ(Korvanta::getNoiseSeed(), seed);
+        plug->getNoise();
+    }
 }
 
 TEST(KorvantaRenderLoop, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
