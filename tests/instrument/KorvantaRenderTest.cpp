@@ -139,6 +139,20 @@ TEST(KorvantaRenderLoop, VelocityZeroReleasesAndControllersAboveTheLearnableRang
     EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
 }
 
+TEST(KorvantaRenderLoop, NotesBeyondWhatASubBlockHoldsWaitForTheNextOne) {
+    auto plug = makeInstrument(44100.0, 512);
+    // Two blocks of 10 samples inside one sub-block of 44, each with a full inbox of notes for sample
+    // 40 of the sub-block: its list of note events is full.
+    for (const int offset : {40, 30}) {
+        for (int n = 0; n < 512; ++n) sendMidi(*plug, offset, 0x80, 30, 0);
+        render(*plug, 10, 10);
+    }
+    sendMidi(*plug, 0, 0x90, 69, 100);
+    render(*plug, 100, 100);
+    EXPECT_EQ(plug->getNumPressedKeys(), 1);
+    EXPECT_EQ(plug->getVoice(0).getNote(), 69);
+}
+
 TEST(KorvantaRenderLoop, ProgramChangesFollowTheMidiSwitches) {
     auto plug = makeInstrument(44100.0, 512);
     setParam(*plug, 0, 0.25);
