@@ -1,12 +1,10 @@
 #include "instrument/WaveImport.h"
 
-#include "engine/MipMap.h"
 #include "instrument/Wave.h"
 #include "tests/instrument/WaveTestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -272,29 +270,4 @@ TEST(WaveImport, UnreadablePathsAreRefused) {
     }
     EXPECT_EQ(checkSelectedFile(scratch.file("folder.syx")).message,
               "Invalid file format! Cannot load\n\"folder.syx\".");
-}
-
-TEST(WaveImport, StoredTableBuildsItsMipMap) {
-    // Low harmonics only, so that level 0 (everything below harmonic 1024) is the table itself.
-    std::vector<double> values(3 * 2048);
-    for (size_t i = 0; i < values.size(); ++i) {
-        const double phase = 2.0 * std::numbers::pi * static_cast<double>(i % 2048) / 2048.0;
-        values[i] = 0.6 * std::sin(phase * static_cast<double>(1 + i / 2048)) + 0.2 * std::cos(3 * phase);
-    }
-    ScratchFolder scratch;
-    Wave wave;
-    load(scratch.write("three.wav", wav({3, 1, 32}, values))).storeInto(wave);
-    ASSERT_EQ(wave.getSize(), values.size());
-    ASSERT_NE(wave.getTable(), nullptr);
-    const MipMap& mipMap = *wave.getTable();
-    ASSERT_TRUE(mipMap.isValid());
-    EXPECT_EQ(mipMap.getNumberOfWaves(), 3u);
-    // Each wave of a level is brought to full scale on its own.
-    for (uint32_t w = 0; w < 3; ++w) {
-        double peak = 0.0;
-        for (uint32_t i = 0; i < 2048; ++i) peak = std::max(peak, std::abs(values[w * 2048 + i]));
-        for (uint32_t i = 0; i < 2048; i += 7)
-            ASSERT_NEAR(mipMap.getSample(0, w, i), values[w * 2048 + i] / peak, 3.0 / 32767.0)
-                << w << " " << i;
-    }
 }

@@ -168,25 +168,24 @@ std::vector<double> programValues(const ProgramDefinition& program) {
     return values;
 }
 
+const std::vector<ProgramDefinition>& definitions() {
+    static const std::vector<ProgramDefinition> programs = [] {
+        std::vector<ProgramDefinition> read;
+        std::string error;
+        EXPECT_TRUE(FactoryBank::read(KORVANTA_PRESET_DIR, &read, &error)) << error;
+        return read;
+    }();
+    return programs;
+}
+
 // The generated bank, loaded into a fresh instrument the way a host would play it.
 class FactoryBankFile : public ::testing::Test {
 protected:
     static constexpr double kRate = 44100.0;
     static constexpr int kBlock = 512;
 
-    static void SetUpTestSuite() {
-        definitions = new std::vector<ProgramDefinition>;
-        std::string error;
-        readOk = FactoryBank::read(KORVANTA_PRESET_DIR, definitions, &error);
-        readError = error;
-    }
-    static void TearDownTestSuite() {
-        delete definitions;
-        definitions = nullptr;
-    }
-
     void SetUp() override {
-        ASSERT_TRUE(readOk) << readError;
+        ASSERT_EQ(definitions().size(), static_cast<size_t>(FactoryBank::kNumPrograms));
         Korvanta::setNoiseSeed(1);
         plug = std::make_unique<Korvanta>(IPlugInstanceInfo{});
         plug->setResourceFolder(KORVANTA_RESOURCE_DIR "/");
@@ -197,25 +196,6 @@ protected:
         ASSERT_TRUE(plug->LoadBankFromFXB(KORVANTA_RESOURCE_DIR "/init.fxb"));
     }
 
-    void send(int offset, uint8_t status, uint8_t note, uint8_t velocity) {
-        IMidiMsg msg(offset, status, note, velocity);
-        plug->ProcessMidiMsg(&msg);
-    }
-
-    void render(int nFrames, std::vector<double>* left, std::vector<double>* right) {
-        std::vector<double> l(kBlock), r(kBlock);
-        for (int done = 0; done < nFrames; done += kBlock) {
-            double* outputs[2] = {l.data(), r.data()};
-            const int n = std::min(kBlock, nFrames - done);
-            plug->ProcessDoubleReplacing(nullptr, outputs, n);
-            left->insert(left->end(), l.begin(), l.begin() + n);
-            right->insert(right->end(), r.begin(), r.begin() + n);
-        }
-    }
-
-    static inline std::vector<ProgramDefinition>* definitions = nullptr;
-    static inline bool readOk = false;
-    static inline std::string readError;
     std::unique_ptr<Korvanta> plug;
 };
 
@@ -224,7 +204,7 @@ TEST_F(FactoryBankFile, EveryProgramLoadsItsDefinitionUnderItsNameInBankOrder) {
     std::set<std::pair<std::vector<double>, int>> sounds;
     std::set<std::string> names;
     for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
-        const ProgramDefinition& program = (*definitions)[i];
+        const ProgramDefinition& program = definitions()[i];
         EXPECT_EQ(plug->GetPresetName(i), program.name) << "program " << i;
         // All that a VST 2.4 host shows of a program name: 23 characters and the terminator.
         EXPECT_LE(program.name.size(), 23u) << program.name;
@@ -257,13 +237,25 @@ protected:
         ASSERT_TRUE(plug->RestorePreset(i));
     }
 
+    // The notes struck together, held, then released.
     StereoSignal play(const std::vector<uint8_t>& notes, uint8_t velocity, double heldSeconds,
                       double releaseSeconds) {
         StereoSignal out;
-        for (uint8_t note : notes) send(0, 0x90, note, velocity);
-        render(static_cast<int>(heldSeconds * kRate), &out.left, &out.right);
-        for (uint8_t note : notes) send(0, 0x80, note, 0);
-        render(static_cast<int>(releaseSeconds * kRate), &out.left, &out.right);
+        std::vector<double> l(kBlock), r(kBlock);
+        double* outputs[2] = {l.data(), r.data()};
+        for (const auto& [status, seconds] :
+             {std::pair{uint8_t{0x90}, heldSeconds}, {uint8_t{0x80}, releaseSeconds}}) {
+            for (uint8_t note : notes) {
+                IMidiMsg msg(0, status, note, status == 0x90 ? velocity : 0);
+                plug->ProcessMidiMsg(&msg);
+            }
+            for (int left = static_cast<int>(seconds * kRate); left > 0; left -= kBlock) {
+                const int n = std::min(kBlock, left);
+                plug->ProcessDoubleReplacing(nullptr, outputs, n);
+                out.left.insert(out.left.end(), l.begin(), l.begin() + n);
+                out.right.insert(out.right.end(), r.begin(), r.begin() + n);
+            }
+        }
         return out;
     }
 };
@@ -280,7 +272,7 @@ TEST_P(FactoryBankSound, EveryProgramPlaysCleanChordsNotesAndRepeats) {
     constexpr double kClickStep = 0.8;
     constexpr double kRepeatStep = 0.25;
     for (int i = GetParam(); i < GetParam() + kCategorySize; i += kProgramStride) {
-        const std::string& name = (*definitions)[i].name;
+        const std::string& name = definitions()[i].name;
         freshProgram(i);
         const StereoSignal chord = play(tenNotes, 110, 1.0, 0.3);
         EXPECT_LE(peakDb(chord), -1.0) << name;

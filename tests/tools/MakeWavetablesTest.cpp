@@ -3,9 +3,11 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -48,15 +50,8 @@ constexpr std::array<ResourceTable, 17> kTables = {{
 const std::string kResourceDir = std::string(KORVANTA_RESOURCE_DIR) + "/";
 
 std::vector<unsigned char> readBytes(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return bytes;
-    unsigned char buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 using Wave = std::vector<double>;
@@ -107,11 +102,6 @@ std::string generateInto(const char* tag) {
     const std::string command = std::string(KORVANTA_MAKE_WAVETABLES) + " " + folder;
     if (std::system(command.c_str()) != 0) return "";
     return folder + "/";
-}
-
-void removeFolder(const std::string& folder) {
-    for (const ResourceTable& table : kTables) std::remove((folder + table.file).c_str());
-    rmdir(folder.c_str());
 }
 
 class MakeWavetables : public ::testing::Test {
@@ -171,8 +161,8 @@ TEST_F(MakeWavetables, SameBytesOnEveryRun) {
         EXPECT_EQ(bytes, readBytes(second + kTables[t].file)) << kTables[t].file;
         EXPECT_EQ(bytes, bytesOf(t)) << kTables[t].file;
     }
-    removeFolder(first);
-    removeFolder(second);
+    std::filesystem::remove_all(first);
+    std::filesystem::remove_all(second);
 }
 
 // The tables are part of the instrument's sound: a build on any machine gives exactly these bytes. A
