@@ -127,7 +127,7 @@ TEST(Wave, EmptyOrCutNameReadsAsEmptyAtTheStringPosition) {
     EXPECT_STREQ(wave.getName(), "");
 }
 
-TEST(Wave, UnreadableRecordsFailAndLeaveTheRecordEmpty) {
+TEST(Wave, UnreadableRecordsAndPositionsFailAndLeaveTheRecordEmpty) {
     struct Case {
         const char* what;
         std::vector<unsigned char> bytes;
@@ -147,9 +147,6 @@ TEST(Wave, UnreadableRecordsFailAndLeaveTheRecordEmpty) {
         EXPECT_FALSE(wave.isValid()) << c.what;
         EXPECT_EQ(wave.getSamples(), nullptr) << c.what;
     }
-}
-
-TEST(Wave, ReadFromANegativeOrOutsidePositionFails) {
     Wave wave;
     fill(wave, {0.5}, "n");
     ByteChunk chunk;
