@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using testhost::makeInstrument;
@@ -78,18 +79,15 @@ TEST(KorvantaDispatch, GeneratorsGetPeriodsInMillisecondsAndTheirSettings) {
 
 TEST(KorvantaDispatch, ChorusSettings) {
     auto plug = makeInstrument();
-    setParam(*plug, 92, 0.5);
-    EXPECT_DOUBLE_EQ(plug->getChorus().dryGain, std::sqrt(0.5));
-    EXPECT_DOUBLE_EQ(plug->getChorus().wetGain, std::sqrt(0.5));
-    setParam(*plug, 92, 0.0);
-    EXPECT_DOUBLE_EQ(plug->getChorus().dryGain, 1.0);
-    EXPECT_DOUBLE_EQ(plug->getChorus().wetGain, 0.0);
+    const auto& chorus = plug->getChorus();
+    for (const double mix : {0.5, 0.0}) {
+        setParam(*plug, 92, mix);
+        EXPECT_EQ(std::pair(chorus.dryGain, chorus.wetGain), std::pair(std::sqrt(1 - mix), std::sqrt(mix)));
+    }
     setParam(*plug, 88, 0.25);
     setParam(*plug, 90, 0.75);
     setParam(*plug, 91, -0.5);
-    EXPECT_DOUBLE_EQ(plug->getChorus().delay, 0.25);
-    EXPECT_DOUBLE_EQ(plug->getChorus().depth, 0.75);
-    EXPECT_DOUBLE_EQ(plug->getChorus().feedback, -0.5);
+    EXPECT_EQ(std::tuple(chorus.delay, chorus.depth, chorus.feedback), std::tuple(0.25, 0.75, -0.5));
     setParam(*plug, 87, 1);
     EXPECT_TRUE(plug->chorusOn);
 }
@@ -157,14 +155,12 @@ TEST(KorvantaDispatch, CopyOscillatorSettings) {
         for (auto& p : list) std::swap(p.first, p.second);
         return list;
     };
-    const std::vector<Pair> pairs = {
-        {0, 1, osc1To2, {37, 38, 39, 40, 41}},
-        {0, 2, osc1To3, {57, 58, 59, 60, 61}},
-        {1, 0, reversed(osc1To2), {18, 19, 20, 21}},
-        {2, 0, reversed(osc1To3), {18, 19, 20, 21}},
-        {1, 2, osc2To3, {}},
-        {2, 1, reversed(osc2To3), {}},
-    };
+    const std::vector<Pair> pairs = {{0, 1, osc1To2, {37, 38, 39, 40, 41}},
+                                     {0, 2, osc1To3, {57, 58, 59, 60, 61}},
+                                     {1, 0, reversed(osc1To2), {18, 19, 20, 21}},
+                                     {2, 0, reversed(osc1To3), {18, 19, 20, 21}},
+                                     {1, 2, osc2To3, {}},
+                                     {2, 1, reversed(osc2To3), {}}};
     for (const Pair& p : pairs) {
         auto plug = makeInstrument();
         // Every oscillator parameter gets a distinct in-range value.
@@ -204,11 +200,9 @@ TEST(KorvantaDispatch, ResetAtTheSameRateKeepsVoicesButForgetsKeysAndLearning) {
     plug->setNoteOn(60, 100);
     plug->doMidiLearn(true);
     plug->Reset();
-    EXPECT_TRUE(plug->getVoice(0).isActive());
-    EXPECT_EQ(plug->noteCounter, 1);
-    EXPECT_EQ(plug->getNumPressedKeys(), 0);
-    EXPECT_FALSE(plug->midiLearnOn);
-    EXPECT_EQ(plug->subBlockLeft, 0);
+    EXPECT_EQ(std::tuple(plug->getVoice(0).isActive(), plug->noteCounter, plug->getNumPressedKeys(),
+                         plug->midiLearnOn, plug->subBlockLeft),
+              std::tuple(true, 1, 0, false, 0));
 }
 
 TEST(KorvantaDispatch, ResetAtANewRatePreparesEverythingAgain) {
@@ -220,13 +214,9 @@ TEST(KorvantaDispatch, ResetAtANewRatePreparesEverythingAgain) {
     const int stages = plug->getChorus().getStages();
     plug->SetSampleRate(96000.0);
     plug->Reset();
-    EXPECT_FALSE(plug->getVoice(0).isActive());
-    EXPECT_EQ(plug->noteCounter, 0);
-    EXPECT_EQ(plug->modWheel, 0.0);
-    EXPECT_EQ(plug->pitchBend, 0.0);
-    EXPECT_EQ(plug->channelAfterTouch, 0.5);
-    EXPECT_EQ(plug->getSubBlockLength(), 96);
-    EXPECT_EQ(plug->getClock().getRate(), 96000.0);
+    EXPECT_EQ(std::tuple(plug->getVoice(0).isActive(), plug->noteCounter, plug->modWheel, plug->pitchBend,
+                         plug->channelAfterTouch, plug->getSubBlockLength(), plug->getClock().getRate()),
+              std::tuple(false, 0, 0.0, 0.0, 0.5, 96, 96000.0));
     EXPECT_NE(plug->getChorus().getStages(), stages);
 }
 

@@ -82,16 +82,14 @@ TEST(WaveImport, KindOfFileIsTheExtensionOfTheLastPathComponent) {
         FileKind kind;
         const char* name;
     };
-    const Case cases[] = {{"/home/u/saw.wav", FileKind::eWAV, "saw.wav"},
-                          {"/home/u/SAW.WaV", FileKind::eWAV, "SAW.WaV"},
-                          {"C:\\t\\dump.SYX", FileKind::eBlofeldSYX, "dump.SYX"},
-                          {"/a.wav/table", FileKind::eUnknown, "table"},
-                          {"/a/t.wav.txt", FileKind::eUnknown, "t.wav.txt"},
-                          {"/a/table.", FileKind::eUnknown, "table."},
-                          {"/a/.wav", FileKind::eWAV, ".wav"},
-                          {"wav", FileKind::eUnknown, "wav"},
-                          {"", FileKind::eUnknown, ""}};
-    for (const Case& c : cases) {
+    for (const Case& c :
+         {Case{"/home/u/saw.wav", FileKind::eWAV, "saw.wav"},
+          Case{"/home/u/SAW.WaV", FileKind::eWAV, "SAW.WaV"},
+          Case{"C:\\t\\dump.SYX", FileKind::eBlofeldSYX, "dump.SYX"},
+          Case{"/a.wav/table", FileKind::eUnknown, "table"},
+          Case{"/a/t.wav.txt", FileKind::eUnknown, "t.wav.txt"},
+          Case{"/a/table.", FileKind::eUnknown, "table."}, Case{"/a/.wav", FileKind::eWAV, ".wav"},
+          Case{"wav", FileKind::eUnknown, "wav"}, Case{"", FileKind::eUnknown, ""}}) {
         EXPECT_EQ(fileKindOf(c.path), c.kind) << c.path;
         EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
     }

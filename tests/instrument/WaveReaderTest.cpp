@@ -30,21 +30,17 @@ struct NamedFormat {
     Format format;
 };
 
-const std::vector<NamedFormat> kAcceptedFormats = {{"pcm8", {1, 1, 8}},
-                                                   {"pcm16", {1, 1, 16}},
-                                                   {"pcm24", {1, 1, 24}},
-                                                   {"float32", {3, 1, 32}},
-                                                   {"float64", {3, 1, 64}},
-                                                   {"ext pcm16", {1, 1, 16, 44100, true}},
-                                                   {"ext pcm24", {1, 1, 24, 44100, true}},
-                                                   {"ext float32", {3, 1, 32, 44100, true}},
-                                                   {"ext float64", {3, 1, 64, 44100, true}}};
-
 } // namespace
 
 TEST(WaveReader, ReadsEveryAcceptedFormat) {
     ScratchFolder scratch;
-    for (const NamedFormat& f : kAcceptedFormats) {
+    for (const NamedFormat& f :
+         {NamedFormat{"pcm8", {1, 1, 8}}, NamedFormat{"pcm16", {1, 1, 16}}, NamedFormat{"pcm24", {1, 1, 24}},
+          NamedFormat{"float32", {3, 1, 32}}, NamedFormat{"float64", {3, 1, 64}},
+          NamedFormat{"ext pcm16", {1, 1, 16, 44100, true}},
+          NamedFormat{"ext pcm24", {1, 1, 24, 44100, true}},
+          NamedFormat{"ext float32", {3, 1, 32, 44100, true}},
+          NamedFormat{"ext float64", {3, 1, 64, 44100, true}}}) {
         SCOPED_TRACE(f.name);
         Format stereo = f.format;
         stereo.channels = 2;
@@ -65,18 +61,14 @@ TEST(WaveReader, DecodesIntegerSamplesByTheirWidth) {
         Bytes sample;
         double value;
     };
-    const std::vector<Case> cases = {{8, Bytes("\x80", 1), 0.0},
-                                     {8, Bytes("\x00", 1), -1.0},
-                                     {8, Bytes("\xFF", 1), 0.9921875},
-                                     {16, Bytes("\x00\x80", 2), -1.0},
-                                     {16, Bytes("\xFF\x7F", 2), 32767.0 / 32768.0},
-                                     {16, Bytes("\xFF\xFF", 2), -1.0 / 32768.0},
-                                     {24, Bytes("\x00\x00\x80", 3), -1.0},
-                                     {24, Bytes("\xFF\xFF\x7F", 3), 8388607.0 / 8388608.0},
-                                     {24, Bytes("\xFF\xFF\xFF", 3), -1.0 / 8388608.0},
-                                     {24, Bytes("\x01\x00\x00", 3), 1.0 / 8388608.0}};
     ScratchFolder scratch;
-    for (const Case& c : cases) {
+    for (const Case& c :
+         {Case{8, Bytes("\x80", 1), 0.0}, Case{8, Bytes("\x00", 1), -1.0},
+          Case{8, Bytes("\xFF", 1), 0.9921875}, Case{16, Bytes("\x00\x80", 2), -1.0},
+          Case{16, Bytes("\xFF\x7F", 2), 32767.0 / 32768.0}, Case{16, Bytes("\xFF\xFF", 2), -1.0 / 32768.0},
+          Case{24, Bytes("\x00\x00\x80", 3), -1.0}, Case{24, Bytes("\xFF\xFF\x7F", 3), 8388607.0 / 8388608.0},
+          Case{24, Bytes("\xFF\xFF\xFF", 3), -1.0 / 8388608.0},
+          Case{24, Bytes("\x01\x00\x00", 3), 1.0 / 8388608.0}}) {
         const Format f{1, 1, c.bits};
         WaveReader reader;
         ASSERT_TRUE(reader.Open(
@@ -86,36 +78,28 @@ TEST(WaveReader, DecodesIntegerSamplesByTheirWidth) {
 }
 
 TEST(WaveReader, RefusesOtherFormats) {
-    const std::vector<NamedFormat> refused = {{"pcm32", {1, 1, 32}},
-                                              {"pcm12", {1, 1, 12}},
-                                              {"float16", {3, 1, 16}},
-                                              {"u-law", {7, 1, 8}},
-                                              {"no channels", {1, 0, 16}},
-                                              {"absurd bits", {1, 1, 65535}},
-                                              {"extensible pcm32", {1, 1, 32, 44100, true}},
-                                              {"extensible a-law", {6, 1, 8, 44100, true}}};
-    ScratchFolder scratch;
-    for (const NamedFormat& f : refused) {
-        WaveReader reader;
-        EXPECT_FALSE(reader.Open(scratch.write("r.wav", wav(f.format, {0.5, 0.5})).c_str())) << f.name;
-        EXPECT_FALSE(reader.hasFormat()) << f.name;
-        EXPECT_EQ(reader.getChannels(), 0) << f.name;
-    }
-}
-
-TEST(WaveReader, RefusesExtensibleFormatWithoutItsSubFormat) {
-    Bytes body = fmtBody({1, 1, 16});
-    body.replace(0, 2, "\xFE\xFF");
-    body += Bytes("\x00\x00", 2); // cbSize 0: no sub-format follows
-    ScratchFolder scratch;
-    WaveReader reader;
-    EXPECT_FALSE(
-        reader.Open(scratch.write("x.wav", riff(chunk("fmt ", body) + chunk("data", "\0\0"))).c_str()));
-
+    Bytes noSubFormat = fmtBody({1, 1, 16});
+    noSubFormat.replace(0, 2, "\xFE\xFF");
+    noSubFormat += Bytes("\x00\x00", 2); // cbSize 0: no sub-format follows
     Bytes foreign = fmtBody({1, 1, 16, 44100, true});
     foreign[30] = 0x11; // a sub-format GUID outside the registered family
-    EXPECT_FALSE(
-        reader.Open(scratch.write("y.wav", riff(chunk("fmt ", foreign) + chunk("data", "\0\0"))).c_str()));
+    std::vector<std::pair<std::string, Bytes>> files = {
+        {"extensible without sub-format", riff(chunk("fmt ", noSubFormat) + chunk("data", "\0\0"))},
+        {"foreign sub-format", riff(chunk("fmt ", foreign) + chunk("data", "\0\0"))}};
+    for (const NamedFormat& f :
+         {NamedFormat{"pcm32", {1, 1, 32}}, NamedFormat{"pcm12", {1, 1, 12}},
+          NamedFormat{"float16", {3, 1, 16}}, NamedFormat{"u-law", {7, 1, 8}},
+          NamedFormat{"no channels", {1, 0, 16}}, NamedFormat{"absurd bits", {1, 1, 65535}},
+          NamedFormat{"extensible pcm32", {1, 1, 32, 44100, true}},
+          NamedFormat{"extensible a-law", {6, 1, 8, 44100, true}}})
+        files.emplace_back(f.name, wav(f.format, {0.5, 0.5}));
+    ScratchFolder scratch;
+    for (const auto& [name, file] : files) {
+        WaveReader reader;
+        EXPECT_FALSE(reader.Open(scratch.write("r.wav", file).c_str())) << name;
+        EXPECT_FALSE(reader.hasFormat()) << name;
+        EXPECT_EQ(reader.getChannels(), 0) << name;
+    }
 }
 
 TEST(WaveReader, WalksPastOtherChunksWithTheirPadBytes) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -76,14 +77,10 @@ TEST(PresetParser, ReadsProgramsInOrderWithTheirTunings) {
     const std::string text = "[First]\nVolume = 0.4\n\n[Second]\nTuning = Werckmeister III\nPitch 1 = -3\n"
                              "[Third]\nTuning = Meantone 1/4 comma\n";
     ASSERT_TRUE(parser.parse(text, "order.txt", &programs)) << parser.getError();
-    ASSERT_EQ(programs.size(), 3u);
-    EXPECT_EQ(programs[0].name, "First");
-    EXPECT_EQ(programs[0].tuning, 0);
-    EXPECT_EQ(programs[1].name, "Second");
-    EXPECT_EQ(programs[1].tuning, 5);
-    EXPECT_EQ(programs[1].line, 4);
-    EXPECT_EQ(programs[2].tuning, 6);
-    EXPECT_TRUE(programs[2].settings.empty());
+    std::vector<std::tuple<std::string, int, int, size_t>> read;
+    for (const ProgramDefinition& p : programs)
+        read.emplace_back(p.name, p.tuning, p.line, p.settings.size());
+    EXPECT_EQ(read, (decltype(read){{"First", 0, 1, 1}, {"Second", 5, 4, 1}, {"Third", 6, 7, 0}}));
 }
 
 struct BadText {

@@ -127,9 +127,8 @@ private:
 TEST_F(MakeWavetables, EveryTableIsPlayable) {
     for (size_t t = 0; t < kTables.size(); ++t) {
         const size_t size = bytesOf(t).size();
-        EXPECT_EQ(size % kWaveBytes, 0u) << kTables[t].file;
-        EXPECT_GE(size, static_cast<size_t>(kWaveBytes)) << kTables[t].file;
-        EXPECT_LE(size, static_cast<size_t>(64 * kWaveBytes)) << kTables[t].file;
+        EXPECT_TRUE(size % kWaveBytes == 0 && size >= kWaveBytes && size <= 64 * kWaveBytes)
+            << kTables[t].file;
         const std::vector<Wave> waves = load(t);
         double neighbours = 0.0;
         for (size_t w = 0; w < waves.size(); ++w) {
@@ -150,19 +149,13 @@ TEST_F(MakeWavetables, EveryTableIsPlayable) {
     }
 }
 
+// The build ran the generator once already: a second run in another folder gives the same bytes.
 TEST_F(MakeWavetables, SameBytesOnEveryRun) {
-    const std::string first = generateInto("a");
-    const std::string second = generateInto("b");
-    ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
-    for (size_t t = 0; t < kTables.size(); ++t) {
-        const std::vector<unsigned char> bytes = readBytes(first + kTables[t].file);
-        EXPECT_FALSE(bytes.empty()) << kTables[t].file;
-        EXPECT_EQ(bytes, readBytes(second + kTables[t].file)) << kTables[t].file;
-        EXPECT_EQ(bytes, bytesOf(t)) << kTables[t].file;
-    }
-    std::filesystem::remove_all(first);
-    std::filesystem::remove_all(second);
+    const std::string folder = generateInto("again");
+    ASSERT_FALSE(folder.empty());
+    for (size_t t = 0; t < kTables.size(); ++t)
+        EXPECT_EQ(readBytes(folder + kTables[t].file), bytesOf(t)) << kTables[t].file;
+    std::filesystem::remove_all(folder);
 }
 
 // The tables are part of the instrument's sound: a build on any machine gives exactly these bytes. A

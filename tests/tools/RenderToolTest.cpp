@@ -145,8 +145,8 @@ TEST_F(KorvantaRenderTool, RendersTheDocumentedDemoCommandInFullWithoutClipping)
     ASSERT_NE(start, std::string::npos) << command;
     command = "'" KORVANTA_SOURCE_DIR "/examples/demo.mid' -o '" + output().string() + "' " +
               command.substr(start + 30);
-    const ToolRun run =
-        render(command.substr(0, command.find_last_not_of("\n") + 1) + " --format f32 --sample-rate 44100 -q");
+    const ToolRun run = render(command.substr(0, command.find_last_not_of("\n") + 1) +
+                               " --format f32 --sample-rate 44100 -q");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
     const Wav wav = readOutput();
@@ -228,29 +228,15 @@ TEST_F(KorvantaRenderTool, UnwritableOutputFailsAndLeavesNoFile) {
 
 TEST_F(KorvantaRenderTool, BadOptionsExitWithTheUsageCode) {
     const std::string midi = "'" + write("song.mid", kSong).string() + "' ";
-    const std::string cases[] = {"--bogus",
-                                 "",
-                                 midi,
-                                 "--sample-rate fast",
-                                 "--sample-rate 100",
-                                 "--sample-rate 44100.5",
-                                 "--sample-rate",
-                                 "--block-size 0",
-                                 "--block-size 12.5",
-                                 "--format mp3",
-                                 "--program -1",
-                                 "--program 64",
-                                 "--param Volume",
-                                 "--param 0=1.5",
-                                 "--param 0=nan",
-                                 "--param 153=0.5",
-                                 "--param 'No Such Knob=0.5'",
-                                 "--tail -1",
-                                 "--gain loud",
-                                 "--max-length 0",
-                                 "--quiet=yes"};
+    std::vector<std::string> cases = {"", midi + midi}; // no song, two songs
+    for (const char* option :
+         {"--bogus", "--sample-rate fast", "--sample-rate 100", "--sample-rate 44100.5", "--sample-rate",
+          "--block-size 0", "--block-size 12.5", "--format mp3", "--program -1", "--program 64",
+          "--param Volume", "--param 0=1.5", "--param 0=nan", "--param 153=0.5", "--param 'No Such Knob=0.5'",
+          "--tail -1", "--gain loud", "--max-length 0", "--quiet=yes"})
+        cases.push_back(midi + option);
     for (const std::string& args : cases) {
-        const ToolRun run = render((args.empty() ? "" : midi) + args + " -o '" + output().string() + "'");
+        const ToolRun run = render(args + " -o '" + output().string() + "'");
         EXPECT_EQ(run.exitCode, kExitUsage) << args << ": " << run.errors;
         EXPECT_NE(run.errors.find("korvanta-render: "), std::string::npos) << args;
         EXPECT_FALSE(fs::exists(output())) << args;
