@@ -27,6 +27,12 @@ void sound(Korvanta& plug) {
     testhost::render(plug, 64, 64);
 }
 
+std::vector<int> notesOf(const Korvanta& plug, int count) {
+    std::vector<int> notes;
+    for (int i = 0; i < count; ++i) notes.push_back(plug.getVoice(i).getNote());
+    return notes;
+}
+
 double velocityOf(const Korvanta& plug, int voice) {
     return *plug.getVoice(voice).getModSource(Properties::eModVelocity);
 }
@@ -38,10 +44,8 @@ TEST(KorvantaNotes, PolyphonyStealsTheOldestNoteAndARepeatedKeyRetriggersItsOwnV
     setParam(*plug, kNumberOfVoices, voicesIndex(4));
     for (const int note : {60, 62, 64, 60, 65}) plug->setNoteOn(note, 100);
     plug->setNoteOn(67, 100);
-    const std::vector<int> expected = {60, 67, 64, 65};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), expected[i]) << i;
-    EXPECT_EQ(plug->getVoice(0).getSerial(), 4);
-    EXPECT_EQ(plug->getVoice(1).getSerial(), 6);
+    EXPECT_EQ(notesOf(*plug, 4), (std::vector{60, 67, 64, 65}));
+    EXPECT_EQ(std::pair(plug->getVoice(0).getSerial(), plug->getVoice(1).getSerial()), std::pair(4, 6));
     // Voices beyond the count in use never take a note.
     EXPECT_FALSE(plug->getVoice(4).isActive());
 }
@@ -97,7 +101,7 @@ TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenlyAndReleaseRetriggersTheHe
     // Releasing the newer key brings the older one back on every voice.
     plug->setNoteOn(67, 100);
     plug->setNoteOff(67);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), 60) << i;
+    EXPECT_EQ(notesOf(*plug, 8), std::vector(8, 60));
     plug->setNoteOff(60);
     for (int i = 0; i < 8; ++i) EXPECT_FALSE(plug->getVoice(i).isGateOn()) << i;
 }
@@ -107,14 +111,14 @@ TEST(KorvantaNotes, UnisonSpreadPlacesVoicesEvenlyAcrossTheField) {
     setParam(*plug, kNumberOfVoices, voicesIndex(2));
     setParam(*plug, kUnisonMode, 1);
     setParam(*plug, kUnisonSpread, 0.5);
-    EXPECT_DOUBLE_EQ(plug->getVoice(0).getPanLeft(), 1.0);
-    EXPECT_DOUBLE_EQ(plug->getVoice(0).getPanRight(), std::sqrt(0.5));
-    EXPECT_DOUBLE_EQ(plug->getVoice(1).getPanLeft(), std::sqrt(0.5));
-    EXPECT_DOUBLE_EQ(plug->getVoice(1).getPanRight(), 1.0);
+    const auto pans = [&plug] {
+        return std::vector{plug->getVoice(0).getPanLeft(), plug->getVoice(0).getPanRight(),
+                           plug->getVoice(1).getPanLeft(), plug->getVoice(1).getPanRight()};
+    };
+    EXPECT_EQ(pans(), (std::vector{1.0, std::sqrt(0.5), std::sqrt(0.5), 1.0}));
     // Without unison every voice sits in the centre at the master tune.
     setParam(*plug, kUnisonMode, 0);
-    EXPECT_DOUBLE_EQ(plug->getVoice(0).getPanRight(), 1.0);
-    EXPECT_DOUBLE_EQ(plug->getVoice(1).getPanLeft(), 1.0);
+    EXPECT_EQ(pans(), std::vector(4, 1.0));
     EXPECT_DOUBLE_EQ(plug->getVoice(1).detune, 0.0);
 }
 
@@ -123,12 +127,10 @@ TEST(KorvantaNotes, XModeGivesEachNoteToTheNextSwitchedOnOscillator) {
         std::array<bool, 3> on;
         std::vector<int> expected;
     };
-    const std::vector<Case> cases = {
-        {{true, true, true}, {0, 1, 2, 0}},
-        {{true, false, true}, {0, 2, 0, 2}},
-        {{false, false, true}, {2, 2, 2}},
-        {{false, false, false}, {0, 1, 2, 0}},
-    };
+    const std::vector<Case> cases = {{{true, true, true}, {0, 1, 2, 0}},
+                                     {{true, false, true}, {0, 2, 0, 2}},
+                                     {{false, false, true}, {2, 2, 2}},
+                                     {{false, false, false}, {0, 1, 2, 0}}};
     for (const Case& c : cases) {
         auto plug = makeInstrument();
         setParam(*plug, kXMode, 1);
