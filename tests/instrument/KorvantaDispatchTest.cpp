@@ -50,28 +50,27 @@ TEST(KorvantaDispatch, OnlyVoiceParametersReachTheVoices) {
 
 TEST(KorvantaDispatch, GeneratorsGetPeriodsInMillisecondsAndTheirSettings) {
     auto plug = makeInstrument();
-    setParam(*plug, 89, 0.3); // "Chorus Speed"
-    EXPECT_EQ(plug->getChorus().getPeriod(), 3333);
+    setParam(*plug, 89, 0.3);    // "Chorus Speed"
     setParam(*plug, 121, 100.0); // "MG 1 Frequency"
-    EXPECT_EQ(plug->getGenerator(0).getPeriod(), 10);
     setParam(*plug, 127, 0.01);
-    EXPECT_EQ(plug->getGenerator(1).getPeriod(), 100000);
     setParam(*plug, 133, 4.0);
-    EXPECT_EQ(plug->getGenerator(Korvanta::kVibrato).getPeriod(), 250);
+    EXPECT_EQ(std::tuple(plug->getChorus().getPeriod(), plug->getGenerator(0).getPeriod(),
+                         plug->getGenerator(1).getPeriod(),
+                         plug->getGenerator(Korvanta::kVibrato).getPeriod()),
+              std::tuple(3333, 10, 100000, 250));
 
     setParam(*plug, 122, 5);
     setParam(*plug, 128, 2);
-    EXPECT_EQ(plug->getGenerator(0).waveform, MG::eSampleHold);
-    EXPECT_EQ(plug->getGenerator(1).waveform, MG::eSawDown);
-    EXPECT_EQ(plug->getGenerator(Korvanta::kVibrato).waveform, MG::eSine);
+    EXPECT_EQ(std::tuple(plug->getGenerator(0).waveform, plug->getGenerator(1).waveform,
+                         plug->getGenerator(Korvanta::kVibrato).waveform),
+              std::tuple(MG::eSampleHold, MG::eSawDown, MG::eSine));
 
     for (const auto& [sync, rate, g] :
          std::vector<std::tuple<int, int, int>>{{123, 124, 0}, {129, 130, 1}, {134, 135, 2}}) {
         setParam(*plug, sync, 1);
         setParam(*plug, rate, 15);
-        EXPECT_TRUE(plug->mgSync[g]);
-        EXPECT_TRUE(plug->getGenerator(g).isSynced());
-        EXPECT_EQ(plug->getGenerator(g).syncRate, 15);
+        EXPECT_TRUE(plug->mgSync[g] && plug->getGenerator(g).isSynced() &&
+                    plug->getGenerator(g).syncRate == 15);
         setParam(*plug, sync, 0);
         EXPECT_FALSE(plug->getGenerator(g).isSynced());
     }

@@ -4,6 +4,7 @@
 #include "tests/instrument/WaveTestFiles.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <cmath>
 #include <cstdint>
@@ -59,14 +60,12 @@ TEST(WaveImport, BlofeldTriplesAreTwentyOneBitTwosComplement) {
         unsigned char h, m, l;
         double value;
     };
-    const Case cases[] = {
-        {0x3F, 0x7F, 0x7F, 1.0},
-        {0x40, 0x00, 0x00, 1048576.0 / 1048575.0 - 2.0},
-        {0x00, 0x00, 0x00, 0.0},
-        {0x7F, 0x7F, 0x7F, 2097151.0 / 1048575.0 - 2.0},
-        {0x20, 0x00, 0x00, 524288.0 / 1048575.0},
-        {0xBF, 0xFF, 0xFF, 1.0} // only the low seven bits of each byte count
-    };
+    const Case cases[] = {{0x3F, 0x7F, 0x7F, 1.0},
+                          {0x40, 0x00, 0x00, 1048576.0 / 1048575.0 - 2.0},
+                          {0x00, 0x00, 0x00, 0.0},
+                          {0x7F, 0x7F, 0x7F, 2097151.0 / 1048575.0 - 2.0},
+                          {0x20, 0x00, 0x00, 524288.0 / 1048575.0},
+                          {0xBF, 0xFF, 0xFF, 1.0}}; // only the low seven bits of each byte count
     unsigned char message[410] = {};
     for (const Case& c : cases) {
         message[23] = c.h;
@@ -166,10 +165,8 @@ TEST(WaveImport, NonFiniteFloatSamplesBecomeFiniteWithoutSpreading) {
     cycle[50] = std::nan("");
     ScratchFolder scratch;
     const ImportedWaveTable table = load(scratch.write("nan.wav", wav({3, 1, 64}, values)));
-    EXPECT_EQ(table.samples[10], 0.0);
-    EXPECT_EQ(table.samples[20], 1.0);
-    EXPECT_EQ(table.samples[30], -1.0);
-    EXPECT_EQ(table.samples[11], 0.25);
+    EXPECT_EQ(std::tuple(table.samples[10], table.samples[20], table.samples[30], table.samples[11]),
+              std::tuple(0.0, 1.0, -1.0, 0.25));
     for (double v : load(scratch.write("c.wav", wav({3, 1, 32}, cycle))).samples)
         ASSERT_TRUE(std::isfinite(v));
 }
