@@ -173,6 +173,6 @@ TEST_F(KorvantaState, InitPresetNamesTheProgramInitAndEmptiesTheUserTables) {
     EXPECT_STREQ(plug->GetPresetName(plug->GetCurrentPresetIdx()), "Init");
     for (int k = 0; k < 3; ++k) EXPECT_FALSE(plug->getUserWave(k).isValid());
     EXPECT_EQ(plug->getTableDefs().getTableName(65531), std::string(""));
-    EXPECT_DOUBLE_EQ(plug->GetParam(volume)->Value(), plug->GetParam(volume)->GetDefault());
-    EXPECT_EQ(plug->microTuning, eEqual);
+    EXPECT_EQ(std::pair(plug->GetParam(volume)->Value(), plug->microTuning),
+              std::pair(plug->GetParam(volume)->GetDefault(), eEqual));
 }

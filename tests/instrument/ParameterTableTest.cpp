@@ -28,14 +28,11 @@ TEST(ParameterTable, NamesInTheirFixedOrderWithTheDuplicatedPairs) {
 }
 
 TEST(ParameterTable, LabelArraysEndWhereTheyShould) {
-    EXPECT_EQ(labelPolyphonyModes[7], nullptr);
-    EXPECT_EQ(labelHardSync2[3], nullptr);
-    EXPECT_EQ(Properties::labelDCFType[3], nullptr);
-    EXPECT_EQ(Properties::labelModSources[21], nullptr);
+    for (const char* end : {labelPolyphonyModes[7], labelHardSync2[3], Properties::labelDCFType[3],
+                            Properties::labelModSources[21], Properties::labelModSrcDesc[21]})
+        EXPECT_EQ(end, nullptr);
     EXPECT_STREQ(Properties::labelModSrcDesc[20], "Linear EG 2");
-    EXPECT_EQ(Properties::labelModSrcDesc[21], nullptr);
-    EXPECT_EQ(row(2).labelCount, 7);
-    EXPECT_EQ(row(15).labelCount, 21);
+    EXPECT_EQ(std::pair(row(2).labelCount, row(15).labelCount), std::pair(7, 21));
     EXPECT_STREQ(labelLinFM3[1], "Osc 1");
 }
 
