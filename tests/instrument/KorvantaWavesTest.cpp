@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using testhost::makeInstrument;
@@ -19,11 +20,10 @@ TEST(KorvantaWaves, NamesTheSelectedTableAndKnowsWhichUserWavesAreInUse) {
     plug->getUserWave(0).putFrom(wave.data(), 2048, "mine");
     setParam(*plug, kWaveTable3, kFirstUserTable);
     EXPECT_STREQ(plug->getWaveTableName(kWaveTable3), "mine");
-    EXPECT_STREQ(plug->getUserWaveName(0), "mine");
-    EXPECT_STREQ(plug->getUserWaveName(1), "");
-    EXPECT_STREQ(plug->getUserWaveName(7), "");
-    EXPECT_TRUE(plug->isWaveUsed(0));
-    EXPECT_FALSE(plug->isWaveUsed(1));
+    EXPECT_EQ((std::vector<std::string>{plug->getUserWaveName(0), plug->getUserWaveName(1),
+                                        plug->getUserWaveName(7)}),
+              (std::vector<std::string>{"mine", "", ""}));
+    EXPECT_EQ(std::pair(plug->isWaveUsed(0), plug->isWaveUsed(1)), std::pair(true, false));
 }
 
 // The catalogue's own order and wrapping are the table definitions' business; here the step reaches the
@@ -32,8 +32,8 @@ TEST(KorvantaWaves, SteppingMovesTheParameterAndTheTable) {
     auto plug = makeInstrument();
     setParam(*plug, kWaveTable1, 10); // "Square-Sine" is followed by "DW-6000"
     plug->incrementWaveTable(kWaveTable1, false);
-    EXPECT_EQ(plug->GetParam(kWaveTable1)->Value(), 37.0);
-    EXPECT_EQ(plug->getMipMap(0).getTableId(), 37);
+    EXPECT_EQ(std::pair(plug->GetParam(kWaveTable1)->Value(), plug->getMipMap(0).getTableId()),
+              std::pair(37.0, 37));
     plug->incrementWaveTable(kWaveTable1, true);
     EXPECT_EQ(plug->GetParam(kWaveTable1)->Value(), 10.0);
     // Unknown tables and other parameters stay where they are.

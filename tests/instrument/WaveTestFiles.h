@@ -92,12 +92,7 @@ inline std::vector<double> ramp(uint32_t n) {
 }
 
 inline Bytes blofeldMessage(const std::vector<int>& raw21) {
-    Bytes m(410, '\0');
-    m[0] = '\xF0';
-    m[1] = '\x3E';
-    m[2] = '\x13';
-    m[3] = '\x00';
-    m[4] = '\x12';
+    Bytes m = Bytes("\xF0\x3E\x13\x00\x12", 5) + Bytes(405, '\0');
     for (size_t i = 0; i < raw21.size() && i < 128; ++i) {
         const int r = raw21[i] & 0x1FFFFF;
         m[8 + 3 * i] = static_cast<char>(r >> 14);
