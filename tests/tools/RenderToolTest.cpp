@@ -150,8 +150,7 @@ TEST_F(KorvantaRenderTool, RendersTheDocumentedDemoCommandInFullWithoutClipping)
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
     const Wav wav = readOutput();
-    EXPECT_EQ(wav.channels, 2);
-    EXPECT_EQ(wav.rate, 44100);
+    EXPECT_EQ(std::pair(wav.channels, wav.rate), std::pair(2, 44100));
     // Sixteen bars of 4/4 at 112 beats per minute, then the release tail, cut once it is silent.
     const double length = 16 * 4 * 60.0 / 112;
     EXPECT_GE(wav.seconds(), length);
