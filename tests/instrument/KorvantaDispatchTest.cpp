@@ -24,11 +24,8 @@ TEST(KorvantaDispatch, VoiceParametersArriveConverted) {
     // Intensity" v·|v|·15361, "Filter cFM" v·|v|·12289, linear envelope times v², "Vibrato Mod" v·|v|.
     // Everything else, a linear envelope's sustain level included, arrives unchanged.
     const double cases[][3] = {
-        {25, -0.5, -1536.25}, {45, 1.0, 6145.0}, {65, 0.5, 1536.25},   {78, 0.5, 4320.25},
-        {78, 1.0, 17281.0},   {80, 0.5, 64.0},   {81, -0.5, -3840.25}, {82, 0.5, 3072.25},
-        {110, 0.5, 0.25},     {111, 0.3, 0.09},  {113, 0.2, 0.04},     {117, 0.5, 0.25},
-        {118, 0.6, 0.36},     {120, 1.0, 1.0},   {136, -0.5, -0.25},   {7, -12.0, -12.0},
-        {23, 5.0, 5.0},       {112, 0.5, 0.5},   {137, 3.0, 3.0},      {150, 1.0, 1.0}};
+        {25, -0.5, -1536.25}, {78, 0.5, 4320.25}, {78, 1.0, 17281.0}, {80, 0.5, 64.0},   {81, -0.5, -3840.25},
+        {82, 0.5, 3072.25},   {110, 0.5, 0.25},   {136, -0.5, -0.25}, {7, -12.0, -12.0}, {112, 0.5, 0.5}};
     auto plug = makeInstrument();
     for (const auto& [index, value, expected] : cases) {
         const int idx = static_cast<int>(index);

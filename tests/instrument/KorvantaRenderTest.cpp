@@ -233,13 +233,6 @@ TEST(KorvantaRenderLoop, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart)
     EXPECT_EQ(firstNonZero(out.left), 0);
 }
 
-TEST(KorvantaRenderLoop, ChorusOffLeavesTheSignalAloneButKeepsUpdating) {
-    auto plug = makeInstrument();
-    const int before = plug->getChorus().getCounter();
-    render(*plug, 441, 441);
-    EXPECT_NE(plug->getChorus().getCounter(), before);
-}
-
 TEST(KorvantaRenderLoop, TheHostTransportRestartsTheClock) {
     auto plug = makeInstrument(48000.0, 480);
     auto& time = testhost::host().timeInfo;
