@@ -1,5 +1,4 @@
 #include "tests/instrument/TempHome.h"
-#include "tests/instrument/WaveTestFiles.h"
 #include "tests/support/KorvantaTestHost.h"
 
 #include <gtest/gtest.h>
@@ -90,19 +89,4 @@ TEST_F(KorvantaPrograms, ABankBlobIsReadAfterItsHeader) {
     victim->loadFXBfromBlob(file.data(), 160);
     victim->loadFXBfromBlob(nullptr, 100);
     EXPECT_STRNE(victim->GetPresetName(2), "Blob");
-}
-
-TEST_F(KorvantaPrograms, AWaveFileThatFailsToLoadLeavesTheRecordAlone) {
-    auto plug = makeInstrument();
-    WaveTestFiles::Format format;
-    const std::string good = home.file("good.wav");
-    std::ofstream(good, std::ios::binary) << WaveTestFiles::wav(format, WaveTestFiles::ramp(2048));
-    setParam(*plug, 11, 65531);
-    ASSERT_TRUE(plug->loadWaveTable(0, good));
-    EXPECT_STREQ(plug->getUserWaveName(0), "good.wav");
-    EXPECT_TRUE(plug->getMipMap(0).isValid());
-
-    EXPECT_FALSE(plug->loadWaveTable(0, home.file("missing.syx")));
-    EXPECT_FALSE(plug->loadWaveTable(3, good));
-    EXPECT_STREQ(plug->getUserWaveName(0), "good.wav");
 }
