@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -231,40 +230,16 @@ protected:
     }
 };
 
-// The faults a player hears at once: a chord that clips, a program that stays silent, a click on every
-// step of a gate, a note that comes out weaker when struck again.
-TEST_P(FactoryBankSound, EveryProgramPlaysCleanChordsNotesAndRepeats) {
+// The faults a player hears at once: a chord that clips, a program that stays silent.
+TEST_P(FactoryBankSound, EveryProgramPlaysCleanChords) {
     using namespace signalmeasures;
     const std::vector<uint8_t> tenNotes = {36, 43, 48, 52, 55, 60, 64, 67, 72, 76};
-    constexpr uint8_t kHighNote = 84;
-    // A gate that opens or closes within one sample changes the level by its whole depth, close to 1,
-    // from one stretch of four periods of the held C6 (4 ms) to the next. Gates ramped with sine and
-    // triangle generators, attacks of a few milliseconds and the noise programs stay below 0.5.
-    constexpr double kClickStep = 0.8;
-    constexpr double kRepeatStep = 0.25;
     for (int i = GetParam(); i < GetParam() + kCategorySize; i += kProgramStride) {
         const std::string& name = definitions()[i].name;
         freshProgram(i);
         const StereoSignal chord = play(tenNotes, 110, 1.0, 0.3);
         EXPECT_LE(peakDb(chord), -1.0) << name;
         EXPECT_GT(rmsDb(chord), -50.0) << name;
-
-        freshProgram(i);
-        const StereoSignal held = play({kHighNote}, 100, 1.2, 0.0);
-        const double period = kRate / (440.0 * std::pow(2.0, (kHighNote - 69) / 12.0));
-        EXPECT_LT(largestGainStep(held, 4.0 * period, 0.06, 1.2), kClickStep) << name;
-
-        freshProgram(i);
-        StereoSignal repeated;
-        for (int n = 0; n < 8; ++n) {
-            const StereoSignal note = play({48}, 100, 0.2, kRepeatStep - 0.2);
-            repeated.left.insert(repeated.left.end(), note.left.begin(), note.left.end());
-            repeated.right.insert(repeated.right.end(), note.right.begin(), note.right.end());
-        }
-        std::vector<double> peaks;
-        for (int n = 0; n < 8; ++n) peaks.push_back(peakDb(repeated, n * kRepeatStep, (n + 1) * kRepeatStep));
-        const auto [low, high] = std::minmax_element(peaks.begin(), peaks.end());
-        EXPECT_LE(*high - *low, 3.0) << name << ": repeated notes differ by " << *high - *low << " dB";
     }
 }
 

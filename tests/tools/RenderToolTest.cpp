@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include "tests/instrument/WaveTestFiles.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/SignalAnalysis.h"
 
@@ -317,14 +318,10 @@ TEST_F(KorvantaRenderTool, TuningFilesRetuneTheNotesInTheOrderGiven) {
 
 TEST_F(KorvantaRenderTool, WaveTablesLoadIntoAUserTableAndPlay) {
     // One cycle of a square wave, 2048 frames of mono 16-bit PCM.
-    Bytes wav = {'R', 'I', 'F', 'F', 0,  0, 0,   0,   'W', 'A',  'V',  'E',  'f', 'm',  't',
-                 ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,    0,   0x88, 0x58,
-                 1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0x10, 0,   0};
-    for (int i = 0; i < 2048; ++i) {
-        const uint16_t sample = i < 1024 ? 20000 : 65536 - 20000;
-        wav.insert(wav.end(), {static_cast<uint8_t>(sample & 0xFF), static_cast<uint8_t>(sample >> 8)});
-    }
-    const fs::path table = write("square.wav", wav);
+    std::vector<double> square(2048, 0.6);
+    std::fill(square.begin() + 1024, square.end(), -0.6);
+    const std::string wav = WaveTestFiles::wav({}, square);
+    const fs::path table = write("square.wav", Bytes(wav.begin(), wav.end()));
     const Wav plain = played(kSong, "--tail 0 --program 0");
     const ToolRun loaded = renderSong(kSong, "--tail 0 --program 0 --wavetable '1=" + table.string() + "'");
     ASSERT_EQ(loaded.exitCode, 0);
