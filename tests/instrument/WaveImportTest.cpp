@@ -47,14 +47,6 @@ void expectRecordKept(const std::string& path) {
 
 } // namespace
 
-TEST(WaveImport, CubicInterpolationPassesThroughTheMiddlePoints) {
-    const double cases[][6] = {{0.3, -0.25, 0.75, 0.1, 0.0, -0.25}, {0.3, -0.25, 0.75, 0.125, 1.0, 0.75},
-                               {0.0, 1.0, 2.0, 3.0, 0.5, 1.5},      {0.0, 1.0, 2.0, 3.0, 0.25, 1.25},
-                               {1.0, 0.0, 0.0, 1.0, 0.5, -0.125},   {0.0, 0.0, 1.0, 0.0, 0.5, 0.5625}};
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(CubicInterpolate(c[0], c[1], c[2], c[3], c[4]), c[5]) << c[4];
-}
-
 TEST(WaveImport, BlofeldTriplesAreTwentyOneBitTwosComplement) {
     struct Case {
         unsigned char h, m, l;
