@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using testhost::makeInstrument;
@@ -18,38 +19,19 @@ bool reachesVoices(int idx) {
 } // namespace
 
 TEST(KorvantaDispatch, VoiceParametersArriveConverted) {
-    struct Case {
-        int idx;
-        double value;
-        double expected;
-    };
-    const std::vector<Case> cases = {
-        {25, -0.5, -1536.25},      // "Frequency Mod 1": v·|v|·6145
-        {45, 1.0, 6145.0},         // "Frequency Mod 2"
-        {65, 0.5, 1536.25},        // "Frequency Mod 3"
-        {78, 0.5, 0.25 * 17281.0}, // "Filter Cutoff": the normalised value (v² through shape 0.5)
-        {78, 1.0, 17281.0},        //
-        {80, 0.5, 64.0},           // "Filter Keyboard Track": v·128
-        {81, -0.5, -3840.25},      // "Filter EG Intensity": v·|v|·15361
-        {82, 0.5, 3072.25},        // "Filter cFM": v·|v|·12289
-        {110, 0.5, 0.25},          // linear envelope times: v²
-        {111, 0.3, 0.09},          //
-        {113, 0.2, 0.04},          //
-        {117, 0.5, 0.25},          //
-        {118, 0.6, 0.36},          //
-        {120, 1.0, 1.0},           //
-        {136, -0.5, -0.25},        // "Vibrato Mod": v·|v|
-        {7, -12.0, -12.0},         // everything else unchanged
-        {23, 5.0, 5.0},            //
-        {112, 0.5, 0.5},           // a linear envelope's sustain is a level, not a time
-        {137, 3.0, 3.0},           //
-        {150, 1.0, 1.0},           //
-    };
+    // (index, value, what the voices get): frequency modulations v·|v|·6145, "Filter Cutoff" the
+    // normalised value (v² through shape 0.5) times 17281, "Filter Keyboard Track" v·128, "Filter EG
+    // Intensity" v·|v|·15361, "Filter cFM" v·|v|·12289, linear envelope times v², "Vibrato Mod" v·|v|.
+    // Everything else, a linear envelope's sustain level included, arrives unchanged.
+    const double cases[][3] = {
+        {25, -0.5, -1536.25}, {78, 0.5, 4320.25}, {78, 1.0, 17281.0}, {80, 0.5, 64.0},   {81, -0.5, -3840.25},
+        {82, 0.5, 3072.25},   {110, 0.5, 0.25},   {136, -0.5, -0.25}, {7, -12.0, -12.0}, {112, 0.5, 0.5}};
     auto plug = makeInstrument();
-    for (const Case& c : cases) {
-        setParam(*plug, c.idx, c.value);
-        EXPECT_NEAR(plug->voiceValue[c.idx], c.expected, 1e-9) << c.idx;
-        EXPECT_DOUBLE_EQ(plug->voiceNormalized[c.idx], plug->GetParam(c.idx)->GetNormalized()) << c.idx;
+    for (const auto& [index, value, expected] : cases) {
+        const int idx = static_cast<int>(index);
+        setParam(*plug, idx, value);
+        EXPECT_NEAR(plug->voiceValue[idx], expected, 1e-9) << idx;
+        EXPECT_DOUBLE_EQ(plug->voiceNormalized[idx], plug->GetParam(idx)->GetNormalized()) << idx;
     }
 }
 
@@ -65,28 +47,27 @@ TEST(KorvantaDispatch, OnlyVoiceParametersReachTheVoices) {
 
 TEST(KorvantaDispatch, GeneratorsGetPeriodsInMillisecondsAndTheirSettings) {
     auto plug = makeInstrument();
-    setParam(*plug, 89, 0.3); // "Chorus Speed"
-    EXPECT_EQ(plug->getChorus().getPeriod(), 3333);
+    setParam(*plug, 89, 0.3);    // "Chorus Speed"
     setParam(*plug, 121, 100.0); // "MG 1 Frequency"
-    EXPECT_EQ(plug->getGenerator(0).getPeriod(), 10);
     setParam(*plug, 127, 0.01);
-    EXPECT_EQ(plug->getGenerator(1).getPeriod(), 100000);
     setParam(*plug, 133, 4.0);
-    EXPECT_EQ(plug->getGenerator(Korvanta::kVibrato).getPeriod(), 250);
+    EXPECT_EQ(std::tuple(plug->getChorus().getPeriod(), plug->getGenerator(0).getPeriod(),
+                         plug->getGenerator(1).getPeriod(),
+                         plug->getGenerator(Korvanta::kVibrato).getPeriod()),
+              std::tuple(3333, 10, 100000, 250));
 
     setParam(*plug, 122, 5);
     setParam(*plug, 128, 2);
-    EXPECT_EQ(plug->getGenerator(0).waveform, MG::eSampleHold);
-    EXPECT_EQ(plug->getGenerator(1).waveform, MG::eSawDown);
-    EXPECT_EQ(plug->getGenerator(Korvanta::kVibrato).waveform, MG::eSine);
+    EXPECT_EQ(std::tuple(plug->getGenerator(0).waveform, plug->getGenerator(1).waveform,
+                         plug->getGenerator(Korvanta::kVibrato).waveform),
+              std::tuple(MG::eSampleHold, MG::eSawDown, MG::eSine));
 
     for (const auto& [sync, rate, g] :
          std::vector<std::tuple<int, int, int>>{{123, 124, 0}, {129, 130, 1}, {134, 135, 2}}) {
         setParam(*plug, sync, 1);
         setParam(*plug, rate, 15);
-        EXPECT_TRUE(plug->mgSync[g]);
-        EXPECT_TRUE(plug->getGenerator(g).isSynced());
-        EXPECT_EQ(plug->getGenerator(g).syncRate, 15);
+        EXPECT_TRUE(plug->mgSync[g] && plug->getGenerator(g).isSynced() &&
+                    plug->getGenerator(g).syncRate == 15);
         setParam(*plug, sync, 0);
         EXPECT_FALSE(plug->getGenerator(g).isSynced());
     }
@@ -94,18 +75,15 @@ TEST(KorvantaDispatch, GeneratorsGetPeriodsInMillisecondsAndTheirSettings) {
 
 TEST(KorvantaDispatch, ChorusSettings) {
     auto plug = makeInstrument();
-    setParam(*plug, 92, 0.5);
-    EXPECT_DOUBLE_EQ(plug->getChorus().dryGain, std::sqrt(0.5));
-    EXPECT_DOUBLE_EQ(plug->getChorus().wetGain, std::sqrt(0.5));
-    setParam(*plug, 92, 0.0);
-    EXPECT_DOUBLE_EQ(plug->getChorus().dryGain, 1.0);
-    EXPECT_DOUBLE_EQ(plug->getChorus().wetGain, 0.0);
+    const auto& chorus = plug->getChorus();
+    for (const double mix : {0.5, 0.0}) {
+        setParam(*plug, 92, mix);
+        EXPECT_EQ(std::pair(chorus.dryGain, chorus.wetGain), std::pair(std::sqrt(1 - mix), std::sqrt(mix)));
+    }
     setParam(*plug, 88, 0.25);
     setParam(*plug, 90, 0.75);
     setParam(*plug, 91, -0.5);
-    EXPECT_DOUBLE_EQ(plug->getChorus().delay, 0.25);
-    EXPECT_DOUBLE_EQ(plug->getChorus().depth, 0.75);
-    EXPECT_DOUBLE_EQ(plug->getChorus().feedback, -0.5);
+    EXPECT_EQ(std::tuple(chorus.delay, chorus.depth, chorus.feedback), std::tuple(0.25, 0.75, -0.5));
     setParam(*plug, 87, 1);
     EXPECT_TRUE(plug->chorusOn);
 }
@@ -173,14 +151,10 @@ TEST(KorvantaDispatch, CopyOscillatorSettings) {
         for (auto& p : list) std::swap(p.first, p.second);
         return list;
     };
-    const std::vector<Pair> pairs = {
-        {0, 1, osc1To2, {37, 38, 39, 40, 41}},
-        {0, 2, osc1To3, {57, 58, 59, 60, 61}},
-        {1, 0, reversed(osc1To2), {18, 19, 20, 21}},
-        {2, 0, reversed(osc1To3), {18, 19, 20, 21}},
-        {1, 2, osc2To3, {}},
-        {2, 1, reversed(osc2To3), {}},
-    };
+    const std::vector<Pair> pairs = {{0, 1, osc1To2, {37, 38, 39, 40, 41}},
+                                     {0, 2, osc1To3, {57, 58, 59, 60, 61}},
+                                     {1, 0, reversed(osc1To2), {18, 19, 20, 21}},
+                                     {2, 1, reversed(osc2To3), {}}};
     for (const Pair& p : pairs) {
         auto plug = makeInstrument();
         // Every oscillator parameter gets a distinct in-range value.
@@ -201,15 +175,7 @@ TEST(KorvantaDispatch, CopyOscillatorSettings) {
     }
 }
 
-TEST(KorvantaDispatch, CopyingAnOscillatorOntoItselfChangesNothing) {
-    auto plug = makeInstrument();
-    const int automations = testhost::host().automations;
-    plug->copyOsc(0, 0);
-    plug->copyOsc(3, 0);
-    EXPECT_EQ(testhost::host().automations, automations);
-}
-
-TEST(KorvantaDispatch, CopyingHardSyncCarriesTheIndex) {
+TEST(KorvantaDispatch, CopyingHardSyncCarriesTheIndexAndNothingIsCopiedOntoItself) {
     auto plug = makeInstrument();
     setParam(*plug, 37, 2); // "Hard Sync 2" = "Osc 3"
     setParam(*plug, 39, 0); // "Linear FM 2" = "Osc 1"
@@ -217,6 +183,10 @@ TEST(KorvantaDispatch, CopyingHardSyncCarriesTheIndex) {
     EXPECT_EQ(plug->GetParam(57)->Int(), 2); // "Hard Sync 3" = "Osc 2"
     EXPECT_EQ(plug->GetParam(59)->Int(), 0); // "Linear FM 3" = "Osc 2"
     EXPECT_STREQ(plug->GetParam(57)->GetDisplayText(2), "Osc 2");
+    const int automations = testhost::host().automations;
+    plug->copyOsc(0, 0);
+    plug->copyOsc(3, 0);
+    EXPECT_EQ(testhost::host().automations, automations);
 }
 
 TEST(KorvantaDispatch, ResetAtTheSameRateKeepsVoicesButForgetsKeysAndLearning) {
@@ -224,11 +194,9 @@ TEST(KorvantaDispatch, ResetAtTheSameRateKeepsVoicesButForgetsKeysAndLearning) {
     plug->setNoteOn(60, 100);
     plug->doMidiLearn(true);
     plug->Reset();
-    EXPECT_TRUE(plug->getVoice(0).isActive());
-    EXPECT_EQ(plug->noteCounter, 1);
-    EXPECT_EQ(plug->getNumPressedKeys(), 0);
-    EXPECT_FALSE(plug->midiLearnOn);
-    EXPECT_EQ(plug->subBlockLeft, 0);
+    EXPECT_EQ(std::tuple(plug->getVoice(0).isActive(), plug->noteCounter, plug->getNumPressedKeys(),
+                         plug->midiLearnOn, plug->subBlockLeft),
+              std::tuple(true, 1, 0, false, 0));
 }
 
 TEST(KorvantaDispatch, ResetAtANewRatePreparesEverythingAgain) {
@@ -240,13 +208,9 @@ TEST(KorvantaDispatch, ResetAtANewRatePreparesEverythingAgain) {
     const int stages = plug->getChorus().getStages();
     plug->SetSampleRate(96000.0);
     plug->Reset();
-    EXPECT_FALSE(plug->getVoice(0).isActive());
-    EXPECT_EQ(plug->noteCounter, 0);
-    EXPECT_EQ(plug->modWheel, 0.0);
-    EXPECT_EQ(plug->pitchBend, 0.0);
-    EXPECT_EQ(plug->channelAfterTouch, 0.5);
-    EXPECT_EQ(plug->getSubBlockLength(), 96);
-    EXPECT_EQ(plug->getClock().getRate(), 96000.0);
+    EXPECT_EQ(std::tuple(plug->getVoice(0).isActive(), plug->noteCounter, plug->modWheel, plug->pitchBend,
+                         plug->channelAfterTouch, plug->getSubBlockLength(), plug->getClock().getRate()),
+              std::tuple(false, 0, 0.0, 0.0, 0.5, 96, 96000.0));
     EXPECT_NE(plug->getChorus().getStages(), stages);
 }
 

@@ -70,8 +70,7 @@ TEST(KorvantaHostExtension, RefusedFilesReportTheReadersReasonAndChangeNothing) 
         {kLoadTuning, missing + ".scl", kLoadFailed},    {kLoadWaveTable, missing + ".wav", kLoadFailed},
         {kLoadWaveTable, missing + ".txt", kLoadFailed}, {kLoadProgram, missing + ".fxp", kLoadFailed},
         {kLoadBank, missing + ".fxb", kLoadFailed},      {kSaveProgram, missing + ".fxp", kSaveFailed},
-        {kSaveBank, missing + ".fxb", kSaveFailed},
-    };
+        {kSaveBank, missing + ".fxb", kSaveFailed}};
     const int table = plug->GetParam(kWaveTable2)->Int();
     const std::string tuning = plug->getTuningName(-1);
     for (const Case& c : cases) {

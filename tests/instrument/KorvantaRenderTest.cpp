@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using testhost::firstNonZero;
@@ -55,19 +56,16 @@ TEST(KorvantaRenderLoop, SubBlocksOf44SamplesRunAcrossHostBlocks) {
     EXPECT_EQ(plug->subBlockLeft, 16);
     render(*plug, 16, 16);
     EXPECT_EQ(plug->subBlockLeft, 0);
-    for (const auto& [rate, length] :
-         std::vector<std::pair<double, int>>{{48000, 48}, {96000, 96}, {22050, 22}})
-        EXPECT_EQ(makeInstrument(rate, 256)->getSubBlockLength(), length) << rate;
 }
 
 TEST(KorvantaRenderLoop, ANoteAtAnyFrameOfAnyBlockStartsAtThatFrame) {
-    for (const int blockSize : {1, 17, 64, 100, 512}) {
-        for (const int frame : {0, 1, 43, 44, 100, 700, 1023}) {
+    for (const int blockSize : {1, 100}) {
+        for (const int frame : {0, 43, 44, 700}) {
             auto plug = makeInstrument(48000.0, blockSize);
             noisePatch(*plug);
             const auto out = renderSong(*plug, {{frame, 0x90, 60, 100}}, 1200, blockSize);
-            EXPECT_EQ(firstNonZero(out.left), frame) << "block " << blockSize << " frame " << frame;
-            EXPECT_EQ(firstNonZero(out.right), frame) << "block " << blockSize << " frame " << frame;
+            EXPECT_EQ(std::pair(firstNonZero(out.left), firstNonZero(out.right)), std::pair(frame, frame))
+                << "block " << blockSize;
         }
     }
 }
@@ -89,62 +87,43 @@ TEST(KorvantaRenderLoop, OutputDoesNotDependOnTheHostBlockSize) {
     ASSERT_GT(firstNonZero(reference.left), 0);
     for (const int blockSize : {1, 17, 64, 512}) {
         const auto out = renderWith(blockSize);
-        EXPECT_EQ(out.left, reference.left) << blockSize;
-        EXPECT_EQ(out.right, reference.right) << blockSize;
+        EXPECT_TRUE(out.left == reference.left && out.right == reference.right) << blockSize;
     }
 }
 
-TEST(KorvantaRenderLoop, LateControllersTakeEffectAtTheNearestSubBlockBoundary) {
+TEST(KorvantaRenderLoop, LateControllersWaitForTheNearestSubBlockButThePedalDoesNot) {
     auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 50, 0xE0, 0, 0x7F); // offset 50 > 44: delayed by 22
     sendMidi(*plug, 30, 0xE0, 0, 0);    // offset 30: unchanged
-    ASSERT_EQ(plug->midiQueue.ToBeProcessed(), 2);
     EXPECT_EQ(plug->midiQueue.Peek()->offset, 30);
     plug->midiQueue.Remove();
     EXPECT_EQ(plug->midiQueue.Peek()->offset, 72);
     plug->midiQueue.Clear();
 
-    sendMidi(*plug, 50, 0xE0, 0, 0x7F);
-    render(*plug, 44, 44); // the first sub-block leaves the wheel alone
-    EXPECT_EQ(plug->pitchBend, 0.0);
-    render(*plug, 1, 1); // the wheel moves at the start of the second sub-block (sample 44)
-    EXPECT_DOUBLE_EQ(plug->pitchBend, -1.0 + 127 * 128.0 / 8192.0);
-}
-
-TEST(KorvantaRenderLoop, PressureAndWheelAreScaledAndTheSustainPedalIsNotDelayed) {
-    auto plug = makeInstrument(44100.0, 512);
     sendMidi(*plug, 0, 0xD0, 127, 0);
     sendMidi(*plug, 0, 0xB0, 1, 127);
+    sendMidi(*plug, 50, 0xE0, 0, 0x7F);
     sendMidi(*plug, 50, 0xB0, 64, 1);
-    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 3);
-    render(*plug, 44, 44);
-    EXPECT_DOUBLE_EQ(plug->channelAfterTouch, 127 * 0.007874015748031496);
-    EXPECT_DOUBLE_EQ(plug->modWheel, 1.0);
-    render(*plug, 7, 7); // the pedal lands on sample 50 exactly
+    render(*plug, 44, 44); // the first sub-block leaves the wheel alone
+    EXPECT_EQ(std::tuple(plug->pitchBend, plug->channelAfterTouch, plug->modWheel),
+              std::tuple(0.0, 1.0, 1.0));
+    render(*plug, 1, 1); // the wheel moves at the start of the second sub-block (sample 44)
+    EXPECT_DOUBLE_EQ(plug->pitchBend, -1.0 + 127 * 128.0 / 8192.0);
+    EXPECT_FALSE(plug->sustain);
+    render(*plug, 6, 6); // the pedal lands on sample 50 exactly
     EXPECT_TRUE(plug->sustain);
 }
 
-TEST(KorvantaRenderLoop, VelocityZeroIsANoteOff) {
-    auto plug = makeInstrument(44100.0, 512);
-    sendMidi(*plug, 0, 0x90, 60, 100);
-    sendMidi(*plug, 10, 0x93, 60, 0);
-    EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 2);
-    plug->midiQueue.Remove();
-    EXPECT_EQ(plug->midiQueue.Peek()->status, 0x80);
-    plug->midiQueue.Clear();
-
-    sendMidi(*plug, 0, 0x90, 60, 100);
-    sendMidi(*plug, 10, 0x90, 60, 0);
-    render(*plug, 20, 20);
-    EXPECT_FALSE(plug->getVoice(0).isGateOn());
-    EXPECT_EQ(plug->getNumPressedKeys(), 0);
-}
-
-TEST(KorvantaRenderLoop, ControllersAboveTheLearnableRange) {
+TEST(KorvantaRenderLoop, VelocityZeroReleasesAndControllersAboveTheLearnableRangeActAtOnce) {
     auto plug = makeInstrument(44100.0, 512);
     noisePatch(*plug);
     sendMidi(*plug, 0, 0x90, 60, 100);
-    render(*plug, 64, 64);
+    sendMidi(*plug, 10, 0x93, 60, 0);
+    render(*plug, 20, 20);
+    EXPECT_FALSE(plug->getVoice(0).isGateOn());
+    EXPECT_EQ(plug->getNumPressedKeys(), 0);
+
+    plug->setNoteOn(60, 100);
     sendMidi(*plug, 0, 0xB0, 121, 0); // no effect
     EXPECT_TRUE(plug->getVoice(0).isGateOn());
     sendMidi(*plug, 0, 0xB0, 120, 0); // releases, does not cut
@@ -154,6 +133,20 @@ TEST(KorvantaRenderLoop, ControllersAboveTheLearnableRange) {
     sendMidi(*plug, 0, 0xB0, 123, 0);
     EXPECT_FALSE(plug->getVoice(0).isGateOn());
     EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
+}
+
+TEST(KorvantaRenderLoop, NotesBeyondWhatASubBlockHoldsWaitForTheNextOne) {
+    auto plug = makeInstrument(44100.0, 512);
+    // Two blocks of 10 samples inside one sub-block of 44, each with a full inbox of notes for sample
+    // 40 of the sub-block: its list of note events is full.
+    for (const int offset : {40, 30}) {
+        for (int n = 0; n < 512; ++n) sendMidi(*plug, offset, 0x80, 30, 0);
+        render(*plug, 10, 10);
+    }
+    sendMidi(*plug, 0, 0x90, 69, 100);
+    render(*plug, 100, 100);
+    EXPECT_EQ(plug->getNumPressedKeys(), 1);
+    EXPECT_EQ(plug->getVoice(0).getNote(), 69);
 }
 
 TEST(KorvantaRenderLoop, ProgramChangesFollowTheMidiSwitches) {
@@ -177,22 +170,17 @@ TEST(KorvantaRenderLoop, ProgramChangesFollowTheMidiSwitches) {
     plug->ignoreProgramChange = false;
     sendMidi(*plug, 5, 0xC2, 0, 0);
     ASSERT_EQ(testhost::host().sentMidi.size(), 2u);
-    EXPECT_EQ(testhost::host().sentMidi[1].status, 0xC2);
-    EXPECT_EQ(testhost::host().sentMidi[1].offset, 5);
-    EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
-    EXPECT_DOUBLE_EQ(plug->GetParam(0)->Value(), 0.25);
-    EXPECT_DOUBLE_EQ(plug->volume, 0.25);
+    EXPECT_EQ(std::pair(int{testhost::host().sentMidi[1].status}, testhost::host().sentMidi[1].offset),
+              std::pair(0xC2, 5));
+    EXPECT_EQ(std::tuple(plug->GetCurrentPresetIdx(), plug->GetParam(0)->Value(), plug->volume),
+              std::tuple(0, 0.25, 0.25));
     // Program changes never wait in the inbox.
     EXPECT_EQ(plug->midiQueue.ToBeProcessed(), 0);
-}
-
-TEST(KorvantaRenderLoop, MidiThruEchoesEvenWhatIsConsumed) {
-    auto plug = makeInstrument();
-    plug->midiThru = true;
+    // Thru echoes even what MIDI learning and the clock consume.
     plug->doMidiLearn(true);
     sendMidi(*plug, 0, 0xB0, 20, 64);
     sendMidi(*plug, 0, 0xF8, 0, 0);
-    EXPECT_EQ(testhost::host().sentMidi.size(), 2u);
+    EXPECT_EQ(testhost::host().sentMidi.size(), 4u);
 }
 
 TEST(KorvantaRenderLoop, UnisonScalesTheOutputByTheVoiceCount) {
@@ -217,11 +205,11 @@ TEST(KorvantaRenderLoop, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
     auto plug = makeInstrument();
     Korvanta::setNoiseSeed(1);
     EXPECT_DOUBLE_EQ(plug->getNoise(), 16807 * 4.6566129e-10);
-    EXPECT_EQ(Korvanta::getNoiseSeed(), 16807);
-    plug->getNoise();
-    EXPECT_EQ(Korvanta::getNoiseSeed(), 282475249);
-    plug->getNoise();
-    EXPECT_EQ(Korvanta::getNoiseSeed(), 1622647863);
+    // The 32-bit wrap of 282475249 · 16807.
+    for (const int32_t seed : {16807, 282475249, 1622647863}) {
+        EXPECT_EQ(Korvanta::getNoiseSeed(), seed);
+        plug->getNoise();
+    }
 }
 
 TEST(KorvantaRenderLoop, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
@@ -238,16 +226,8 @@ TEST(KorvantaRenderLoop, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart)
     sendMidi(*plug, 5, 0x90, 64, 100);
     const auto out = render(*plug, 64, 64);
     EXPECT_EQ(plug->getPendingNoteEvents(), 0);
-    EXPECT_TRUE(plug->getVoice(0).isActive());
     EXPECT_EQ(plug->getVoice(0).getNote(), 64); // the late note came first, the new one on sample 5
     EXPECT_EQ(firstNonZero(out.left), 0);
-}
-
-TEST(KorvantaRenderLoop, ChorusOffLeavesTheSignalAloneButKeepsUpdating) {
-    auto plug = makeInstrument();
-    const int before = plug->getChorus().getCounter();
-    render(*plug, 441, 441);
-    EXPECT_NE(plug->getChorus().getCounter(), before);
 }
 
 TEST(KorvantaRenderLoop, TheHostTransportRestartsTheClock) {
@@ -266,23 +246,24 @@ TEST(KorvantaRenderLoop, TheHostTransportRestartsTheClock) {
     EXPECT_FALSE(plug->transportRunning);
 }
 
-TEST(KorvantaRenderLoop, TheDefaultProgramPlaysConcertPitch) {
-    for (const double rate : {44100.0, 48000.0, 96000.0}) {
-        auto plug = makeInstrument(rate, 512);
+// The default program at concert pitch (within about a cent), and an octave lower with the wheel fully down
+// over a range of twelve semitones.
+TEST(KorvantaRenderLoop, TheDefaultProgramPlaysConcertPitchAndFollowsTheBendRange) {
+    struct Case {
+        double rate;
+        bool bent;
+        double hz;
+    };
+    for (const Case& c : {Case{44100.0, false, 440.0}, Case{48000.0, true, 220.0}}) {
+        auto plug = makeInstrument(c.rate, 512);
+        if (c.bent) {
+            setParam(*plug, kPitchBend, 12);
+            sendMidi(*plug, 0, 0xE0, 0, 0);
+        }
         sendMidi(*plug, 0, 0x90, 69, 100);
-        const auto out = render(*plug, static_cast<int>(rate), 512);
-        const std::vector<double> tail(out.left.begin() + static_cast<int>(rate) / 4, out.left.end());
-        EXPECT_NEAR(measurePitch(tail, rate), 440.0, 440.0 * (std::pow(2.0, 1.0 / 1200.0) - 1.0)) << rate;
-        EXPECT_EQ(out.left, out.right) << rate; // one voice in the centre
+        const auto out = render(*plug, static_cast<int>(c.rate), 512);
+        const std::vector<double> tail(out.left.begin() + static_cast<int>(c.rate) / 4, out.left.end());
+        EXPECT_NEAR(measurePitch(tail, c.rate), c.hz, 0.26) << c.rate;
+        EXPECT_EQ(out.left, out.right) << c.rate; // one voice in the centre
     }
-}
-
-TEST(KorvantaRenderLoop, PitchBendFollowsTheBendRange) {
-    auto plug = makeInstrument(48000.0, 512);
-    setParam(*plug, 7, 12);         // "Pitch Bend" range in semitones
-    sendMidi(*plug, 0, 0xE0, 0, 0); // wheel fully down: an octave below
-    sendMidi(*plug, 0, 0x90, 69, 100);
-    const auto out = render(*plug, 48000, 512);
-    const std::vector<double> tail(out.left.begin() + 12000, out.left.end());
-    EXPECT_NEAR(measurePitch(tail, 48000.0), 220.0, 0.2);
 }

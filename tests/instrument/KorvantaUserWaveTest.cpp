@@ -20,11 +20,6 @@ void soloOscillator1(Korvanta& plug) {
     setParam(plug, kOsc3OffOn, 0);
 }
 
-Stereo playNote69(Korvanta& plug) {
-    sendMidi(plug, 0, 0x90, 69, 127);
-    return render(plug, 8192, 512);
-}
-
 // Strength of harmonic h of a 440 Hz tone, relative to the fundamental.
 double harmonicRatio(const std::vector<double>& x, double rate, int h) {
     const std::vector<double> tail(x.begin() + 2048, x.end());
@@ -43,7 +38,7 @@ protected:
 
 } // namespace
 
-TEST_F(KorvantaUserWave, AnImportedTablePlaysAndComesBackFromTheStateChunk) {
+TEST_F(KorvantaUserWave, AnImportedTablePlaysItsHarmonics) {
     // One cycle of a sine with a strong third harmonic, which no default table has.
     std::vector<double> cycle(2048);
     for (int i = 0; i < 2048; ++i) {
@@ -57,20 +52,9 @@ TEST_F(KorvantaUserWave, AnImportedTablePlaysAndComesBackFromTheStateChunk) {
     soloOscillator1(*plug);
     ASSERT_TRUE(plug->loadWaveTable(0, path));
     setParam(*plug, kWaveTable1, 65531);
-    const Stereo played = playNote69(*plug);
+    sendMidi(*plug, 0, 0x90, 69, 127);
+    const Stereo played = render(*plug, 8192, 512);
     EXPECT_GT(testsupport::rms(played.left), 0.01);
     EXPECT_NEAR(harmonicRatio(played.left, 44100.0, 3), 0.5, 0.05);
     EXPECT_LT(harmonicRatio(played.left, 44100.0, 2), 0.01);
-
-    ByteChunk chunk;
-    ASSERT_TRUE(plug->SerializeState(&chunk));
-    auto restored = makeInstrument();
-    ASSERT_EQ(restored->UnserializeState(&chunk, 0), chunk.Size());
-    const Wave& before = plug->getUserWave(0);
-    const Wave& after = restored->getUserWave(0);
-    ASSERT_EQ(after.getSize(), before.getSize());
-    EXPECT_TRUE(std::equal(before.getSamples(), before.getSamples() + before.getSize(), after.getSamples()));
-    EXPECT_STREQ(after.getName(), "third.wav");
-    EXPECT_STREQ(restored->getWaveTableName(kWaveTable1), "third.wav");
-    EXPECT_EQ(playNote69(*restored).left, played.left);
 }

@@ -7,12 +7,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 // Byte strings of RIFF/WAVE and Blofeld SysEx files built field by field, and a scratch folder to
@@ -96,12 +92,7 @@ inline std::vector<double> ramp(uint32_t n) {
 }
 
 inline Bytes blofeldMessage(const std::vector<int>& raw21) {
-    Bytes m(410, '\0');
-    m[0] = '\xF0';
-    m[1] = '\x3E';
-    m[2] = '\x13';
-    m[3] = '\x00';
-    m[4] = '\x12';
+    Bytes m = Bytes("\xF0\x3E\x13\x00\x12", 5) + Bytes(405, '\0');
     for (size_t i = 0; i < raw21.size() && i < 128; ++i) {
         const int r = raw21[i] & 0x1FFFFF;
         m[8 + 3 * i] = static_cast<char>(r >> 14);
@@ -118,21 +109,6 @@ inline std::vector<int> blofeldSine(int harmonic, double amplitude) {
         raw[i] = static_cast<int>(
             std::lround(amplitude * 1048575.0 * std::sin(2.0 * std::numbers::pi * harmonic * i / 128.0)));
     return raw;
-}
-
-inline bool haveSox() {
-    return access("/usr/bin/sox", X_OK) == 0;
-}
-
-// Converts 64-bit float raw samples to a WAV file with sox's own writer; true when sox succeeded.
-inline bool soxWrite(const ScratchFolder& scratch, const std::vector<double>& values,
-                     const std::string& encoding, const std::string& name) {
-    Bytes raw;
-    for (double v : values) putLE(raw, std::bit_cast<uint64_t>(v), 8);
-    const std::string in = scratch.write(name + ".f64", raw);
-    const std::string command = "/usr/bin/sox -D -t raw -r 44100 -e floating-point -b 64 -c 1 -L '" + in +
-                                "' " + encoding + " '" + scratch.file(name) + "' 2>/dev/null";
-    return std::system(command.c_str()) == 0;
 }
 
 } // namespace WaveTestFiles

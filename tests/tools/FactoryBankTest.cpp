@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -31,30 +31,12 @@ struct GoodLine {
 };
 
 constexpr GoodLine kGoodLines[] = {
-    {"Filter Cutoff = 0.45", 78, 0.45},
-    {"  Filter Cutoff=0.45  ", 78, 0.45},
-    {"Filter Type = Lowpass 12", 77, 1},
-    {"MG 1 Sync Rate = 1/16", 124, 15},
-    {"Vibrato Sync Rate = 1/4", 135, 9},
-    {"Number of Voices = 8", 2, 3},
-    {"Octave 2 = 16'", 42, 0},
-    {"Wave Table 1 = Pianet", 11, 23},
-    {"Wave Table 2 = DW-6000", 30, 37},
-    {"Wave Table 3 = Ladies & Gentlemen", 50, 36},
-    {"Wave Table 3 = 65532", 50, 65532},
-    {"Wave Table 1 = 12", 11, 12},
-    {"Filter cFM = MG1", 83, 5},
-    {"Filter cFM = -0.3", 82, -0.3},
-    {"Amp EG Mod = Velo", 102, 11},
-    {"Hard Sync 3 = Osc 2", 57, 2},
-    {"Linear FM 3 = Osc 1", 59, 1},
-    {"Linear FM 3 = 0.25", 58, 0.25},
-    {"Pitch Bend = -12", 7, -12},
-    {"Chorus Speed = 25", 89, 25},
-    {"#78 = 0.45", 78, 0.45},
-    {"#83 = 5", 83, 5},
-    {"#83 = MG1", 83, 5},
-    {"#140 = 1", 140, 1},
+    {"Filter Cutoff = 0.45", 78, 0.45}, {"Filter Type = Lowpass 12", 77, 1},
+    {"MG 1 Sync Rate = 1/16", 124, 15}, {"Number of Voices = 8", 2, 3},
+    {"Wave Table 1 = Pianet", 11, 23},  {"Wave Table 3 = 65532", 50, 65532},
+    {"Filter cFM = MG1", 83, 5},        {"Filter cFM = -0.3", 82, -0.3},
+    {"Hard Sync 3 = Osc 2", 57, 2},     {"Pitch Bend = -12", 7, -12},
+    {"#78 = 0.45", 78, 0.45},           {"#83 = MG1", 83, 5},
 };
 
 TEST(PresetParser, ResolvesNamesLabelsAndIndices) {
@@ -76,14 +58,10 @@ TEST(PresetParser, ReadsProgramsInOrderWithTheirTunings) {
     const std::string text = "[First]\nVolume = 0.4\n\n[Second]\nTuning = Werckmeister III\nPitch 1 = -3\n"
                              "[Third]\nTuning = Meantone 1/4 comma\n";
     ASSERT_TRUE(parser.parse(text, "order.txt", &programs)) << parser.getError();
-    ASSERT_EQ(programs.size(), 3u);
-    EXPECT_EQ(programs[0].name, "First");
-    EXPECT_EQ(programs[0].tuning, 0);
-    EXPECT_EQ(programs[1].name, "Second");
-    EXPECT_EQ(programs[1].tuning, 5);
-    EXPECT_EQ(programs[1].line, 4);
-    EXPECT_EQ(programs[2].tuning, 6);
-    EXPECT_TRUE(programs[2].settings.empty());
+    std::vector<std::tuple<std::string, int, int, size_t>> read;
+    for (const ProgramDefinition& p : programs)
+        read.emplace_back(p.name, p.tuning, p.line, p.settings.size());
+    EXPECT_EQ(read, (decltype(read){{"First", 0, 1, 1}, {"Second", 5, 4, 1}, {"Third", 6, 7, 0}}));
 }
 
 struct BadText {
@@ -97,25 +75,17 @@ constexpr BadText kBadTexts[] = {
     {"[P]\nFilter Cutoff = 0.4x\n", "bad.txt:2: \"0.4x\" for \"Filter Cutoff\" is not a number"},
     {"[P]\nFilter Cutoff = nan\n", "bad.txt:2: \"nan\" for \"Filter Cutoff\" is not a number"},
     {"[P]\nFilter Cutoff 0.4\n", "bad.txt:2: expected"},
-    {"[P]\n= 0.4\n", "bad.txt:2: expected"},
-    {"[P]\nFilter Cutoff =\n", "bad.txt:2: expected"},
     {"Volume = 0.4\n", "bad.txt:1: a setting before the first"},
     {"[P]\nFilter Type = 1\n", "bad.txt:2: \"1\" for \"Filter Type\" is none of its labels"},
-    {"[P]\nNumber of Voices = 3\n", "bad.txt:2: \"3\" for \"Number of Voices\" is none of its labels"},
-    {"[P]\n#77 = 3\n", "bad.txt:2: \"3\" for \"Filter Type\" is none of its labels"},
     {"[P]\nFilter cFM = MG3\n", "bad.txt:2: \"MG3\" for \"Filter cFM\" is not a number"},
     {"[P]\nPitch Bend = 1.5\n", "bad.txt:2: \"1.5\" for \"Pitch Bend\" is not a whole number"},
-    {"[P]\nPitch Bend = 13\n", "bad.txt:2: \"13\" for \"Pitch Bend\" is out of range"},
     {"[P]\nWave Table 1 = 38\n", "bad.txt:2: \"38\" for \"Wave Table 1\" is neither"},
-    {"[P]\nWave Table 1 = Pianet 2\n", "bad.txt:2: \"Pianet 2\" for \"Wave Table 1\" is neither"},
     {"[P]\nreserved = 1\n", "bad.txt:2: \"reserved\" names several parameters"},
     {"[P]\n#153 = 0\n", "bad.txt:2: no parameter has the index \"153\""},
-    {"[P]\n#-1 = 0\n", "bad.txt:2: no parameter has the index \"-1\""},
     {"[P]\n\nVolume = 0.4\nVolume = 0.5\n", "bad.txt:4: parameter #0 \"Volume\" is already set at line 3"},
     {"[P]\nFilter cFM = MG1\n#83 = 2\n", "bad.txt:3: parameter #83 \"Filter cFM\" is already set at line 2"},
     {"[P]\nTuning = Just\nTuning = Equal\n", "bad.txt:3: the tuning is already set at line 2"},
     {"[P]\nTuning = [User]\n", "bad.txt:2: unknown tuning \"[User]\""},
-    {"[P]\nTuning = just\n", "bad.txt:2: unknown tuning \"just\""},
     {"[P\nVolume = 0.4\n", "bad.txt:1: a program heading must end"},
     {"[ ]\nVolume = 0.4\n", "bad.txt:1: a program needs a name"},
     {"[A Name Of Twenty-Eight Chars]\nVolume = 0.4\n", "bad.txt:1: program name"},
@@ -132,25 +102,12 @@ TEST(PresetParser, RejectsFaultsWithFileAndLine) {
     }
 }
 
-TEST(PresetParser, ProgramNamesStayUniqueAcrossFiles) {
+TEST(PresetParser, LaterFilesMeetTheProgramsOfEarlierOnes) {
     PresetParser parser;
     std::vector<ProgramDefinition> programs;
     ASSERT_TRUE(parser.parse("[Deep]\nVolume = 0.4\n", "a.txt", &programs));
     EXPECT_FALSE(parser.parse("\n[Deep]\nVolume = 0.3\n", "b.txt", &programs));
     EXPECT_EQ(parser.getError(), "b.txt:2: program name \"Deep\" is already used at a.txt:1");
-}
-
-TEST(PresetParser, ASettingNeverJoinsTheProgramOfAnEarlierFile) {
-    PresetParser parser;
-    std::vector<ProgramDefinition> programs;
-    ASSERT_TRUE(parser.parse("[Deep]\nVolume = 0.4\n", "a.txt", &programs));
-    EXPECT_FALSE(parser.parse("Volume = 0.3\n", "b.txt", &programs));
-    EXPECT_EQ(parser.getError().rfind("b.txt:1: a setting before", 0), 0u);
-}
-
-TEST(PresetParser, AMissingFileIsAnError) {
-    PresetParser parser;
-    std::vector<ProgramDefinition> programs;
     EXPECT_FALSE(parser.parseFile("/nonexistent/presets.txt", &programs));
     EXPECT_EQ(parser.getError(), "/nonexistent/presets.txt:0: cannot be read");
 }
@@ -178,25 +135,24 @@ std::vector<double> programValues(const ProgramDefinition& program) {
     return values;
 }
 
+const std::vector<ProgramDefinition>& definitions() {
+    static const std::vector<ProgramDefinition> programs = [] {
+        std::vector<ProgramDefinition> read;
+        std::string error;
+        EXPECT_TRUE(FactoryBank::read(KORVANTA_PRESET_DIR, &read, &error)) << error;
+        return read;
+    }();
+    return programs;
+}
+
 // The generated bank, loaded into a fresh instrument the way a host would play it.
 class FactoryBankFile : public ::testing::Test {
 protected:
     static constexpr double kRate = 44100.0;
     static constexpr int kBlock = 512;
 
-    static void SetUpTestSuite() {
-        definitions = new std::vector<ProgramDefinition>;
-        std::string error;
-        readOk = FactoryBank::read(KORVANTA_PRESET_DIR, definitions, &error);
-        readError = error;
-    }
-    static void TearDownTestSuite() {
-        delete definitions;
-        definitions = nullptr;
-    }
-
     void SetUp() override {
-        ASSERT_TRUE(readOk) << readError;
+        ASSERT_EQ(definitions().size(), static_cast<size_t>(FactoryBank::kNumPrograms));
         Korvanta::setNoiseSeed(1);
         plug = std::make_unique<Korvanta>(IPlugInstanceInfo{});
         plug->setResourceFolder(KORVANTA_RESOURCE_DIR "/");
@@ -207,60 +163,28 @@ protected:
         ASSERT_TRUE(plug->LoadBankFromFXB(KORVANTA_RESOURCE_DIR "/init.fxb"));
     }
 
-    void send(int offset, uint8_t status, uint8_t note, uint8_t velocity) {
-        IMidiMsg msg(offset, status, note, velocity);
-        plug->ProcessMidiMsg(&msg);
-    }
-
-    void render(int nFrames, std::vector<double>* left, std::vector<double>* right) {
-        std::vector<double> l(kBlock), r(kBlock);
-        for (int done = 0; done < nFrames; done += kBlock) {
-            double* outputs[2] = {l.data(), r.data()};
-            const int n = std::min(kBlock, nFrames - done);
-            plug->ProcessDoubleReplacing(nullptr, outputs, n);
-            left->insert(left->end(), l.begin(), l.begin() + n);
-            right->insert(right->end(), r.begin(), r.begin() + n);
-        }
-    }
-
-    static inline std::vector<ProgramDefinition>* definitions = nullptr;
-    static inline bool readOk = false;
-    static inline std::string readError;
     std::unique_ptr<Korvanta> plug;
 };
 
-TEST_F(FactoryBankFile, HoldsEveryProgramUnderItsNameInBankOrder) {
+TEST_F(FactoryBankFile, EveryProgramLoadsItsDefinitionUnderItsNameInBankOrder) {
     ASSERT_EQ(plug->NPresets(), FactoryBank::kNumPrograms);
+    std::set<std::pair<std::vector<double>, int>> sounds;
     std::set<std::string> names;
     for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
-        EXPECT_EQ(std::string(plug->GetPresetName(i)), (*definitions)[i].name) << "program " << i;
+        const ProgramDefinition& program = definitions()[i];
+        EXPECT_EQ(plug->GetPresetName(i), program.name) << "program " << i;
         // All that a VST 2.4 host shows of a program name: 23 characters and the terminator.
-        EXPECT_LE((*definitions)[i].name.size(), 23u) << (*definitions)[i].name;
-        names.insert(plug->GetPresetName(i));
-    }
-    EXPECT_EQ(names.size(), static_cast<size_t>(FactoryBank::kNumPrograms));
-}
-
-TEST_F(FactoryBankFile, EveryProgramLoadsItsDefinition) {
-    for (int i = 0; i < FactoryBank::kNumPrograms; ++i) {
-        const ProgramDefinition& program = (*definitions)[i];
+        EXPECT_LE(program.name.size(), 23u) << program.name;
+        names.insert(program.name);
         ASSERT_TRUE(plug->RestorePreset(i)) << program.name;
         const std::vector<double> expected = programValues(program);
         for (int p = 0; p < ParameterTable::kNumParams; ++p)
             EXPECT_DOUBLE_EQ(plug->GetParam(p)->Value(), expected[p]) << program.name << ", parameter " << p;
         EXPECT_EQ(plug->microTuning, program.tuning) << program.name;
+        sounds.insert({expected, program.tuning});
     }
-}
-
-TEST(FactoryBank, NoTwoProgramsAreAlike) {
-    std::vector<ProgramDefinition> programs;
-    std::string error;
-    ASSERT_TRUE(FactoryBank::read(KORVANTA_PRESET_DIR, &programs, &error)) << error;
-    std::set<std::pair<std::vector<double>, int>> sounds;
-    for (const ProgramDefinition& program : programs) {
-        sounds.insert({programValues(program), program.tuning});
-    }
-    EXPECT_EQ(sounds.size(), programs.size());
+    EXPECT_EQ(names.size(), static_cast<size_t>(FactoryBank::kNumPrograms));
+    EXPECT_EQ(sounds.size(), names.size()); // no two programs are alike
 }
 
 // One category of eight programs at a time, so that each run stays short; the sanitizers, which slow
@@ -280,51 +204,39 @@ protected:
         ASSERT_TRUE(plug->RestorePreset(i));
     }
 
+    // The notes struck together, held, then released.
     StereoSignal play(const std::vector<uint8_t>& notes, uint8_t velocity, double heldSeconds,
                       double releaseSeconds) {
         StereoSignal out;
-        for (uint8_t note : notes) send(0, 0x90, note, velocity);
-        render(static_cast<int>(heldSeconds * kRate), &out.left, &out.right);
-        for (uint8_t note : notes) send(0, 0x80, note, 0);
-        render(static_cast<int>(releaseSeconds * kRate), &out.left, &out.right);
+        std::vector<double> l(kBlock), r(kBlock);
+        double* outputs[2] = {l.data(), r.data()};
+        for (const auto& [status, seconds] :
+             {std::pair{uint8_t{0x90}, heldSeconds}, {uint8_t{0x80}, releaseSeconds}}) {
+            for (uint8_t note : notes) {
+                IMidiMsg msg(0, status, note, status == 0x90 ? velocity : 0);
+                plug->ProcessMidiMsg(&msg);
+            }
+            for (int left = static_cast<int>(seconds * kRate); left > 0; left -= kBlock) {
+                const int n = std::min(kBlock, left);
+                plug->ProcessDoubleReplacing(nullptr, outputs, n);
+                out.left.insert(out.left.end(), l.begin(), l.begin() + n);
+                out.right.insert(out.right.end(), r.begin(), r.begin() + n);
+            }
+        }
         return out;
     }
 };
 
-// The faults a player hears at once: a chord that clips, a program that stays silent, a click on every
-// step of a gate, a note that comes out weaker when struck again.
-TEST_P(FactoryBankSound, EveryProgramPlaysCleanChordsNotesAndRepeats) {
+// The faults a player hears at once: a chord that clips, a program that stays silent.
+TEST_P(FactoryBankSound, EveryProgramPlaysCleanChords) {
     using namespace signalmeasures;
     const std::vector<uint8_t> tenNotes = {36, 43, 48, 52, 55, 60, 64, 67, 72, 76};
-    constexpr uint8_t kHighNote = 84;
-    // A gate that opens or closes within one sample changes the level by its whole depth, close to 1,
-    // from one stretch of four periods of the held C6 (4 ms) to the next. Gates ramped with sine and
-    // triangle generators, attacks of a few milliseconds and the noise programs stay below 0.5.
-    constexpr double kClickStep = 0.8;
-    constexpr double kRepeatStep = 0.25;
     for (int i = GetParam(); i < GetParam() + kCategorySize; i += kProgramStride) {
-        const std::string& name = (*definitions)[i].name;
+        const std::string& name = definitions()[i].name;
         freshProgram(i);
         const StereoSignal chord = play(tenNotes, 110, 1.0, 0.3);
         EXPECT_LE(peakDb(chord), -1.0) << name;
         EXPECT_GT(rmsDb(chord), -50.0) << name;
-
-        freshProgram(i);
-        const StereoSignal held = play({kHighNote}, 100, 1.2, 0.0);
-        const double period = kRate / (440.0 * std::pow(2.0, (kHighNote - 69) / 12.0));
-        EXPECT_LT(largestGainStep(held, 4.0 * period, 0.06, 1.2), kClickStep) << name;
-
-        freshProgram(i);
-        StereoSignal repeated;
-        for (int n = 0; n < 8; ++n) {
-            const StereoSignal note = play({48}, 100, 0.2, kRepeatStep - 0.2);
-            repeated.left.insert(repeated.left.end(), note.left.begin(), note.left.end());
-            repeated.right.insert(repeated.right.end(), note.right.begin(), note.right.end());
-        }
-        std::vector<double> peaks;
-        for (int n = 0; n < 8; ++n) peaks.push_back(peakDb(repeated, n * kRepeatStep, (n + 1) * kRepeatStep));
-        const auto [low, high] = std::minmax_element(peaks.begin(), peaks.end());
-        EXPECT_LE(*high - *low, 3.0) << name << ": repeated notes differ by " << *high - *low << " dB";
     }
 }
 

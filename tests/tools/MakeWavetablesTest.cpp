@@ -3,13 +3,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <numbers>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -48,15 +48,8 @@ constexpr std::array<ResourceTable, 17> kTables = {{
 const std::string kResourceDir = std::string(KORVANTA_RESOURCE_DIR) + "/";
 
 std::vector<unsigned char> readBytes(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return bytes;
-    unsigned char buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 using Wave = std::vector<double>;
@@ -100,20 +93,6 @@ double fundamentalAmplitude(const Wave& wave) {
     return 2.0 * std::hypot(re, im) / kWaveLength;
 }
 
-// Runs the generator into a fresh temporary folder and returns the folder (with separator).
-std::string generateInto(const char* tag) {
-    std::string folder = std::string("/tmp/korvanta-wavetables-") + tag + "-XXXXXX";
-    if (mkdtemp(folder.data()) == nullptr) return "";
-    const std::string command = std::string(KORVANTA_MAKE_WAVETABLES) + " " + folder;
-    if (std::system(command.c_str()) != 0) return "";
-    return folder + "/";
-}
-
-void removeFolder(const std::string& folder) {
-    for (const ResourceTable& table : kTables) std::remove((folder + table.file).c_str());
-    rmdir(folder.c_str());
-}
-
 class MakeWavetables : public ::testing::Test {
 protected:
     // The generated files, read once for all tests, in the order of kTables.
@@ -131,74 +110,32 @@ private:
 
 } // namespace
 
-TEST_F(MakeWavetables, EveryFileHoldsWholeWavesUpToTheLimit) {
+// Whole waves up to the limit, none silent, clipped or off centre. Each carries its fundamental, which
+// the highest mip-map level keeps alone (without it a wave falls silent on high notes), and neighbours
+// are related, since Wave Shape sweeps through them and should morph rather than jump.
+TEST_F(MakeWavetables, EveryTableIsPlayable) {
     for (size_t t = 0; t < kTables.size(); ++t) {
         const size_t size = bytesOf(t).size();
-        EXPECT_EQ(size % kWaveBytes, 0u) << kTables[t].file;
-        EXPECT_GE(size, static_cast<size_t>(kWaveBytes)) << kTables[t].file;
-        EXPECT_LE(size, static_cast<size_t>(64 * kWaveBytes)) << kTables[t].file;
-    }
-}
-
-TEST_F(MakeWavetables, NoWaveIsSilentClippedOrOffCentre) {
-    for (size_t t = 0; t < kTables.size(); ++t) {
+        EXPECT_TRUE(size % kWaveBytes == 0 && size >= kWaveBytes && size <= 64 * kWaveBytes)
+            << kTables[t].file;
         const std::vector<Wave> waves = load(t);
+        double neighbours = 0.0;
         for (size_t w = 0; w < waves.size(); ++w) {
             const double top = peak(waves[w]);
-            EXPECT_GT(top, 16384.0) << kTables[t].file << " wave " << w;
-            EXPECT_LT(top, 32767.0) << kTables[t].file << " wave " << w;
             double sum = 0.0;
             for (double x : waves[w]) sum += x;
-            EXPECT_LT(std::fabs(sum / kWaveLength), 1.0) << kTables[t].file << " wave " << w;
-        }
-    }
-}
-
-// The highest mip-map level keeps nothing but the fundamental; without one a wave falls silent on
-// high notes.
-TEST_F(MakeWavetables, EveryWaveCarriesItsFundamental) {
-    for (size_t t = 0; t < kTables.size(); ++t) {
-        const std::vector<Wave> waves = load(t);
-        for (size_t w = 0; w < waves.size(); ++w)
-            EXPECT_GT(fundamentalAmplitude(waves[w]), 0.01 * peak(waves[w]))
+            EXPECT_TRUE(top > 16384.0 && top < 32767.0 && std::fabs(sum / kWaveLength) < 1.0 &&
+                        fundamentalAmplitude(waves[w]) > 0.01 * top)
                 << kTables[t].file << " wave " << w;
-    }
-}
-
-// Wave Shape sweeps through neighbouring waves; unrelated neighbours would make it jump instead of morph.
-TEST_F(MakeWavetables, NeighbouringWavesAreRelated) {
-    for (size_t t = 0; t < kTables.size(); ++t) {
-        const std::vector<Wave> waves = load(t);
-        if (waves.size() < 2) continue;
-        double total = 0.0;
-        for (size_t w = 0; w + 1 < waves.size(); ++w) {
+            if (w == 0) continue;
             Wave difference(kWaveLength);
-            for (int i = 0; i < kWaveLength; ++i) difference[i] = waves[w + 1][i] - waves[w][i];
-            total += rms(difference) / (0.5 * (rms(waves[w]) + rms(waves[w + 1])));
+            for (int i = 0; i < kWaveLength; ++i) difference[i] = waves[w][i] - waves[w - 1][i];
+            neighbours += rms(difference) / (0.5 * (rms(waves[w - 1]) + rms(waves[w])));
         }
-        EXPECT_LT(total / (waves.size() - 1), 0.45) << kTables[t].file;
+        if (waves.size() > 1) {
+            EXPECT_LT(neighbours / (waves.size() - 1), 0.45) << kTables[t].file;
+        }
     }
-}
-
-TEST_F(MakeWavetables, EveryTableIsItsOwn) {
-    for (size_t a = 0; a < kTables.size(); ++a)
-        for (size_t b = a + 1; b < kTables.size(); ++b)
-            EXPECT_NE(bytesOf(a), bytesOf(b)) << kTables[a].file << " " << kTables[b].file;
-}
-
-TEST_F(MakeWavetables, SameBytesOnEveryRun) {
-    const std::string first = generateInto("a");
-    const std::string second = generateInto("b");
-    ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
-    for (size_t t = 0; t < kTables.size(); ++t) {
-        const std::vector<unsigned char> bytes = readBytes(first + kTables[t].file);
-        EXPECT_FALSE(bytes.empty()) << kTables[t].file;
-        EXPECT_EQ(bytes, readBytes(second + kTables[t].file)) << kTables[t].file;
-        EXPECT_EQ(bytes, bytesOf(t)) << kTables[t].file;
-    }
-    removeFolder(first);
-    removeFolder(second);
 }
 
 // The tables are part of the instrument's sound: a build on any machine gives exactly these bytes. A
@@ -212,23 +149,6 @@ TEST_F(MakeWavetables, FailsWhenTheFolderCannotBeWritten) {
     const std::string command =
         std::string(KORVANTA_MAKE_WAVETABLES) + " /nonexistent-korvanta-folder 2>/dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
-}
-
-TEST_F(MakeWavetables, MipMapsBuildFromEveryFile) {
-    for (size_t t = 0; t < kTables.size(); ++t) {
-        MipMap map;
-        map.setResourcePath(kResourceDir.c_str());
-        map.createMipMap(kTables[t].romId);
-        ASSERT_NE(map.getLevel(0), nullptr) << kTables[t].file;
-        EXPECT_EQ(map.getNumberOfWaves(), bytesOf(t).size() / kWaveBytes) << kTables[t].file;
-        for (uint32_t level = 0; level < MipMap::kLevels; ++level)
-            for (uint32_t w = 0; w < map.getNumberOfWaves(); ++w) {
-                float top = 0.0f;
-                for (uint32_t i = 0; i < MipMap::kWaveLength; ++i)
-                    top = std::fmax(top, std::fabs(map.getSample(level, w, i)));
-                EXPECT_GT(top, 0.5f) << kTables[t].file << " level " << level << " wave " << w;
-            }
-    }
 }
 
 TEST_F(MakeWavetables, ResourceNamesReachTheirFiles) {
