@@ -159,3 +159,14 @@ TEST(KorvantaEditor, WritesAScreenshotOfTheWholeWindow) {
     EXPECT_NE(reinterpret_cast<const uint32_t*>(row)[20] & 0xFFFFFF, 0u);
     cairo_surface_destroy(shot);
 }
+
+TEST(KorvantaEditor, WaveDisplaysRedrawWhenTheHostMovesWhatTheyShow) {
+    OpenEditor e;
+    const int shown[] = {kOsc2OffOn, kWaveShape2, kWaveMode2, kStartPhase2};
+    for (const int p : shown) {
+        e.gui->OnTimerTick();
+        ASSERT_FALSE(e.control(kWaveTable2)->IsDirty());
+        e.plug->VSTSetParameter(e.plug->GetAEffect(), p, 1.0f - e.plug->GetParam(p)->GetNormalized());
+        EXPECT_TRUE(e.control(kWaveTable2)->IsDirty()) << e.plug->GetParam(p)->GetNameForHost();
+    }
+}
