@@ -29,6 +29,9 @@ IMLWaveTableControl::IMLWaveTableControl(Korvanta* plug, int x2, int y2, int osc
       nameRect(rect.L + kLeftMargin, rect.T + kTextTop, rect.R - kNumberWidth, rect.B),
       numberRect(rect.R - kNumberWidth, rect.T + kTextTop, rect.R, rect.B) {
     text = IText(11, IColor(255, 200, 200, 200), "Arial", IText::kStyleNormal, IText::kAlignNear);
+    // The picture also shows these; following them as auxiliary values redraws it when the host or a
+    // controller moves them, whichever thread that happens on.
+    for (const auto& shown : {kOnParams, kShapeParams, kModeParams, kPhaseParams}) AddAuxParam(shown[osc]);
 }
 
 double IMLWaveTableControl::param(int paramIdx) const {

@@ -121,3 +121,31 @@ TEST(KorvantaEditor, LampsFollowTheSoundingOscillators) {
     e.plug->OnIdle();
     EXPECT_TRUE(e.control(KorvantaLayout::kTagLamp1)->IsHidden());
 }
+
+TEST(KorvantaEditor, WritesAScreenshotOfTheWholeWindow) {
+    OpenEditor e;
+    e.gui->OnMouseOver(e.control(kFilterCutoff)->GetRECT().L + 20, e.control(kFilterCutoff)->GetRECT().T + 20,
+                       IMouseMod());
+    e.gui->Draw(IRECT(0, 0, e.gui->Width(), e.gui->Height()));
+    const std::string path = std::string(KORVANTA_BUILD_DIR) + "/editor-headless.png";
+    ASSERT_TRUE(e.gui->WritePNG(path.c_str()));
+    cairo_surface_t* shot = cairo_image_surface_create_from_png(path.c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(shot), 1127);
+    EXPECT_EQ(cairo_image_surface_get_height(shot), 776);
+    // The artwork was found: a panel is not the black of a missing background.
+    const unsigned char* row =
+        cairo_image_surface_get_data(shot) + 100 * cairo_image_surface_get_stride(shot);
+    EXPECT_NE(reinterpret_cast<const uint32_t*>(row)[20] & 0xFFFFFF, 0u);
+    cairo_surface_destroy(shot);
+}
+
+TEST(KorvantaEditor, WaveDisplaysRedrawWhenTheHostMovesWhatTheyShow) {
+    OpenEditor e;
+    const int shown[] = {kOsc2OffOn, kWaveShape2, kWaveMode2, kStartPhase2};
+    for (const int p : shown) {
+        e.gui->OnTimerTick();
+        ASSERT_FALSE(e.control(kWaveTable2)->IsDirty());
+        e.plug->VSTSetParameter(e.plug->GetAEffect(), p, 1.0f - e.plug->GetParam(p)->GetNormalized());
+        EXPECT_TRUE(e.control(kWaveTable2)->IsDirty()) << e.plug->GetParam(p)->GetNameForHost();
+    }
+}
