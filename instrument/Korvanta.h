@@ -7,6 +7,7 @@
 #include "engine/MipMap.h"
 #include "engine/NoiseSource.h"
 #include "engine/Voice.h"
+#include "engine/VoiceGroup.h"
 #include "instrument/TableDefs.h"
 #include "instrument/Wave.h"
 #include "instrument/WaveImport.h"
@@ -189,6 +190,7 @@ private:
     std::atomic<bool> learnFinished{false};
 
     std::array<Voice, kMaxVoices> voices;
+    VoiceGroup voiceGroup;
     const BuiltInTables* builtInTables = nullptr;
     // Per oscillator: the table its voices play and the record that owns it when it is a user table.
     std::array<const MipMap*, kNumOscillators> oscTables{};
