@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <tuple>
@@ -13,8 +14,7 @@
 
 namespace {
 
-constexpr double kRate = 44100.0;
-constexpr int kTick = 100; // samples per control tick; longer than one lane run, so runs get split
+constexpr int kTick = 100; // samples per control tick: more than one lane run holds
 constexpr int kTicks = 24;
 constexpr int kVoices = 13; // eight lanes full, five of the next eight
 
@@ -25,90 +25,40 @@ public:
 
 class Noise : public NoiseSource {
 public:
-    double getNoise() override {
-        seed = seed * 1103515245u + 12345u;
-        return static_cast<int32_t>(seed) * 4.6566129e-10;
-    }
+    double getNoise() override { return static_cast<int32_t>(seed = seed * 1103515245u + 12345u) * 4.6e-10; }
     uint32_t seed = 1;
 };
 
-// Value ranges of the voice parameters a patch draws; whole: a menu, drawn as an integer.
-struct Range {
-    int id;
+// Voice parameters drawn from one range each; whole: a menu, drawn as an integer.
+struct Draw {
     double low;
     double high;
-    bool whole = false;
+    bool whole;
+    std::initializer_list<int> ids;
 };
-constexpr Range kRanges[] = {
-    {kXMode, 0, 1},
-    {kPitchBend, 0, 12},
-    {kPortamento, 0, 0.01},
-    {kPortamentoLegato, 0, 1},
-    {kOsc1OffOn, 0.3, 1},
-    {kWaveShape1, 0, 1},
-    {kWaveMode1, 0, 1, true},
-    {kWaveShapeMod1, -1, 1},
-    {kStartPhase1, 0, 1},
-    {kRestartMode1, 0, 1},
-    {kAMByOsc2, 0, 1},
-    {kAMOsc3, 0, 1},
-    {kAMMod, -1, 1},
-    {kOctave1, 0, 4, true},
-    {kPitch1, -12, 12, true},
-    {kTune1, -1, 1},
-    {kFrequencyMod1, -900, 900},
-    {kAmplitudeMod1, -1, 1},
-    {kOsc2OffOn, 0, 1},
-    {kWaveShape2, 0, 1},
-    {kWaveMode2, 0, 1, true},
-    {kWaveShapeMod2, -1, 1},
-    {kRestartMode2, 0, 1},
-    {kStartPhase2, 0, 1},
-    {kHardSync2, 0, 2, true},
-    {kLinearFM2, 0, 1},
-    {kLinearFM2Source, 0, 1},
-    {kLinearFMMod2, -1, 1},
-    {kOctave2, 0, 4, true},
-    {kPitch2, -12, 12, true},
-    {kTune2, -1, 1},
-    {kFrequencyMod2, -900, 900},
-    {kAmplitudeMod2, -1, 1},
-    {kOsc3OffOn, 0, 1},
-    {kWaveShape3, 0, 1},
-    {kWaveMode3, 0, 1, true},
-    {kWaveShapeMod3, -1, 1},
-    {kRestartMode3, 0, 1},
-    {kStartPhase3, 0, 1},
-    {kHardSync3, 0, 2, true},
-    {kLinearFM3, 0, 1},
-    {kLinearFM3Source, 0, 1},
-    {kLinearFMMod3, -1, 1},
-    {kOctave3, 0, 4, true},
-    {kPitch3, -12, 12, true},
-    {kTune3, -1, 1},
-    {kFrequencyMod3, -900, 900},
-    {kAmplitudeMod3, -1, 1},
-    {kLevelOsc1, 0, 1},
-    {kLevelOsc2, 0, 1},
-    {kLevelOsc3, 0, 1},
-    {kLevelNoise, 0, 1},
-    {kPanOsc1, 0, 1},
-    {kPanOsc2, 0, 1},
-    {kPanOsc3, 0, 1},
-    {kPanNoise, 0, 1},
-    {kFilterType, 0, 2, true},
-    {kFilterCutoff, 0, 17280},
-    {kFilterResonance, 0, 1},
-    {kFilterKeyboardTrack, -64, 64},
-    {kFilterEGIntensity, -9000, 9000},
-    {kFilterCFM, -4000, 4000},
-    {kAmpVelocity, 0, 1},
-    {kAmpAM, -1, 1},
-    {kMG1Mod, -1, 1},
-    {kMG2Mod, -1, 1},
-    {kVibratoMod, -1, 1},
+const Draw kDraws[] = {
+    {0, 1, false, {kXMode,       kPortamentoLegato, kOsc1OffOn,    kOsc2OffOn,       kOsc3OffOn,
+                   kWaveShape1,  kWaveShape2,       kWaveShape3,   kStartPhase1,     kStartPhase2,
+                   kStartPhase3, kRestartMode1,     kRestartMode2, kRestartMode3,    kAMByOsc2,
+                   kAMOsc3,      kLinearFM2,        kLinearFM3,    kLinearFM2Source, kLinearFM3Source,
+                   kLevelOsc1,   kLevelOsc2,        kLevelOsc3,    kLevelNoise,      kPanOsc1,
+                   kPanOsc2,     kPanOsc3,          kPanNoise,     kFilterResonance, kAmpVelocity}},
+    {-1,
+     1,
+     false,
+     {kWaveShapeMod1, kWaveShapeMod2, kWaveShapeMod3, kAmplitudeMod1, kAmplitudeMod2, kAmplitudeMod3, kAMMod,
+      kLinearFMMod2, kLinearFMMod3, kTune1, kTune2, kTune3, kAmpAM, kMG1Mod, kMG2Mod, kVibratoMod}},
+    {-9000, 9000, false, {kFrequencyMod1, kFrequencyMod2, kFrequencyMod3, kFilterEGIntensity, kFilterCFM}},
+    {-12, 12, true, {kPitch1, kPitch2, kPitch3}},
+    {0, 4, true, {kOctave1, kOctave2, kOctave3}},
+    {0, 1, true, {kWaveMode1, kWaveMode2, kWaveMode3}},
+    {0, 2, true, {kHardSync2, kHardSync3, kFilterType}},
+    {0, 17280, false, {kFilterCutoff}},
+    {-64, 64, false, {kFilterKeyboardTrack, kPitchBend}},
+    {0, 0.01, false, {kPortamento}},
 };
-// Every modulation source parameter; each gets every source across voices and seeds.
+// Every modulation destination; across voices and seeds each meets every
+// source.
 constexpr int kSourceIds[] = {kWaveShapeMod1Source, kFrequencyMod1Source, kAmplitudeMod1Source,
                               kAMModSource,         kWaveShapeMod2Source, kLinearFMMod2Source,
                               kFrequencyMod2Source, kAmplitudeMod2Source, kWaveShapeMod3Source,
@@ -116,7 +66,6 @@ constexpr int kSourceIds[] = {kWaveShapeMod1Source, kFrequencyMod1Source, kAmpli
                               kFilterCFMSource,     kAmpAMSource,         kFilterEGModSource,
                               kAmpEGModSource,      kLinEG1ModSource,     kLinEG2ModSource,
                               kMG1ModSource,        kMG2ModSource,        kVibratoModSource};
-constexpr int kEnvelopeTriggers[] = {kFilterEGTrigger, kAmpEGTrigger, kLinEG1Trigger, kLinEG2Trigger};
 
 const std::array<MipMap, 4>& tables() {
     static std::array<MipMap, 4> maps;
@@ -129,8 +78,8 @@ const std::array<MipMap, 4>& tables() {
     return maps;
 }
 
-// Voices with random patches, played by a random script of controls, notes and run lengths; two banks
-// made from one seed play identically whatever their kernels.
+// Voices with random patches played by a random script of controls, notes and
+// run lengths. Banks made from one seed play the same whatever their kernel.
 struct Bank {
     EqualTemperament tuning;
     Noise noise;
@@ -139,44 +88,38 @@ struct Bank {
     VoiceGroup group;
     std::vector<double> left = std::vector<double>(kTick * kTicks);
     std::vector<double> right = std::vector<double>(kTick * kTicks);
+    std::mt19937 random;
 
-    Bank(unsigned seed, SimdKernel kernel) {
+    double unit() { return std::uniform_real_distribution<double>(0.0, 1.0)(random); }
+
+    Bank(unsigned seed, SimdKernel kernel) : random(seed) {
         group.setKernel(kernel);
-        std::mt19937 random(seed);
-        std::uniform_real_distribution<double> unit(0.0, 1.0);
         for (int v = 0; v < kVoices; ++v) {
             Voice& voice = voices[v];
             voice.setSharedSources(&shared[0], &shared[1], &shared[2], &shared[3], &shared[4], &shared[5]);
             voice.setPitchSource(&tuning);
             voice.setNoiseSource(&noise);
-            voice.setSampleRate(kRate);
+            voice.setSampleRate(44100.0);
             for (int k = 0; k < 3; ++k) voice.setMipMap(k, &tables()[random() % 4]);
-            for (const Range& r : kRanges) {
-                const double u = unit(random);
-                voice.setParam(r.id,
-                               r.whole ? std::floor(r.low + u * (r.high - r.low + 1.0))
-                                       : r.low + u * (r.high - r.low),
-                               u);
+            for (const Draw& draw : kDraws) {
+                for (const int id : draw.ids) {
+                    const double u = unit();
+                    const double span = draw.high - draw.low + (draw.whole ? 1.0 : 0.0);
+                    voice.setParam(id, draw.low + (draw.whole ? std::floor(u * span) : u * span), u);
+                }
             }
             for (int d = 0; d < static_cast<int>(std::size(kSourceIds)); ++d)
                 voice.setParam(kSourceIds[d], (seed + v + d) % Properties::eNumModSources, 0.0);
-            for (const int trigger : kEnvelopeTriggers) {
-                for (int stage = 0; stage < 4; ++stage)
-                    voice.setParam(trigger + 3 + stage, 0.05 * unit(random), 0.0);
-                voice.setParam(trigger + 1, 2.0 * unit(random) - 1.0, 0.0);
-                voice.setParam(trigger, 0.0, unit(random));
+            for (const int trigger : {kFilterEGTrigger, kAmpEGTrigger, kLinEG1Trigger, kLinEG2Trigger}) {
+                voice.setParam(trigger, 0.0, unit());
+                voice.setParam(trigger + 1, 2.0 * unit() - 1.0, 0.0);
+                for (int stage = 3; stage < 7; ++stage) voice.setParam(trigger + stage, 0.05 * unit(), 0.0);
             }
         }
-        play(seed);
-    }
-
-    void play(unsigned seed) {
-        std::mt19937 random(seed + 1);
-        std::uniform_real_distribution<double> unit(0.0, 1.0);
         for (int tick = 0; tick < kTicks; ++tick) {
-            for (double& value : shared) value = 2.0 * unit(random) - 1.0;
+            for (double& value : shared) value = 2.0 * unit() - 1.0;
             for (Voice& voice : voices) {
-                voice.polyAfterTouch = unit(random);
+                voice.polyAfterTouch = unit();
                 voice.update(false);
             }
             for (int done = 0; done < kTick;) {
@@ -214,9 +157,9 @@ INSTANTIATE_TEST_SUITE_P(Seeds, VoiceGroupKernel,
                          testing::Combine(testing::Values(SimdKernel::SSE2, SimdKernel::AVX2),
                                           testing::Values(0u, 13u, 26u)),
                          [](const auto& info) {
-                             const auto [kernel, seed] = info.param;
-                             return std::string(kernel == SimdKernel::AVX2 ? "AVX2" : "SSE2") + "_seed" +
-                                    std::to_string(seed);
+                             return std::string(std::get<0>(info.param) == SimdKernel::AVX2 ? "AVX2"
+                                                                                            : "SSE2") +
+                                    "_seed" + std::to_string(std::get<1>(info.param));
                          });
 
 } // namespace
