@@ -224,7 +224,8 @@ template <typename V, int Groups>
 [[gnu::always_inline]] inline void DCF::processLanes(const Block& block) {
     using L = Lanes<V>;
     constexpr int kWidth = L::kCount;
-    static_assert(kWidth * Groups == kBlockLanes);
+    constexpr int kUsed = kWidth * Groups; // lanes from kUsed on are empty
+    static_assert(kUsed <= kBlockLanes);
     struct Group {
         Stages<V> left;
         Stages<V> right;
@@ -242,7 +243,7 @@ template <typename V, int Groups>
     std::array<std::array<int, kBlockLanes>, kMaxBlockFrames> cutoffs;
     std::array<unsigned, kMaxBlockFrames> moved{};
 
-    for (int j = 0; j < kBlockLanes; ++j) {
+    for (int j = 0; j < kUsed; ++j) {
         DCF* filter = block.filters[j];
         // An unused lane computes lane 0's numbers and is never stored.
         const DCF& f = filter != nullptr ? *filter : *block.filters[0];
@@ -310,7 +311,7 @@ template <typename V, int Groups>
         }
     }
 
-    for (int j = 0; j < kBlockLanes; ++j) {
+    for (int j = 0; j < kUsed; ++j) {
         DCF* f = block.filters[j];
         if (f == nullptr) continue;
         const Group& group = groups[j / kWidth];
@@ -327,22 +328,44 @@ template <typename V, int Groups>
     }
 }
 
+namespace {
+
+// Lanes up to the last filter of a block.
+int usedLanes(const DCF::Block& block) {
+    int used = 0;
+    for (int j = 0; j < DCF::kBlockLanes; ++j) {
+        if (block.filters[j] != nullptr) used = j + 1;
+    }
+    return used;
+}
+
+} // namespace
+
+// As few vectors as the block's filters fill: a lane without a filter costs as much as one with.
 void DCF::processBlockSSE2(const Block& block) {
-    processLanes<Stereo, kBlockLanes / 2>(block);
+    const int used = usedLanes(block);
+    if (used <= 2) {
+        processLanes<Stereo, 1>(block);
+    } else if (used <= 4) {
+        processLanes<Stereo, 2>(block);
+    } else {
+        processLanes<Stereo, kBlockLanes / 2>(block);
+    }
 }
 
 [[gnu::target("avx2")]] void DCF::processBlockAVX2(const Block& block) {
     using Quad = double __attribute__((vector_size(32)));
-    processLanes<Quad, kBlockLanes / 4>(block);
+    if (usedLanes(block) <= 4) {
+        processLanes<Quad, 1>(block);
+    } else {
+        processLanes<Quad, kBlockLanes / 4>(block);
+    }
 }
 
 void DCF::processBlock(const Block& block, SimdKernel kernel) {
     if (block.filters[0] == nullptr || block.frames <= 0) return;
-    if (kernel == SimdKernel::AVX2 && isSimdKernelAvailable(kernel)) {
-        processBlockAVX2(block);
-    } else if (kernel != SimdKernel::Scalar) {
-        processBlockSSE2(block);
-    } else {
+    // A single filter runs fastest on its own, its two channels in one vector.
+    if (kernel == SimdKernel::Scalar || usedLanes(block) == 1) {
         const int frames = std::min(block.frames, kMaxBlockFrames);
         for (int j = 0; j < kBlockLanes; ++j) {
             DCF* f = block.filters[j];
@@ -352,6 +375,10 @@ void DCF::processBlock(const Block& block, SimdKernel kernel) {
                 f->process(&block.left[at], &block.right[at], block.cutoffMod[at]);
             }
         }
+    } else if (kernel == SimdKernel::AVX2 && isSimdKernelAvailable(kernel)) {
+        processBlockAVX2(block);
+    } else {
+        processBlockSSE2(block);
     }
 }
 

@@ -535,7 +535,7 @@ void Voice::update(bool noteOn) {
     active = ampEG.isOn();
 }
 
-double Voice::mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const {
+inline double Voice::mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const {
     if (xMode) {
         const double o = xModeOsc == 0 ? o1 : xModeOsc == 1 ? o2 : o3;
         return levels[xModeOsc] * o * pan[xModeOsc];

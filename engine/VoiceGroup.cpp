@@ -30,6 +30,15 @@ void VoiceGroup::render(std::span<Voice> voices, double* left, double* right, in
 }
 
 void VoiceGroup::drawNoise(std::span<Voice> voices, int frames) {
+    NoiseSource* shared = activeCount > 0 ? voices[active[0]].getNoiseSource() : nullptr;
+    for (int k = 1; k < activeCount; ++k) {
+        if (voices[active[k]].getNoiseSource() != shared) shared = nullptr;
+    }
+    // Sample by sample, voice by voice is one run of the sequence when every voice draws from one source.
+    if (shared != nullptr) {
+        shared->fillNoise(noise.data(), frames * activeCount);
+        return;
+    }
     for (int s = 0; s < frames; ++s) {
         for (int k = 0; k < activeCount; ++k) {
             NoiseSource* source = voices[active[k]].getNoiseSource();

@@ -70,6 +70,7 @@ public:
     void handleMidiEvents();
     void handleSync2Host();
     double getNoise() override;
+    void fillNoise(double* out, int count) override;
     // The noise sequence is shared by every instance of the process; tests restart it.
     static void setNoiseSeed(int32_t seed) { noiseSeed = seed; }
     static int32_t getNoiseSeed() { return noiseSeed; }

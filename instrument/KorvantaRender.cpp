@@ -45,6 +45,10 @@ double Korvanta::getNoise() {
     return noiseSeed * 4.6566129e-10;
 }
 
+void Korvanta::fillNoise(double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = Korvanta::getNoise();
+}
+
 void Korvanta::ProcessMidiMsg(IMidiMsg* msg) {
     if (!msg) return;
     if (midiThru) SendMidiMsg(msg);
