@@ -4,7 +4,10 @@
 
 void VoiceGroup::render(std::span<Voice> voices, double* left, double* right, int frames) {
     if (frames <= 0) return;
-    if (kernel == SimdKernel::Scalar || voices.size() > kMaxVoices) {
+    // A lone voice has nothing to share its lanes with.
+    int sounding = 0;
+    for (const Voice& voice : voices) sounding += voice.isActive() ? 1 : 0;
+    if (kernel == SimdKernel::Scalar || voices.size() > kMaxVoices || sounding <= 1) {
         for (int s = 0; s < frames; ++s) {
             for (Voice& voice : voices) voice.process(&left[s], &right[s]);
         }
