@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -100,87 +101,101 @@ void DCF::setType(int t) {
 }
 
 void DCF::resetState() {
-    s1 = Stereo{0.0, 0.0};
-    s2 = Stereo{0.01, 0.01};
-    s3 = Stereo{0.0, 0.0};
-    s4 = Stereo{-0.01, -0.01};
-    g4 = g = p = outputGain = normaliser = feedForward = Stereo{0.0, 0.0};
+    stages = {Stereo{0.0, 0.0}, Stereo{0.01, 0.01}, Stereo{0.0, 0.0}, Stereo{-0.01, -0.01}};
+    coefficients = {};
     lastCutoff = kNoCutoff;
 }
 
+double DCF::resonanceGain() const {
+    const double spread = 2.0 * std::abs(resonance - 0.5);
+    return 2.0 - spread * spread;
+}
+
+// The four-lane instances live only inside the AVX2 kernel, into which they are always inlined, so the
+// note that such vectors would be passed differently without AVX concerns no call that exists.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// The filter arithmetic on any number of lanes. Every operation is one exactly rounded IEEE operation
+// per lane, in the same order whatever the width, so a lane's result never depends on its neighbours.
+template <typename V>
+struct DCF::Lanes {
+    using Mask = decltype(V{} < V{});
+    static constexpr int kCount = sizeof(V) / sizeof(double);
+
+    [[gnu::always_inline]] static V splat(double x) {
+        V v{};
+        for (int j = 0; j < kCount; ++j) v[j] = x;
+        return v;
+    }
+
+    [[gnu::always_inline]] static Mask maskOf(bool on) {
+        const V zero{};
+        return on ? zero == zero : zero != zero;
+    }
+
+    // 0 where the value is not finite (x − x is 0 only for finite x).
+    [[gnu::always_inline]] static V finiteOrZero(const V& v) {
+        const Mask finite = (v - v) == 0.0;
+        return reinterpret_cast<V>(reinterpret_cast<Mask>(v) & finite);
+    }
+
+    [[gnu::always_inline]] static V select(const Mask& mask, const V& a, const V& b) {
+        return reinterpret_cast<V>((reinterpret_cast<Mask>(a) & mask) | (reinterpret_cast<Mask>(b) & ~mask));
+    }
+
+    // omega in radians per sample, scaler the feedback for full resonance, amount the resonance as
+    // feedback takes it.
+    [[gnu::always_inline]] static Coefficients<V>
+    coefficientsFor(const V& omega, const V& scaler, const V& amount, const V& gain, const Mask& highpass) {
+        const V d = 1.0 / (omega + 2.0);
+        const V pole = (omega - 2.0) * d;
+        const V feedback = amount * scaler;
+        const V stage = select(highpass, 2.0 * d, omega * d);
+        const V stage4 = stage * stage * stage * stage;
+        const V norm = 1.0 / (1.0 + feedback * stage4);
+        return {stage4, stage, pole, feedback, gain, norm, select(highpass, -stage, stage)};
+    }
+
+    [[gnu::always_inline]] static V step(const V& input, Stages<V>& s, const Coefficients<V>& c,
+                                         const V& offset, const Mask& lowpass12) {
+        const V x = finiteOrZero(input) + offset;
+        const V a = s.s1 = finiteOrZero(s.s1) + offset;
+        const V b = s.s2 = finiteOrZero(s.s2) + offset;
+        const V e = s.s3 = finiteOrZero(s.s3) + offset;
+        const V h = s.s4 = finiteOrZero(s.s4) + offset;
+
+        const V u = (c.g4 * x + ((a * c.g + b) * c.g + e) * c.g + h) * c.normaliser;
+
+        // The feedback saturation: a rational tanh-like curve reaching ±5, flat beyond ±15.
+        const V t = u / 5.0;
+        const V curve = 5.0 * t * (27.0 + t * t) / (27.0 + 9.0 * t * t);
+        const V f = select(t < -3.0, splat(-5.0), select(t > 3.0, splat(5.0), curve));
+        const V xk = x - c.k * f;
+
+        const V ff = c.feedForward;
+        const V y1 = a + c.g * xk;
+        s.s1 = ff * xk - c.p * y1;
+        const V y2 = b + c.g * y1;
+        s.s2 = ff * y1 - c.p * y2;
+        const V y3 = e + c.g * y2;
+        s.s3 = ff * y2 - c.p * y3;
+        const V y4 = h + c.g * y3;
+        s.s4 = ff * y3 - c.p * y4;
+
+        return select(lowpass12, y2, u) * c.outputGain;
+    }
+};
+
 void DCF::calcCoeffs(int effectiveCutoff) {
+    using L = Lanes<Stereo>;
     lastCutoff = effectiveCutoff;
     const int i = std::clamp(effectiveCutoff, 0, kTableSize - 1);
-    const double omega = tables->freq2rad[i];
-    const double d = 1.0 / (omega + 2.0);
-    const double pole = (omega - 2.0) * d;
-    const double r = type == Properties::eLowpass12 ? 0.985 * resonance : resonance;
-    const double feedback = r * tables->resoScaler[i];
-    const double spread = 2.0 * std::abs(resonance - 0.5);
-    const double gain = 2.0 - spread * spread;
-    const double stage = type == Properties::eHighpass24 ? 2.0 * d : omega * d;
-    const double stage4 = stage * stage * stage * stage;
-    const double norm = 1.0 / (1.0 + feedback * stage4);
-    const double forward = type == Properties::eHighpass24 ? -stage : stage;
-
-    g = Stereo{stage, stage};
-    g4 = Stereo{stage4, stage4};
-    p = Stereo{pole, pole};
-    k = Stereo{feedback, feedback};
-    outputGain = Stereo{gain, gain};
-    normaliser = Stereo{norm, norm};
-    feedForward = Stereo{forward, forward};
+    coefficients = L::coefficientsFor(L::splat(tables->freq2rad[i]), L::splat(tables->resoScaler[i]),
+                                      L::splat(feedbackAmount()), L::splat(resonanceGain()),
+                                      L::maskOf(type == Properties::eHighpass24));
 }
 
-namespace {
-
-using Lanes = long long __attribute__((vector_size(16)));
-
-// Lane-wise: 0 where the value is not finite (x − x is 0 only for finite x).
-template <typename V>
-V finiteOrZeroLanes(V v) {
-    const Lanes finite = (v - v) == 0.0;
-    return reinterpret_cast<V>(reinterpret_cast<Lanes>(v) & finite);
-}
-
-template <typename V>
-V select(Lanes mask, V a, V b) {
-    return reinterpret_cast<V>((reinterpret_cast<Lanes>(a) & mask) | (reinterpret_cast<Lanes>(b) & ~mask));
-}
-
-} // namespace
-
-DCF::Stereo DCF::processStereo(Stereo input) {
-    const Stereo x = finiteOrZeroLanes(input) + denormalOffset;
-    const Stereo a = s1 = finiteOrZeroLanes(s1) + denormalOffset;
-    const Stereo b = s2 = finiteOrZeroLanes(s2) + denormalOffset;
-    const Stereo e = s3 = finiteOrZeroLanes(s3) + denormalOffset;
-    const Stereo h = s4 = finiteOrZeroLanes(s4) + denormalOffset;
-
-    const Stereo u = (g4 * x + ((a * g + b) * g + e) * g + h) * normaliser;
-
-    // The feedback saturation: a rational tanh-like curve reaching ±5, flat beyond ±15.
-    const Stereo t = u / 5.0;
-    const Stereo curve = 5.0 * t * (27.0 + t * t) / (27.0 + 9.0 * t * t);
-    const Stereo low = Stereo{-5.0, -5.0};
-    const Stereo high = Stereo{5.0, 5.0};
-    const Stereo f = select(t < -3.0, low, select(t > 3.0, high, curve));
-    const Stereo xk = x - k * f;
-
-    const Stereo ff = feedForward;
-    const Stereo y1 = a + g * xk;
-    s1 = ff * xk - p * y1;
-    const Stereo y2 = b + g * y1;
-    s2 = ff * y1 - p * y2;
-    const Stereo y3 = e + g * y2;
-    s3 = ff * y2 - p * y3;
-    const Stereo y4 = h + g * y3;
-    s4 = ff * y3 - p * y4;
-
-    return (type == Properties::eLowpass12 ? y2 : u) * outputGain;
-}
-
-void DCF::process(double* left, double* right, int cutoffMod) {
+int DCF::nextCutoff(int cutoffMod) {
     if (currentCutoff != targetCutoff) {
         currentCutoff += slideDirection;
         if ((slideDirection >= 0 && currentCutoff > targetCutoff) ||
@@ -188,25 +203,195 @@ void DCF::process(double* left, double* right, int cutoffMod) {
             currentCutoff = targetCutoff;
         }
     }
-    const int effective = saturatingAdd(currentCutoff, cutoffMod);
+    return saturatingAdd(currentCutoff, cutoffMod);
+}
+
+void DCF::process(double* left, double* right, int cutoffMod) {
+    using L = Lanes<Stereo>;
+    const int effective = nextCutoff(cutoffMod);
     if (effective != lastCutoff) calcCoeffs(effective);
 
-    const Stereo out = processStereo(Stereo{*left, *right});
+    const Stereo out = L::step(Stereo{*left, *right}, stages, coefficients, L::splat(denormalOffset),
+                               L::maskOf(type == Properties::eLowpass12));
     *left = out[0];
     *right = out[1];
     denormalOffset = -denormalOffset;
+}
+
+// Groups of kCount filters share vectors, one channel per vector; several groups run in one sample
+// loop so that the latency of one group's long dependent chain hides behind the others' work.
+template <typename V, int Groups>
+[[gnu::always_inline]] inline void DCF::processLanes(const Block& block) {
+    using L = Lanes<V>;
+    constexpr int kWidth = L::kCount;
+    constexpr int kUsed = kWidth * Groups; // lanes from kUsed on are empty
+    static_assert(kUsed <= kBlockLanes);
+    struct Group {
+        Stages<V> left;
+        Stages<V> right;
+        Coefficients<V> c;
+        V offset{};
+        V amount{};
+        V gain{};
+        typename L::Mask highpass{};
+        typename L::Mask lowpass12{};
+        std::array<const Tables*, kWidth> tables{};
+    };
+    std::array<Group, Groups> groups;
+    const int frames = std::clamp(block.frames, 0, kMaxBlockFrames);
+    // The cutoffs depend on no filter state: slide them first, noting where a group's coefficients move.
+    std::array<std::array<int, kBlockLanes>, kMaxBlockFrames> cutoffs;
+    std::array<unsigned, kMaxBlockFrames> moved{};
+
+    for (int j = 0; j < kUsed; ++j) {
+        DCF* filter = block.filters[j];
+        // An unused lane computes lane 0's numbers and is never stored.
+        const DCF& f = filter != nullptr ? *filter : *block.filters[0];
+        Group& group = groups[j / kWidth];
+        const int lane = j % kWidth;
+        const auto load = [lane](Stages<V>& left, Stages<V>& right, const Stages<Stereo>& from) {
+            left.s1[lane] = from.s1[0];
+            left.s2[lane] = from.s2[0];
+            left.s3[lane] = from.s3[0];
+            left.s4[lane] = from.s4[0];
+            right.s1[lane] = from.s1[1];
+            right.s2[lane] = from.s2[1];
+            right.s3[lane] = from.s3[1];
+            right.s4[lane] = from.s4[1];
+        };
+        load(group.left, group.right, f.stages);
+        group.c.g4[lane] = f.coefficients.g4[0];
+        group.c.g[lane] = f.coefficients.g[0];
+        group.c.p[lane] = f.coefficients.p[0];
+        group.c.k[lane] = f.coefficients.k[0];
+        group.c.outputGain[lane] = f.coefficients.outputGain[0];
+        group.c.normaliser[lane] = f.coefficients.normaliser[0];
+        group.c.feedForward[lane] = f.coefficients.feedForward[0];
+        group.offset[lane] = f.denormalOffset;
+        group.amount[lane] = f.feedbackAmount();
+        group.gain[lane] = f.resonanceGain();
+        group.highpass[lane] = f.type == Properties::eHighpass24 ? -1 : 0;
+        group.lowpass12[lane] = f.type == Properties::eLowpass12 ? -1 : 0;
+        group.tables[lane] = f.tables;
+
+        int last = f.lastCutoff;
+        for (int s = 0; s < frames; ++s) {
+            const int cutoff =
+                filter != nullptr ? filter->nextCutoff(block.cutoffMod[s * kBlockLanes + j]) : last;
+            if (cutoff != last) moved[s] |= 1u << (j / kWidth);
+            cutoffs[s][j] = last = cutoff;
+        }
+    }
+
+    for (int s = 0; s < frames; ++s) {
+        for (int gi = 0; gi < Groups; ++gi) {
+            Group& group = groups[gi];
+            if ((moved[s] & (1u << gi)) != 0) {
+                // The coefficients are a function of the cutoff alone: lanes that did not move get
+                // exactly the values they had.
+                V omega{};
+                V scaler{};
+                for (int lane = 0; lane < kWidth; ++lane) {
+                    const int i = std::clamp(cutoffs[s][gi * kWidth + lane], 0, kTableSize - 1);
+                    omega[lane] = group.tables[lane]->freq2rad[i];
+                    scaler[lane] = group.tables[lane]->resoScaler[i];
+                }
+                group.c = L::coefficientsFor(omega, scaler, group.amount, group.gain, group.highpass);
+            }
+            double* left = block.left + s * kBlockLanes + gi * kWidth;
+            double* right = block.right + s * kBlockLanes + gi * kWidth;
+            V x;
+            std::memcpy(&x, left, sizeof x);
+            x = L::step(x, group.left, group.c, group.offset, group.lowpass12);
+            std::memcpy(left, &x, sizeof x);
+            std::memcpy(&x, right, sizeof x);
+            x = L::step(x, group.right, group.c, group.offset, group.lowpass12);
+            std::memcpy(right, &x, sizeof x);
+            group.offset = -group.offset;
+        }
+    }
+
+    for (int j = 0; j < kUsed; ++j) {
+        DCF* f = block.filters[j];
+        if (f == nullptr) continue;
+        const Group& group = groups[j / kWidth];
+        const int lane = j % kWidth;
+        const auto pair = [lane](const V& left, const V& right) { return Stereo{left[lane], right[lane]}; };
+        const auto both = [lane](const V& v) { return Stereo{v[lane], v[lane]}; };
+        f->stages = {pair(group.left.s1, group.right.s1), pair(group.left.s2, group.right.s2),
+                     pair(group.left.s3, group.right.s3), pair(group.left.s4, group.right.s4)};
+        f->coefficients = {both(group.c.g4),         both(group.c.g),          both(group.c.p),
+                           both(group.c.k),          both(group.c.outputGain), both(group.c.normaliser),
+                           both(group.c.feedForward)};
+        f->denormalOffset = group.offset[lane];
+        if (frames > 0) f->lastCutoff = cutoffs[frames - 1][j];
+    }
+}
+
+namespace {
+
+// Lanes up to the last filter of a block.
+int usedLanes(const DCF::Block& block) {
+    int used = 0;
+    for (int j = 0; j < DCF::kBlockLanes; ++j) {
+        if (block.filters[j] != nullptr) used = j + 1;
+    }
+    return used;
+}
+
+} // namespace
+
+// As few vectors as the block's filters fill: a lane without a filter costs as much as one with.
+void DCF::processBlockSSE2(const Block& block) {
+    const int used = usedLanes(block);
+    if (used <= 2) {
+        processLanes<Stereo, 1>(block);
+    } else if (used <= 4) {
+        processLanes<Stereo, 2>(block);
+    } else {
+        processLanes<Stereo, kBlockLanes / 2>(block);
+    }
+}
+
+[[gnu::target("avx2")]] void DCF::processBlockAVX2(const Block& block) {
+    using Quad = double __attribute__((vector_size(32)));
+    if (usedLanes(block) <= 4) {
+        processLanes<Quad, 1>(block);
+    } else {
+        processLanes<Quad, kBlockLanes / 4>(block);
+    }
+}
+
+void DCF::processBlock(const Block& block, SimdKernel kernel) {
+    if (block.filters[0] == nullptr || block.frames <= 0) return;
+    // A single filter runs fastest on its own, its two channels in one vector.
+    if (kernel == SimdKernel::Scalar || usedLanes(block) == 1) {
+        const int frames = std::min(block.frames, kMaxBlockFrames);
+        for (int j = 0; j < kBlockLanes; ++j) {
+            DCF* f = block.filters[j];
+            if (f == nullptr) continue;
+            for (int s = 0; s < frames; ++s) {
+                const int at = s * kBlockLanes + j;
+                f->process(&block.left[at], &block.right[at], block.cutoffMod[at]);
+            }
+        }
+    } else if (kernel == SimdKernel::AVX2 && isSimdKernelAvailable(kernel)) {
+        processBlockAVX2(block);
+    } else {
+        processBlockSSE2(block);
+    }
 }
 
 double DCF::getStageState(int stage, int channel) const {
     const int c = channel == 0 ? 0 : 1;
     switch (stage) {
     case 0:
-        return s1[c];
+        return stages.s1[c];
     case 1:
-        return s2[c];
+        return stages.s2[c];
     case 2:
-        return s3[c];
+        return stages.s3[c];
     default:
-        return s4[c];
+        return stages.s4[c];
     }
 }

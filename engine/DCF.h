@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Properties.h"
+#include "engine/SimdKernel.h"
 
 #include <array>
 #include <cmath>
@@ -31,9 +32,22 @@ public:
     // Filters one stereo sample in place; cutoffMod (pitch steps) is added to the sliding cutoff.
     void process(double* left, double* right, int cutoffMod);
 
+    // Up to kBlockLanes filters run side by side, one per lane, with results identical to calling
+    // process() for each of them sample by sample. Sample s of lane j sits at [s * kBlockLanes + j].
+    static constexpr int kBlockLanes = 8;
+    static constexpr int kMaxBlockFrames = 64;
+    struct Block {
+        std::array<DCF*, kBlockLanes> filters{}; // null: an unused lane; lane 0 is always used
+        double* left = nullptr;                  // filtered in place
+        double* right = nullptr;
+        const int* cutoffMod = nullptr;
+        int frames = 0; // at most kMaxBlockFrames
+    };
+    static void processBlock(const Block& block, SimdKernel kernel);
+
     int getCurrentCutoff() const { return currentCutoff; }
-    double getOutputGain() const { return outputGain[0]; }
-    double getFeedback() const { return k[0]; }
+    double getOutputGain() const { return coefficients.outputGain[0]; }
+    double getFeedback() const { return coefficients.k[0]; }
     // stage 0..3, channel 0 (left) or 1 (right)
     double getStageState(int stage, int channel) const;
 
@@ -41,29 +55,49 @@ private:
     // Both channels run the same arithmetic side by side, one lane each (left, right).
     using Stereo = double __attribute__((vector_size(16)));
 
+    // The same arithmetic serves one filter's two channels and many filters' one channel alike, so
+    // every lane computes exactly what the single filter would.
+    template <typename V>
+    struct Coefficients {
+        V g4{};
+        V g{};
+        V p{};
+        V k{};
+        V outputGain{};
+        V normaliser{};
+        V feedForward{}; // g, negated for the high-pass stages
+    };
+    template <typename V>
+    struct Stages {
+        V s1{};
+        V s2{};
+        V s3{};
+        V s4{};
+    };
+    template <typename V>
+    struct Lanes;
+
     void resetState();
+    // Moves the cutoff one sample on and returns it with the modulation added.
+    int nextCutoff(int cutoffMod);
     void calcCoeffs(int effectiveCutoff);
-    Stereo processStereo(Stereo input);
+    double feedbackAmount() const { return type == Properties::eLowpass12 ? 0.985 * resonance : resonance; }
+    double resonanceGain() const;
+
+    template <typename V, int Groups>
+    static void processLanes(const Block& block);
+    static void processBlockSSE2(const Block& block);
+    static void processBlockAVX2(const Block& block);
 
     const Tables* tables = nullptr;
     double sampleRate = 44100.0;
     int targetCutoff = 0;
     double resonance = 0.0;
     int type = Properties::eLowpass24;
-    // Coefficients, the same in both lanes.
-    Stereo g4{};
-    Stereo g{};
-    Stereo p{};
-    Stereo k{};
-    Stereo outputGain{};
-    Stereo normaliser{};
-    Stereo feedForward{}; // g, negated for the high-pass stages
+    Coefficients<Stereo> coefficients; // the same in both lanes
     int currentCutoff = 0;
     int lastCutoff = 0;
     int slideDirection = 0;
-    Stereo s1{};
-    Stereo s2{};
-    Stereo s3{};
-    Stereo s4{};
+    Stages<Stereo> stages;
     double denormalOffset = 1e-13;
 };

@@ -535,7 +535,7 @@ void Voice::update(bool noteOn) {
     active = ampEG.isOn();
 }
 
-double Voice::mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const {
+inline double Voice::mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const {
     if (xMode) {
         const double o = xModeOsc == 0 ? o1 : xModeOsc == 1 ? o2 : o3;
         return levels[xModeOsc] * o * pan[xModeOsc];
@@ -543,11 +543,7 @@ double Voice::mix(double o1, double o2, double o3, const std::array<double, 4>& 
     return levels[0] * o1 * pan[0] + levels[1] * o2 * pan[1] + levels[2] * o3 * pan[2];
 }
 
-void Voice::process(double* left, double* right) {
-    if (!active) {
-        lastOutput = {0.0, 0.0, 0.0};
-        return;
-    }
+inline void Voice::sourceSample(double noiseDraw, double& left, double& right, int& filterMod, double& amp) {
     filterEG.update();
     ampEG.update();
     linearEG1.update();
@@ -577,14 +573,35 @@ void Voice::process(double* left, double* right) {
     if (amplitudeMod[1].source != nullptr) o2 *= amplitudeMod[1].scale();
     if (amplitudeMod[2].source != nullptr) o3 *= amplitudeMod[2].scale();
 
-    const double noise = noiseSource != nullptr ? noiseSource->getNoise() * levels[3] : 0.0;
-    double l = mix(o1, o2, o3, panLeft) + noise * panLeft[3];
-    double r = mix(o1, o2, o3, panRight) + noise * panRight[3];
+    const double noise = noiseSource != nullptr ? noiseDraw * levels[3] : 0.0;
+    left = mix(o1, o2, o3, panLeft) + noise * panLeft[3];
+    right = mix(o1, o2, o3, panRight) + noise * panRight[3];
 
     const double cutoff = egIntensity * envelopeOutput[eFilterEG] + keyTrackOffset + cutoffMod.offset();
-    dcf.process(&l, &r, toInt(cutoff));
+    filterMod = toInt(cutoff);
+    amp = envelopeOutput[eAmpEG] * ampFactor;
+}
 
-    const double amp = envelopeOutput[eAmpEG] * ampFactor;
+void Voice::process(double* left, double* right) {
+    if (!active) {
+        lastOutput = {0.0, 0.0, 0.0};
+        return;
+    }
+    const double noiseDraw = noiseSource != nullptr ? noiseSource->getNoise() : 0.0;
+    double l = 0.0;
+    double r = 0.0;
+    int cutoff = 0;
+    double amp = 0.0;
+    sourceSample(noiseDraw, l, r, cutoff, amp);
+    dcf.process(&l, &r, cutoff);
     *left += voicePanLeft * amp * l;
     *right += voicePanRight * amp * r;
+}
+
+void Voice::renderSources(const Sources& out, int frames) {
+    for (int s = 0; s < frames; ++s) {
+        const int at = s * out.stride;
+        sourceSample(out.noise[s * out.noiseStride], out.left[at], out.right[at], out.cutoffMod[at],
+                     out.amp[at]);
+    }
 }

@@ -51,6 +51,21 @@ public:
     // Adds one stereo sample to *left and *right.
     void process(double* left, double* right);
 
+    // process() in two halves, for rendering many voices side by side: renderSources() makes an active
+    // voice's samples up to its filter, the owner runs the filter (getFilter()) and scales each sample
+    // by the amplitude and the voice's pan. Sample k of a run sits at [k * stride], its noise draw (one
+    // per sample from the voice's noise source, or 0 without one) at noise[k * noiseStride].
+    struct Sources {
+        double* left = nullptr;
+        double* right = nullptr;
+        int* cutoffMod = nullptr;
+        double* amp = nullptr;
+        int stride = 1;
+        const double* noise = nullptr;
+        int noiseStride = 1;
+    };
+    void renderSources(const Sources& out, int frames);
+
     bool isActive() const { return active; }
     bool isGateOn() const { return gate; }
     int getNote() const { return note; }
@@ -63,6 +78,8 @@ public:
     double getPanRight() const { return voicePanRight; }
     const Oscillator& getOscillator(int k) const { return osc[k]; }
     const DCF& getFilter() const { return dcf; }
+    DCF& getFilter() { return dcf; }
+    NoiseSource* getNoiseSource() const { return noiseSource; }
     const EG& getEnvelope(int e) const { return *eg[e]; }
 
     // Written by the instrument: master tune and unison detune (pitch steps), and the key's pressure.
@@ -91,6 +108,7 @@ private:
     void startGlide();
     void stopEnvelopes();
     double mix(double o1, double o2, double o3, const std::array<double, 4>& pan) const;
+    void sourceSample(double noiseDraw, double& left, double& right, int& filterMod, double& amp);
     static int toInt(double v);
 
     PitchSource* pitchSource = nullptr;

@@ -7,6 +7,7 @@
 #include "engine/MipMap.h"
 #include "engine/NoiseSource.h"
 #include "engine/Voice.h"
+#include "engine/VoiceGroup.h"
 #include "instrument/TableDefs.h"
 #include "instrument/Wave.h"
 #include "instrument/WaveImport.h"
@@ -69,6 +70,7 @@ public:
     void handleMidiEvents();
     void handleSync2Host();
     double getNoise() override;
+    void fillNoise(double* out, int count) override;
     // The noise sequence is shared by every instance of the process; tests restart it.
     static void setNoiseSeed(int32_t seed) { noiseSeed = seed; }
     static int32_t getNoiseSeed() { return noiseSeed; }
@@ -189,6 +191,7 @@ private:
     std::atomic<bool> learnFinished{false};
 
     std::array<Voice, kMaxVoices> voices;
+    VoiceGroup voiceGroup;
     const BuiltInTables* builtInTables = nullptr;
     // Per oscillator: the table its voices play and the record that owns it when it is a user table.
     std::array<const MipMap*, kNumOscillators> oscTables{};

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 int32_t Korvanta::noiseSeed = 1;
+
+static_assert(Korvanta::kMaxVoices <= VoiceGroup::kMaxVoices, "every voice count takes the lanes");
 
 namespace {
 
@@ -40,6 +43,10 @@ private:
 double Korvanta::getNoise() {
     noiseSeed = static_cast<int32_t>(static_cast<uint32_t>(noiseSeed) * 16807u);
     return noiseSeed * 4.6566129e-10;
+}
+
+void Korvanta::fillNoise(double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = Korvanta::getNoise();
 }
 
 void Korvanta::ProcessMidiMsg(IMidiMsg* msg) {
@@ -206,16 +213,26 @@ void Korvanta::startSubBlock() {
 }
 
 void Korvanta::renderChunk(double* left, double* right, int nFrames, double gain) {
-    for (int s = 0; s < nFrames; ++s, ++subBlockPosition) {
+    std::fill_n(left, nFrames, 0.0);
+    std::fill_n(right, nFrames, 0.0);
+    const std::span<Voice> playing(voices.data(), static_cast<size_t>(std::clamp(numVoices, 0, kMaxVoices)));
+    for (int s = 0; s < nFrames;) {
         clock.tick();
         while (noteEventFirst < noteEventCount && noteEvents[noteEventFirst].offset <= subBlockPosition)
             applyNoteEvent(noteEvents[noteEventFirst++]);
-        double l = 0.0;
-        double r = 0.0;
-        for (int i = 0; i < numVoices; ++i) voices[i].process(&l, &r);
-        if (chorusOn) chorus.process(&l, &r);
-        left[s] = l * gain;
-        right[s] = r * gain;
+        // The voices run together up to the next note event; nothing they do reads the clock.
+        int run = nFrames - s;
+        if (noteEventFirst < noteEventCount)
+            run = std::clamp(noteEvents[noteEventFirst].offset - subBlockPosition, 1, run);
+        for (int k = 1; k < run; ++k) clock.tick();
+        voiceGroup.render(playing, left + s, right + s, run);
+        s += run;
+        subBlockPosition += run;
+    }
+    for (int s = 0; s < nFrames; ++s) {
+        if (chorusOn) chorus.process(&left[s], &right[s]);
+        left[s] *= gain;
+        right[s] *= gain;
     }
     if (noteEventFirst == noteEventCount) noteEventFirst = noteEventCount = 0;
 }

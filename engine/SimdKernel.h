@@ -1,0 +1,9 @@
+#pragma once
+
+// How the voice filters run side by side: one voice after another (the reference every other way must
+// match bit for bit), in SSE2 lanes (any x86-64), or in AVX2 lanes where the processor has them.
+enum class SimdKernel { Scalar, SSE2, AVX2 };
+
+// The fastest kernel this processor runs, determined once per process.
+SimdKernel fastestSimdKernel();
+bool isSimdKernelAvailable(SimdKernel kernel);

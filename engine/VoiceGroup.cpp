@@ -1,0 +1,88 @@
+#include "engine/VoiceGroup.h"
+
+#include <algorithm>
+
+void VoiceGroup::render(std::span<Voice> voices, double* left, double* right, int frames) {
+    if (frames <= 0) return;
+    // A lone voice has nothing to share its lanes with.
+    int sounding = 0;
+    for (const Voice& voice : voices) sounding += voice.isActive() ? 1 : 0;
+    if (kernel == SimdKernel::Scalar || voices.size() > kMaxVoices || sounding <= 1) {
+        for (int s = 0; s < frames; ++s) {
+            for (Voice& voice : voices) voice.process(&left[s], &right[s]);
+        }
+        return;
+    }
+    activeCount = 0;
+    for (size_t i = 0; i < voices.size(); ++i) {
+        if (voices[i].isActive()) {
+            active[activeCount++] = static_cast<int>(i);
+        } else {
+            // An idle voice still forgets its oscillators' last outputs, as process() makes it do.
+            double l = 0.0;
+            double r = 0.0;
+            voices[i].process(&l, &r);
+        }
+    }
+    for (int done = 0; done < frames; done += kFrames) {
+        const int n = std::min(kFrames, frames - done);
+        drawNoise(voices, n);
+        for (int first = 0; first < activeCount; first += kLanes)
+            renderLanes(voices, first, left + done, right + done, n);
+    }
+}
+
+void VoiceGroup::drawNoise(std::span<Voice> voices, int frames) {
+    NoiseSource* shared = activeCount > 0 ? voices[active[0]].getNoiseSource() : nullptr;
+    for (int k = 1; k < activeCount; ++k) {
+        if (voices[active[k]].getNoiseSource() != shared) shared = nullptr;
+    }
+    // Sample by sample, voice by voice is one run of the sequence when every voice draws from one source.
+    if (shared != nullptr) {
+        shared->fillNoise(noise.data(), frames * activeCount);
+        return;
+    }
+    for (int s = 0; s < frames; ++s) {
+        for (int k = 0; k < activeCount; ++k) {
+            NoiseSource* source = voices[active[k]].getNoiseSource();
+            noise[s * activeCount + k] = source != nullptr ? source->getNoise() : 0.0;
+        }
+    }
+}
+
+void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, double* right, int frames) {
+    const int lanes = std::min(kLanes, activeCount - first);
+    DCF::Block block;
+    block.left = laneLeft.data();
+    block.right = laneRight.data();
+    block.cutoffMod = laneCutoff.data();
+    block.frames = frames;
+    for (int j = 0; j < lanes; ++j) {
+        Voice& voice = voices[active[first + j]];
+        block.filters[j] = &voice.getFilter();
+        voice.renderSources({laneLeft.data() + j, laneRight.data() + j, laneCutoff.data() + j,
+                             laneAmp.data() + j, kLanes, noise.data() + first + j, activeCount},
+                            frames);
+    }
+    for (int j = lanes; j < kLanes; ++j) {
+        for (int s = 0; s < frames; ++s) {
+            laneLeft[s * kLanes + j] = laneRight[s * kLanes + j] = 0.0;
+            laneCutoff[s * kLanes + j] = 0;
+        }
+    }
+    DCF::processBlock(block, kernel);
+
+    std::array<double, kLanes> panLeft{};
+    std::array<double, kLanes> panRight{};
+    for (int j = 0; j < lanes; ++j) {
+        panLeft[j] = voices[active[first + j]].getPanLeft();
+        panRight[j] = voices[active[first + j]].getPanRight();
+    }
+    for (int s = 0; s < frames; ++s) {
+        for (int j = 0; j < lanes; ++j) {
+            const int at = s * kLanes + j;
+            left[s] += panLeft[j] * laneAmp[at] * laneLeft[at];
+            right[s] += panRight[j] * laneAmp[at] * laneRight[at];
+        }
+    }
+}
