@@ -100,15 +100,6 @@ TEST(IParam, DisplayTextsForBoolsNumbersAndLabels) {
               static_cast<size_t>(IParam::kTextSize - 1));
 }
 
-TEST(IParam, DisplayFunctionReplacesAllOtherFormatting) {
-    IParam p;
-    p.InitEnum("Wave", 0, 3);
-    p.SetDisplayText(1, "Saw");
-    p.SetDisplayFunc([](double value, char* text) { std::snprintf(text, 32, "f(%g)", value); });
-    EXPECT_EQ(display(p, 1.0), "f(1)");
-    EXPECT_EQ(display(p, 1.0, true), "f(2)");
-}
-
 TEST(IParam, DisplayTextListKeepsInsertionOrderAndExactMatches) {
     IParam p;
     p.InitEnum("Wave", 0, 3);

@@ -23,8 +23,6 @@ struct FakeHost {
     std::vector<Call> calls;
     std::string product = "REAPER";
     std::string vendor = "Cockos";
-    VstIntPtr processLevel = kVstProcessLevelRealtime;
-    bool answerTime = true;
     VstTimeInfo time{};
     VstIntPtr eventsAnswer = 1;
     std::vector<VstMidiEvent> midiEvents;
@@ -48,10 +46,8 @@ VstIntPtr fakeHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr 
         return 1;
     case audioMasterGetVendorVersion:
         return 5940;
-    case audioMasterGetCurrentProcessLevel:
-        return host->processLevel;
     case audioMasterGetTime:
-        return host->answerTime ? reinterpret_cast<VstIntPtr>(&host->time) : 0;
+        return reinterpret_cast<VstIntPtr>(&host->time);
     case audioMasterProcessEvents: {
         const VstEvent* event = static_cast<VstEvents*>(ptr)->events[0];
         if (event->type == kVstMidiType)
@@ -470,9 +466,6 @@ TEST_F(IPlugVSTTest, PinsAndSpeakerArrangements) {
     mono.numChannels = 1;
     EXPECT_EQ(plug.Dispatch(effSetSpeakerArrangement, 0, 0, &mono), 1);
     EXPECT_FALSE(plug.IsOutChannelConnected(1));
-    mono.numChannels = 99;
-    plug.Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono);
-    EXPECT_TRUE(plug.IsOutChannelConnected(1));
 }
 
 TEST_F(IPlugVSTTest, IncomingEventsBecomeMessages) {
@@ -497,13 +490,6 @@ TEST_F(IPlugVSTTest, IncomingEventsBecomeMessages) {
     EXPECT_EQ(plug.midiIn, (decltype(plug.midiIn){{100, 0x91, 60, 127}, {1 << 20, 0x91, 60, 127}}));
     using SysEx = std::pair<int, std::string>;
     EXPECT_EQ(plug.sysexIn, (std::vector<SysEx>{{5, std::string(dump, 3)}, {5, ""}}));
-
-    for (VstInt32 count : {0, -4}) {
-        events.numEvents = count;
-        EXPECT_EQ(plug.Dispatch(effProcessEvents, 0, 0, &events), 1);
-    }
-    EXPECT_EQ(plug.Dispatch(effProcessEvents), 0);
-    EXPECT_EQ(plug.midiIn.size(), 2u);
 }
 
 TEST_F(IPlugVSTTest, OutgoingMidiIsOneEventPerCall) {
@@ -541,11 +527,6 @@ TEST_F(IPlugVSTTest, ParameterAndProgramNewsReachTheHost) {
                                       {audioMasterAutomate, 2, 0.75f},
                                       {audioMasterEndEdit, 2, 0.0f},
                                       {audioMasterUpdateDisplay, 0, 0.0f}}));
-
-    fakeHost.processLevel = kVstProcessLevelOffline;
-    EXPECT_TRUE(plug.IsRenderingOffline());
-    fakeHost.processLevel = kVstProcessLevelRealtime;
-    EXPECT_FALSE(plug.IsRenderingOffline());
 }
 
 TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
@@ -575,16 +556,6 @@ TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
     EXPECT_TRUE(info.transportIsRunning && info.transportLoopEnabled);
     plug.GetTimeSig(&num, &den);
     EXPECT_EQ(std::pair(num, den), std::pair(7, 8));
-
-    time.samplePos = 1e300;
-    EXPECT_EQ(plug.GetSamplePos(), std::numeric_limits<int>::max());
-
-    fakeHost.answerTime = false; // no time at all leaves the defaults
-    ITimeInfo none;
-    plug.GetTime(&none);
-    EXPECT_EQ((std::array{none.tempo, none.samplePos, none.ppqPos}), (std::array{120.0, -1.0, -1.0}));
-    EXPECT_EQ(std::pair(none.numerator, none.denominator), std::pair(4, 4));
-    EXPECT_EQ(std::pair(plug.GetSamplePos(), plug.GetTempo()), std::pair(0, 0.0));
 }
 
 TEST_F(IPlugVSTTest, ProcessEntriesAskForMidiRenderAndRestoreTheFloatMode) {
