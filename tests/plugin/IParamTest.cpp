@@ -93,23 +93,3 @@ TEST(IParam, DisplayTextsForBoolsNumbersAndLabels) {
     EXPECT_EQ(display(makeDouble(0.0, 1e300, 0.000001), 1e300).size(),
               static_cast<size_t>(IParam::kTextSize - 1));
 }
-
-TEST(IParam, DisplayTextListKeepsInsertionOrderAndExactMatches) {
-    IParam p;
-    p.InitEnum("Wave", 0, 3);
-    p.SetDisplayText(2, "Square");
-    p.SetDisplayText(0, "Sine");
-    p.SetDisplayText(0, "Again");
-    int value = -1;
-    EXPECT_EQ(std::to_string(p.GetNDisplayTexts()) + p.GetDisplayText(0) + "|" + p.GetDisplayText(1) + "|" +
-                  p.GetDisplayTextAtIdx(0, &value) + "|" + p.GetDisplayTextAtIdx(3, &value),
-              "3Sine||Square|");
-    EXPECT_EQ(value, 2);
-    EXPECT_TRUE(p.MapDisplayText("Again", &value));
-    EXPECT_EQ(value, 0);
-    EXPECT_FALSE(p.MapDisplayText("square", &value));
-    EXPECT_EQ(value, 0);
-
-    p.SetDisplayText(1, "a display text far longer than thirty-one characters");
-    EXPECT_EQ(std::strlen(p.GetDisplayText(1)), 31u);
-}

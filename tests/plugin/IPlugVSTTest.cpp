@@ -177,21 +177,6 @@ TEST_F(IPlugVSTTest, ConstantQueriesCanDoAndUnknownOpcodes) {
     }
 }
 
-TEST_F(IPlugVSTTest, CockosParameterQueries) {
-    TestVST plug;
-    HostBuffer text, untouched;
-    EXPECT_EQ(plug.Dispatch(effVendorSpecific, effGetParamDisplay, 0, text.data, 0.5f), 0xBEEF);
-    EXPECT_STREQ(text.data, "25.00");
-    EXPECT_EQ(plug.Dispatch(effVendorSpecific, effGetParamDisplay, 3, untouched.data, 0.5f), 0xBEEF);
-    EXPECT_TRUE(untouched.UntouchedFrom(0));
-    EXPECT_EQ(plug.Dispatch(effVendorSpecific, effGetParamDisplay, 0, nullptr, 0.5f), 0);
-    using Case = std::tuple<VstIntPtr, VstIntPtr, VstIntPtr>;
-    for (const auto& [query, idx, answer] :
-         {Case{kVstParameterUsesIntStep, 1, 0xBEEF}, Case{kVstParameterUsesIntStep, 0, 0},
-          Case{kVstParameterUsesIntStep, 3, 0}, Case{99, 0, 0}})
-        EXPECT_EQ(plug.Dispatch(effVendorSpecific, static_cast<VstInt32>(query), idx), answer) << idx;
-}
-
 TEST_F(IPlugVSTTest, ParameterAndPlugInTextsForTheHost) {
     TestVST plug;
     using Case = std::tuple<VstInt32, VstInt32, const char*>;
