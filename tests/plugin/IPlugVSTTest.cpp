@@ -564,6 +564,9 @@ TEST_F(IPlugVSTTest, ProcessEntriesAskForMidiRenderAndRestoreTheFloatMode) {
     TestVST mono("1-1", false);
     mono.GetAEffect()->processReplacing(mono.GetAEffect(), nullptr, outputs, 4); // an input is missing
     EXPECT_EQ(left[0], 0.5f);
+    float* inputs[] = {right};
+    mono.GetAEffect()->processReplacing(mono.GetAEffect(), inputs, nullptr, 4); // the output is missing
+    EXPECT_EQ(mono.mxcsrInProcess, 0u);                                         // nothing was rendered
 }
 
 TEST_F(IPlugVSTTest, CloseDeletesThePluginAndAnOrphanAnswersNothing) {
