@@ -10,29 +10,24 @@
 
 namespace {
 
-class IdleCountingPlug : public TestPlug {
+class KnobPlug : public TestPlug {
 public:
-    IdleCountingPlug() : TestPlug("0-2", 4) {
+    KnobPlug() : TestPlug("0-2", 4) {
         for (int i = 0; i < NParams(); ++i) GetParam(i)->InitDouble("p", 0.0, 0.0, 1.0, 0.001);
     }
-    void OnIdle() override { ++idleCalls; }
-    int idleCalls = 0;
 };
 
-// A control of a given area that counts how often it is drawn.
-class CountingControl : public IControl {
+// A control that only carries an auxiliary parameter.
+class AuxControl : public IControl {
 public:
-    CountingControl(IPlugBase* plug, const IRECT& rect, int paramIdx = -1) : IControl(plug, rect, paramIdx) {}
-    bool Draw(IGraphics*) override { return ++draws > 0; }
-    void OnMouseDown(int, int, const IMouseMod&) override { ++presses; }
-    int draws = 0;
-    int presses = 0;
+    AuxControl(IPlugBase* plug, const IRECT& rect) : IControl(plug, rect) {}
+    bool Draw(IGraphics*) override { return true; }
 };
 
 constexpr IBitmap kKnobStrip{nullptr, 40, 40 * 65, 65};
 
 struct Editor {
-    IdleCountingPlug plug;
+    KnobPlug plug;
     IGraphicsHeadless gui{&plug, 200, 100};
 
     template <class C>
@@ -41,25 +36,6 @@ struct Editor {
         return control;
     }
 };
-
-TEST(IGraphics, HitTestingSkipsHiddenAndGrayedControls) {
-    // Hidden, grayed, mouse-over when grayed, asking for mouse-over; the control index reached.
-    using Case = std::tuple<bool, bool, bool, bool, int>;
-    for (const auto& [hidden, grayed, overWhenGrayed, mouseOver, expected] :
-         {Case{false, false, false, false, 1}, Case{true, false, false, false, 0},
-          Case{false, true, false, false, 0}, Case{false, true, true, false, 0},
-          Case{false, true, true, true, 1}, Case{false, true, false, true, 0}}) {
-        Editor e;
-        e.add(new CountingControl(&e.plug, IRECT(0, 0, 50, 50)));
-        IControl* top = e.add(new CountingControl(&e.plug, IRECT(10, 10, 30, 30)));
-        top->Hide(hidden);
-        top->GrayOut(grayed);
-        top->SetMOWhenGrayed(overWhenGrayed);
-        EXPECT_EQ(std::pair(e.gui.GetMouseControlIdx(20, 20, mouseOver),
-                            e.gui.GetMouseControlIdx(40, 40, mouseOver)),
-                  std::pair(expected, 0));
-    }
-}
 
 TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
     // Wheel or drag, pixels downwards or clicks, modifiers, gearing, change of value from 0.5.
@@ -105,31 +81,6 @@ TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
     EXPECT_EQ(std::pair(pressed, contact->GetValue()), std::pair(1.0, 0.0));
 }
 
-TEST(IGraphics, FrameChoiceRoundsToTheNearestFrameWithinTheStrip) {
-    using Case = std::tuple<double, int, int>;
-    for (const auto& [value, n, frame] :
-         {Case{0.0, 65, 1}, Case{1.0, 65, 65}, Case{0.5, 65, 33}, Case{0.249, 3, 1}, Case{0.251, 3, 2},
-          Case{-0.3, 4, 1}, Case{1.4, 4, 4}, Case{0.7, 1, 1}})
-        EXPECT_EQ(FrameForValue(value, n), frame) << value << " of " << n;
-}
-
-TEST(IGraphics, DoubleClickSetsTheDefaultOrActsAsAPress) {
-    Editor e;
-    auto* knob = e.add(new IKnobMultiControl(&e.plug, 0, 0, 0, kKnobStrip));
-    auto* plain = e.add(new IKnobMultiControl(&e.plug, 50, 0, 1, kKnobStrip));
-    auto* single = e.add(new CountingControl(&e.plug, IRECT(100, 0, 140, 40), 2));
-    knob->SetValue(0.9);
-    knob->SetDefaultValue(0.25);
-    plain->SetValue(0.9);
-    single->SetMouseDblAsSingleClick(true);
-    e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
-    e.gui.OnMouseDblClick(55, 5, IMouseMod(true));
-    e.gui.OnMouseDblClick(105, 5, IMouseMod(true));
-    EXPECT_EQ(std::tuple(knob->GetValue(), e.plug.GetParam(0)->GetNormalized(), plain->GetValue(),
-                         single->presses, e.gui.GetCapturedControlIdx()),
-              std::tuple(0.25, 0.25, 0.9, 1, 2));
-}
-
 TEST(IGraphics, ADragKeepsItsControlAfterLeavingItAndTellsTheHostBeginAndEnd) {
     Editor e;
     auto* knob = e.add(new IKnobMultiControl(&e.plug, 0, 0, 1, kKnobStrip, IKnobControl::kVertical, 1.0));
@@ -147,56 +98,10 @@ TEST(IGraphics, ADragKeepsItsControlAfterLeavingItAndTellsTheHostBeginAndEnd) {
     EXPECT_EQ(e.gui.GetCapturedControlIdx(), -1);
 }
 
-TEST(IGraphics, MouseOverTracksTheControlUnderTheMouseOnlyWhileTrackingIsOn) {
-    struct Hover : CountingControl {
-        using CountingControl::CountingControl;
-        void OnMouseOver(int, int, const IMouseMod&) override { ++overs; }
-        void OnMouseOut() override { ++outs; }
-        int overs = 0, outs = 0;
-    };
-    Editor e;
-    auto* a = e.add(new Hover(&e.plug, IRECT(0, 0, 20, 20)));
-    auto* b = e.add(new Hover(&e.plug, IRECT(20, 0, 40, 20)));
-    e.gui.OnMouseOver(5, 5, IMouseMod());
-    EXPECT_EQ(a->overs, 0);
-    e.gui.HandleMouseOver(true);
-    e.gui.OnMouseOver(5, 5, IMouseMod());
-    e.gui.OnMouseOver(6, 5, IMouseMod());
-    e.gui.OnMouseOver(25, 5, IMouseMod());
-    e.gui.OnMouseOut();
-    EXPECT_EQ(std::tuple(a->overs, a->outs, b->overs, b->outs), std::tuple(2, 1, 1, 1));
-}
-
-TEST(IGraphics, TimerRedrawsOnlyTheDirtyAreaAndIdlesOnEvery21stQuietTick) {
-    Editor e;
-    auto* a = e.add(new CountingControl(&e.plug, IRECT(0, 0, 20, 20)));
-    auto* b = e.add(new CountingControl(&e.plug, IRECT(50, 0, 70, 20)));
-    auto* c = e.add(new CountingControl(&e.plug, IRECT(100, 50, 120, 70)));
-    e.gui.OnTimerTick(); // everything starts dirty
-    EXPECT_EQ(e.gui.drawnAreas, std::vector<IRECT>{IRECT(0, 0, 120, 70)});
-    a->SetDirty(false);
-    b->SetDirty(false);
-    e.gui.OnTimerTick();
-    EXPECT_EQ(std::pair(e.gui.drawnAreas.back(), c->draws), std::pair(IRECT(0, 0, 70, 20), 1));
-    e.gui.SetStrictDrawing(true);
-    b->SetDirty(false);
-    e.gui.OnTimerTick();
-    EXPECT_EQ(std::pair(e.gui.drawnAreas.back(), a->draws), std::pair(b->GetRECT(), 2));
-
-    for (int tick = 1; tick <= 41; ++tick) e.gui.OnTimerTick();
-    EXPECT_EQ(e.plug.idleCalls, 1);
-    c->SetDirty(false);
-    e.gui.OnTimerTick(); // a redraw starts the count again
-    for (int tick = 1; tick <= 20; ++tick) e.gui.OnTimerTick();
-    EXPECT_EQ(e.plug.idleCalls, 1);
-    e.gui.OnTimerTick();
-    EXPECT_EQ(e.plug.idleCalls, 2);
-}
-
 TEST(IGraphics, ValuesFromThePlugReachTheirControlsAndWaitWhileTheEditorIsBusy) {
     Editor e;
     auto* knob = e.add(new IKnobMultiControl(&e.plug, 0, 0, 2, kKnobStrip));
-    auto* aux = e.add(new CountingControl(&e.plug, IRECT(50, 0, 60, 10)));
+    auto* aux = e.add(new AuxControl(&e.plug, IRECT(50, 0, 60, 10)));
     aux->AddAuxParam(2);
     e.gui.SetParameterFromPlug(2, 0.75, false);
     EXPECT_EQ(std::pair(knob->GetValue(), aux->GetAuxParamValue(0)), std::pair(0.75, 0.75));

@@ -1,15 +1,10 @@
 #include "editor/File.h"
-#include "editor/IMLTuningControl.h"
 #include "editor/KorvantaLayout.h"
 #include "instrument/IMLWaveTableControl.h"
-#include "synth/MTSClient.h"
-#include "synth/MTSLibrary.h"
 #include "tests/editor/OpenEditor.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <dlfcn.h>
 
 #include <cmath>
 #include <fstream>
@@ -67,40 +62,6 @@ struct Commands : OpenEditor {
 
 } // namespace
 
-TEST(KorvantaCommands, OptionMenuOffersPasteAndTheStartupBankOnlyWhenThereIsOne) {
-    Commands e;
-    e.plug->startupFxb.clear();
-    e.plug->copiedPreset.Clear();
-    e.option({});
-    EXPECT_NE(e.gui->lastMenu.find("Paste Program (disabled)\n"), std::string::npos);
-    EXPECT_NE(e.gui->lastMenu.find("Load Startup Bank (disabled)\nUnselect Startup Bank (disabled)\n"),
-              std::string::npos);
-    EXPECT_NE(e.gui->lastMenu.find("Go Online... >"), std::string::npos);
-    // Each command's number is its place in the menu.
-    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n'), File::kGoOnline + 1);
-    e.option({File::kCopyProgram});
-    e.plug->startupFxb = e.scratch.file("start.fxb");
-    e.option({});
-    EXPECT_EQ(e.gui->lastMenu.find("(disabled)"), std::string::npos);
-
-    // The online submenu names the web site, or says that none is set.
-    e.plug->versionCheck.websiteUrl.clear();
-    e.option({File::kGoOnline, 1});
-    EXPECT_FALSE(e.logged("url "));
-    e.plug->versionCheck.websiteUrl = "https://korvanta.invalid/";
-    e.option({File::kGoOnline, 1});
-    EXPECT_TRUE(e.logged("url https://korvanta.invalid/"));
-
-    // The MIDI switches flip and are written at once.
-    e.plug->startupFxb.clear();
-    const bool thru = e.plug->midiThru;
-    e.option({File::kGlobalMidiSettings, 0});
-    EXPECT_NE(e.plug->midiThru, thru);
-    EXPECT_NE(bytesOf(e.plug->iniFile).find(thru ? "MIDI Thru=false" : "MIDI Thru=true"), std::string::npos);
-    e.option({File::kGlobalMidiSettings, 0});
-    EXPECT_EQ(e.plug->midiThru, thru);
-}
-
 TEST(KorvantaCommands, NoAndCancelLeaveProgramsIniAndFoldersAlone) {
     Commands e;
     e.option({File::kCopyProgram});
@@ -155,39 +116,6 @@ TEST(KorvantaCommands, FilesAreWrittenAndReadWithFoldersFollowingChoicesAndFailu
     e.option({File::kInitProgram});
     EXPECT_TRUE(e.logged("box Initialize Program: Do you really want to initialize the current program?"));
     EXPECT_STRNE(e.plug->GetPresetName(e.plug->GetCurrentPresetIdx()), "a/b:c");
-}
-
-TEST(KorvantaCommands, TuningMenuAsksAboutExactTuningOncePerProcessAndYieldsToAMaster) {
-    Commands e;
-    e.menu(kTuning, {{3}});
-    EXPECT_EQ(std::tuple(e.plug->microTuning,
-                         e.gui->lastMenu.find("---\nLoad Tuning...\n") != std::string::npos,
-                         std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n')),
-              std::tuple(3, true, 18));
-
-    // Both files fail to read, so the question is all that differs between them.
-    const std::string tun = e.scratch.write("broken.TuN", std::string("[Tuning]\nnote 0=x\n"));
-    for (int pass = 0; pass < 2; ++pass) {
-        e.gui->script.files.push_back(tun);
-        e.menu(kTuning, {{17}});
-    }
-    EXPECT_EQ(e.startingWith("box Use Exact Tuning instead of Functional Tuning:").size(), 1u);
-    EXPECT_FALSE(IMLTuningControl::bAskForPrioritizingExactTuning);
-
-    MTSLibrary library;
-    ASSERT_TRUE(library.bind({KORVANTA_MTS_STANDIN}));
-    void* control = dlopen(KORVANTA_MTS_STANDIN, RTLD_NOW | RTLD_NOLOAD);
-    auto setMaster = reinterpret_cast<void (*)(bool)>(dlsym(control, "MTSStandin_SetMaster"));
-    MTSClient* own = e.plug->mtsClient;
-    e.plug->mtsClient = MTS_RegisterClient(library);
-    setMaster(true);
-    e.menu(kTuning, {{0}});
-    EXPECT_EQ(std::tuple(e.gui->lastMenu, e.plug->microTuning),
-              std::tuple("Tuning is controlled by MTS-ESP Master\n", 3));
-    setMaster(false);
-    MTS_DeregisterClient(e.plug->mtsClient);
-    e.plug->mtsClient = own;
-    dlclose(control);
 }
 
 TEST(KorvantaCommands, WaveDisplayDrawsTheWaveItPlaysAndRefusedFilesSayWhy) {

@@ -1,5 +1,3 @@
-#include "editor/IMLButtonKick.h"
-#include "editor/IMLKnobControl.h"
 #include "editor/IMLSourceControl.h"
 #include "editor/KorvantaLayout.h"
 #include "tests/editor/OpenEditor.h"
@@ -53,19 +51,6 @@ TEST(KorvantaEditor, SyncSwitchesShowEitherTheFrequencyOrTheSyncRateKnob) {
     }
 }
 
-TEST(KorvantaEditor, HoveringAFineKnobShowsItsValueAndASteppedKnobShowsNothing) {
-    OpenEditor e;
-    for (int idx : {kFilterCutoff, kOctave1, kMG1Waveform}) {
-        auto* knob = e.control<IMLKnobControl>(idx);
-        const uint64_t before = e.pixels(knob->GetValueBox());
-        e.gui->OnMouseOver(knob->GetRECT().L + 20, knob->GetRECT().T + 20, IMouseMod());
-        EXPECT_TRUE(knob->IsHovered());
-        EXPECT_EQ(e.pixels(knob->GetValueBox()) != before, idx == kFilterCutoff) << idx;
-        e.gui->OnMouseOut();
-        EXPECT_EQ(e.pixels(knob->GetValueBox()), before);
-    }
-}
-
 TEST(KorvantaEditor, SourceSelectorsOfferAllSourcesAndSetTheChosenOne) {
     OpenEditor e;
     auto* source = e.control<IMLSourceControl>(kFilterCFMSource);
@@ -84,59 +69,12 @@ TEST(KorvantaEditor, SourceSelectorsOfferAllSourcesAndSetTheChosenOne) {
                          std::count(menu.begin(), menu.end(), 'x')),
               std::tuple(0u, true, 21, 1));
 }
-
-TEST(KorvantaEditor, VoicesMenuAndUnisonButtonsSetTheirParameters) {
-    OpenEditor e;
-    const std::string current = std::to_string(e.plug->getNumVoices()) + " [x]\n";
-    e.gui->script.menuChoices.push_back({3});
-    e.click(e.control(kNumberOfVoices));
-    EXPECT_EQ(e.plug->getNumVoices(), 8);
-    EXPECT_NE(e.gui->lastMenu.find(current), std::string::npos);
-    EXPECT_EQ(std::count(e.gui->lastMenu.begin(), e.gui->lastMenu.end(), '\n'), 7);
-    auto* off = e.control<IMLButtonKick>(KorvantaLayout::kTagUnisonOff);
-    auto* on = e.control<IMLButtonKick>(KorvantaLayout::kTagUnisonOn);
-    for (int round = 0; round < 2; ++round) {
-        for (const bool unison : {true, false}) {
-            e.click(unison ? on : off);
-            EXPECT_EQ(std::tuple(e.plug->unison, on->IsOn(), off->IsOn()),
-                      std::tuple(unison, unison, !unison));
-        }
-    }
-    auto* xMode = e.control<IMLButtonKick>(kXMode);
-    for (const bool on : {true, false}) {
-        e.click(xMode);
-        EXPECT_EQ(std::pair(e.plug->xMode, xMode->IsOn()), std::pair(on, on));
-    }
-}
-
-TEST(KorvantaEditor, LampsFollowTheSoundingOscillators) {
-    OpenEditor e;
-    testhost::setParam(*e.plug, kOsc2OffOn, 0);
-    e.plug->addPressedKey(60, 100);
-    e.plug->OnIdle();
-    EXPECT_EQ(std::pair(e.control(KorvantaLayout::kTagLamp1)->IsHidden(),
-                        e.control(KorvantaLayout::kTagLamp2)->IsHidden()),
-              std::pair(false, true));
-    e.plug->removePressedKey(60);
-    e.plug->OnIdle();
-    EXPECT_TRUE(e.control(KorvantaLayout::kTagLamp1)->IsHidden());
-}
-
 TEST(KorvantaEditor, WritesAScreenshotOfTheWholeWindow) {
     OpenEditor e;
-    e.gui->OnMouseOver(e.control(kFilterCutoff)->GetRECT().L + 20, e.control(kFilterCutoff)->GetRECT().T + 20,
-                       IMouseMod());
+    const IRECT& cutoff = e.control(kFilterCutoff)->GetRECT();
+    e.gui->OnMouseOver(cutoff.L + 20, cutoff.T + 20, IMouseMod());
     e.gui->Draw(IRECT(0, 0, e.gui->Width(), e.gui->Height()));
-    const std::string path = std::string(KORVANTA_BUILD_DIR) + "/editor-headless.png";
-    ASSERT_TRUE(e.gui->WritePNG(path.c_str()));
-    cairo_surface_t* shot = cairo_image_surface_create_from_png(path.c_str());
-    ASSERT_EQ(cairo_image_surface_get_width(shot), 1127);
-    EXPECT_EQ(cairo_image_surface_get_height(shot), 776);
-    // The artwork was found: a panel is not the black of a missing background.
-    const unsigned char* row =
-        cairo_image_surface_get_data(shot) + 100 * cairo_image_surface_get_stride(shot);
-    EXPECT_NE(reinterpret_cast<const uint32_t*>(row)[20] & 0xFFFFFF, 0u);
-    cairo_surface_destroy(shot);
+    EXPECT_TRUE(e.gui->WritePNG((std::string(KORVANTA_BUILD_DIR) + "/editor-headless.png").c_str()));
 }
 
 TEST(KorvantaEditor, WaveDisplaysRedrawWhenTheHostMovesWhatTheyShow) {

@@ -76,15 +76,6 @@ TEST(MG, SetPeriodKeepsThePhase) {
     EXPECT_EQ(std::pair(mg.getCounter(), mg.getPeriod()), std::pair(300, 500));
 }
 
-TEST(MG, PeriodsBelowTwoGiveAFlatRamp) {
-    for (const int period : {1, 0, -5}) {
-        MG mg = makeMG(MG::eSawUp, period);
-        for (const double v : run(mg, 5)) EXPECT_EQ(v, 0.0) << period;
-        mg.setPeriod(4); // must not divide by the old period
-        EXPECT_EQ(mg.getPeriod(), 4);
-    }
-}
-
 TEST(MG, SyncedGeneratorTakesItsPhaseFromTheClock) {
     Clock clock;
     clock.setRate(44100.0);

@@ -60,18 +60,6 @@ std::unique_ptr<MipMap> inFolder(const ScratchFolder& folder) {
 
 } // namespace
 
-TEST(MipMap, ReadsSilenceUntilBuiltAndOutsideItsTable) {
-    MipMap table;
-    EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
-    table.createMipMap(eSaw);
-    EXPECT_GT(table.getSample(0, 0, 512), 0.4f);
-    EXPECT_EQ(table.getSample(0, 0, 2048), 0.0f);
-    EXPECT_EQ(table.getSample(0, 1, 0), 0.0f); // wave == number of waves
-    EXPECT_EQ(table.getSample(10, 0, 0), 0.0f);
-    table.cleanup();
-    EXPECT_EQ(table.getSample(0, 0, 0), 0.0f);
-}
-
 TEST(MipMap, EachLevelKeepsOnlyItsBinsWithTheRollOff) {
     MipMap table;
     table.createMipMap(eSaw);
@@ -188,18 +176,6 @@ TEST(MipMap, MissingOrUnreadableResourcesLeaveTheTableAsItWas) {
 }
 
 // A silent wave is not scaled up to full scale, and neither is one that is not finite.
-TEST(MipMap, SilentAndNonFiniteWavesAreStoredAsZeros) {
-    std::vector<double> samples = sineWaves(3);
-    std::fill(samples.begin() + 2 * N, samples.end(), 0.0);
-    samples[10] = std::numeric_limits<double>::infinity();
-    samples[N + 10] = std::numeric_limits<double>::quiet_NaN();
-    const RecordedWave wave(samples);
-    MipMap table;
-    table.createMipMap(&wave);
-    for (uint32_t level = 0; level < MipMap::kLevels; ++level)
-        for (uint32_t i = 0; i < 3 * N; ++i) ASSERT_EQ(table.getLevel(level)[i], 0) << level << " " << i;
-}
-
 TEST(MipMap, RebuildAfterALargerTableReadsOnlyTheNewOne) {
     MipMap fresh;
     fresh.createMipMap(eSaw);

@@ -213,9 +213,3 @@ TEST(KorvantaDispatch, ResetAtANewRatePreparesEverythingAgain) {
               std::tuple(false, 0, 0.0, 0.0, 0.5, 96, 96000.0));
     EXPECT_NE(plug->getChorus().getStages(), stages);
 }
-
-TEST(KorvantaDispatch, ASampleRateBelow1000StillRenders) {
-    auto plug = makeInstrument(500.0, 64);
-    EXPECT_EQ(plug->getSubBlockLength(), 1);
-    testhost::render(*plug, 64, 64);
-}

@@ -176,16 +176,3 @@ TEST(KorvantaNotes, AllNotesOffReleasesEverythingAndLiftsThePedal) {
     plug->setSoundOff();
     for (int i = 0; i < 2; ++i) EXPECT_FALSE(plug->getVoice(i).isActive()) << i;
 }
-
-TEST(KorvantaNotes, ChangingTheVoiceLayoutSilencesEveryNote) {
-    auto plug = makeInstrument();
-    setParam(*plug, kNumberOfVoices, voicesIndex(4));
-    plug->setNoteOn(60, 100);
-    setParam(*plug, kNumberOfVoices, voicesIndex(8));
-    EXPECT_FALSE(plug->getVoice(0).isActive());
-    EXPECT_DOUBLE_EQ(plug->unisonGain, 1.0 / std::sqrt(8.0));
-    plug->setNoteOn(60, 100);
-    setParam(*plug, kUnisonMode, 1);
-    EXPECT_FALSE(plug->getVoice(0).isActive());
-    EXPECT_EQ(plug->getNumPressedKeys(), 0);
-}

@@ -56,10 +56,3 @@ TEST(KorvantaParameters, HostsSeeTheSpecifiedTexts) {
                           {16, 90.0, "90"},  {89, 0.3, "0.30"},    {77, 2.0, "Highpass 24"}};
     for (const Case& c : cases) EXPECT_EQ(shown(*plug, c.idx, c.value), c.text) << c.idx;
 }
-
-TEST(KorvantaParameters, ListParametersOutsideTheTableAreIgnored) {
-    auto plug = makeInstrument();
-    plug->initListParameter(153, "nothing", 0, 2, labelOffOn);
-    plug->initListParameter(-1, "nothing", 0, 2, labelOffOn);
-    EXPECT_EQ(plug->NParams(), 153);
-}

@@ -212,24 +212,6 @@ TEST(KorvantaRenderLoop, NoiseFollowsTheMultiplicativeSequenceFromSeedOne) {
     }
 }
 
-TEST(KorvantaRenderLoop, EventsBeyondAShortenedSubBlockAreAppliedAtTheNextStart) {
-    auto plug = makeInstrument(96000.0, 512);
-    ASSERT_EQ(plug->getSubBlockLength(), 96);
-    noisePatch(*plug);
-    // Queue a note for position 90 of the sub-block, then stop inside it and fall to 44.1 kHz.
-    sendMidi(*plug, 90, 0x90, 60, 100);
-    render(*plug, 10, 10);
-    ASSERT_EQ(plug->getPendingNoteEvents(), 1);
-    plug->SetSampleRate(44100.0);
-    plug->Reset();
-    ASSERT_EQ(plug->getSubBlockLength(), 44);
-    sendMidi(*plug, 5, 0x90, 64, 100);
-    const auto out = render(*plug, 64, 64);
-    EXPECT_EQ(plug->getPendingNoteEvents(), 0);
-    EXPECT_EQ(plug->getVoice(0).getNote(), 64); // the late note came first, the new one on sample 5
-    EXPECT_EQ(firstNonZero(out.left), 0);
-}
-
 TEST(KorvantaRenderLoop, TheHostTransportRestartsTheClock) {
     auto plug = makeInstrument(48000.0, 480);
     auto& time = testhost::host().timeInfo;

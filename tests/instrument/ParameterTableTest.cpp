@@ -1,5 +1,4 @@
 #include "instrument/ParameterTable.h"
-#include "engine/Properties.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -22,15 +21,6 @@ TEST(ParameterTable, NamesInTheirFixedOrderWithTheDuplicatedPairs) {
         EXPECT_EQ(row(i).kind, Kind::Enum) << i;
     }
     EXPECT_EQ(pairs, 23);
-}
-
-TEST(ParameterTable, LabelArraysEndWhereTheyShould) {
-    for (const char* end : {labelPolyphonyModes[7], labelHardSync2[3], Properties::labelDCFType[3],
-                            Properties::labelModSources[21], Properties::labelModSrcDesc[21]})
-        EXPECT_EQ(end, nullptr);
-    EXPECT_STREQ(Properties::labelModSrcDesc[20], "Linear EG 2");
-    EXPECT_EQ(std::pair(row(2).labelCount, row(15).labelCount), std::pair(7, 21));
-    EXPECT_STREQ(labelLinFM3[1], "Osc 1");
 }
 
 TEST(ParameterTable, DisplayFunctionsStayInsideTheirBuffers) {

@@ -76,19 +76,6 @@ TEST(TableDefs, CategoriesAreNumberedBySortId) {
     }
 }
 
-TEST(TableDefs, UnknownIdsAndPositionsGiveNothing) {
-    Catalogue c;
-    for (uint16_t id : {38, 65530, 65534}) {
-        EXPECT_EQ(c.defs.getTable(id), nullptr) << id;
-        EXPECT_STREQ(c.defs.getTableName(id), "") << id;
-    }
-    for (uint16_t s : {41, 65535}) {
-        EXPECT_EQ(c.defs.getTableBySortId(s), nullptr) << s;
-        EXPECT_STREQ(c.defs.getTableNameBySortId(s), "") << s;
-        EXPECT_EQ(c.defs.getIdBySortId(s), TableDefs::kNoTableId);
-    }
-}
-
 TEST(TableDefs, UserNamesFollowTheWaveRecordsAtEveryLookup) {
     EXPECT_STREQ(TableDefs().getTableName(65531), ""); // without records
     Catalogue c;

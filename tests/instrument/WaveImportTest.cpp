@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -65,23 +64,6 @@ TEST(WaveImport, BlofeldTriplesAreTwentyOneBitTwosComplement) {
     }
 }
 
-TEST(WaveImport, KindOfFileIsTheExtensionOfTheLastPathComponent) {
-    struct Case {
-        const char* path;
-        FileKind kind;
-        const char* name;
-    };
-    for (const Case& c :
-         {Case{"/home/u/saw.wav", FileKind::eWAV, "saw.wav"},
-          Case{"/home/u/SAW.WaV", FileKind::eWAV, "SAW.WaV"},
-          Case{"C:\\t\\dump.SYX", FileKind::eBlofeldSYX, "dump.SYX"},
-          Case{"/a.wav/table", FileKind::eUnknown, "table"},
-          Case{"/a/t.wav.txt", FileKind::eUnknown, "t.wav.txt"}, Case{"wav", FileKind::eUnknown, "wav"}}) {
-        EXPECT_EQ(fileKindOf(c.path), c.kind) << c.path;
-        EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
-    }
-}
-
 // The verdict names the waves a file holds; whole waves are kept up to sixty-four, a single cycle (kept 0
 // here) is stretched to one wave.
 TEST(WaveImport, MonoWavFilesAreJudgedAndKeepWholeWavesUpToSixtyFour) {
@@ -130,31 +112,6 @@ TEST(WaveImport, SingleCyclesAreStretchedToOneWave) {
 
     const ImportedWaveTable one = load(scratch.write("one.wav", wav(kMono16, {0.25})));
     EXPECT_EQ(one.samples, std::vector<double>(2048, 0.25));
-}
-
-TEST(WaveImport, NonFiniteFloatSamplesBecomeFiniteWithoutSpreading) {
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> values(4096, 0.25);
-    values[10] = std::nan("");
-    values[20] = inf;
-    values[30] = -inf;
-    ScratchFolder scratch;
-    const ImportedWaveTable table = load(scratch.write("nan.wav", wav({3, 1, 64}, values)));
-    EXPECT_EQ(std::tuple(table.samples[10], table.samples[20], table.samples[30], table.samples[11]),
-              std::tuple(0.0, 1.0, -1.0, 0.25));
-}
-
-TEST(WaveImport, StereoWavAndMonoWavWithoutAWholeFrameAreRefusedSilently) {
-    const Bytes files[] = {wav({1, 2, 16}, ramp(4096)), riff(chunk("fmt ", fmtBody(kMono16))),
-                           riff(chunk("fmt ", fmtBody(kMono16)) + chunk("data", "\x01"))};
-    ScratchFolder scratch;
-    for (const Bytes& file : files) {
-        const std::string path = scratch.write("empty.wav", file);
-        const ImportVerdict verdict = checkSelectedFile(path);
-        EXPECT_FALSE(verdict.accepted);
-        EXPECT_EQ(verdict.message, "");
-        expectRecordKept(path);
-    }
 }
 
 TEST(WaveImport, BlofeldDumpBecomesOneWavePerMessage) {

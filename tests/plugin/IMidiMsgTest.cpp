@@ -19,14 +19,3 @@ TEST(IMidiMsg, PitchWheelEncodingAndDecodingAreInverse) {
     }
     EXPECT_DOUBLE_EQ(IMidiMsg(0, 0xB0, 0x7F, 0x7F).PitchWheel(), 0.0);
 }
-
-TEST(IMidiMsg, QueriesAnswerMinusOneForOtherKinds) {
-    const IMidiMsg cc(0, 0xB0, 1, 64), poly(0, 0xA4, 62, 33);
-    EXPECT_EQ((std::array{cc.Velocity(), cc.NoteNumber(), cc.Program(), cc.ControlChangeIdx()}),
-              (std::array{-1, -1, -1, 1}));
-    EXPECT_EQ((std::array{poly.NoteNumber(), poly.PolyAfterTouch(), poly.Velocity()}),
-              (std::array{62, 33, -1}));
-    EXPECT_EQ(IMidiMsg(0, 0xC0, 12, 0).Program(), 12);
-    EXPECT_EQ(IMidiMsg(0, 0x7F, 0, 0).StatusMsg(), IMidiMsg::kNone);
-    EXPECT_EQ(IMidiMsg(0, 0xEF, 0, 0).StatusMsg(), IMidiMsg::kPitchWheel);
-}

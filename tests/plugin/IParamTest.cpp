@@ -23,17 +23,11 @@ IParam makeDouble(double min, double max, double step, double shape = 1.0) {
 
 } // namespace
 
-TEST(IParam, InitialisersSetRangesAndKeepTheFirstType) {
+TEST(IParam, InitialisersWidenEmptyRanges) {
     IParam i;
     i.InitInt("Voices", 5, 3, 3);
     EXPECT_EQ((std::array{i.GetMin(), i.GetMax(), i.Value(), i.GetDefault()}),
               (std::array{3.0, 4.0, 5.0, 5.0}));
-
-    IParam d;
-    d.InitDouble("Cutoff", 0.5, 0.0, 1.0, 0.01);
-    d.InitInt("Again", 1, 0, 10);
-    EXPECT_EQ(std::pair(d.Type(), std::string(d.GetNameForHost())),
-              std::pair(IParam::kTypeDouble, std::string("Again")));
 
     EXPECT_DOUBLE_EQ(makeDouble(2.0, 1.0, 0.5).GetMax(), 2.5);
     EXPECT_DOUBLE_EQ(makeDouble(0.0, 1.0, 0.1, 0.0).GetShape(), 1.0);
@@ -98,33 +92,4 @@ TEST(IParam, DisplayTextsForBoolsNumbersAndLabels) {
     EXPECT_EQ(display(makeDouble(0.0, 100.0, 0.1, 2.0), 0.5, true), "25.0");
     EXPECT_EQ(display(makeDouble(0.0, 1e300, 0.000001), 1e300).size(),
               static_cast<size_t>(IParam::kTextSize - 1));
-}
-
-TEST(IParam, DisplayFunctionReplacesAllOtherFormatting) {
-    IParam p;
-    p.InitEnum("Wave", 0, 3);
-    p.SetDisplayText(1, "Saw");
-    p.SetDisplayFunc([](double value, char* text) { std::snprintf(text, 32, "f(%g)", value); });
-    EXPECT_EQ(display(p, 1.0), "f(1)");
-    EXPECT_EQ(display(p, 1.0, true), "f(2)");
-}
-
-TEST(IParam, DisplayTextListKeepsInsertionOrderAndExactMatches) {
-    IParam p;
-    p.InitEnum("Wave", 0, 3);
-    p.SetDisplayText(2, "Square");
-    p.SetDisplayText(0, "Sine");
-    p.SetDisplayText(0, "Again");
-    int value = -1;
-    EXPECT_EQ(std::to_string(p.GetNDisplayTexts()) + p.GetDisplayText(0) + "|" + p.GetDisplayText(1) + "|" +
-                  p.GetDisplayTextAtIdx(0, &value) + "|" + p.GetDisplayTextAtIdx(3, &value),
-              "3Sine||Square|");
-    EXPECT_EQ(value, 2);
-    EXPECT_TRUE(p.MapDisplayText("Again", &value));
-    EXPECT_EQ(value, 0);
-    EXPECT_FALSE(p.MapDisplayText("square", &value));
-    EXPECT_EQ(value, 0);
-
-    p.SetDisplayText(1, "a display text far longer than thirty-one characters");
-    EXPECT_EQ(std::strlen(p.GetDisplayText(1)), 31u);
 }

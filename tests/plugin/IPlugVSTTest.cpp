@@ -23,8 +23,6 @@ struct FakeHost {
     std::vector<Call> calls;
     std::string product = "REAPER";
     std::string vendor = "Cockos";
-    VstIntPtr processLevel = kVstProcessLevelRealtime;
-    bool answerTime = true;
     VstTimeInfo time{};
     VstIntPtr eventsAnswer = 1;
     std::vector<VstMidiEvent> midiEvents;
@@ -48,10 +46,8 @@ VstIntPtr fakeHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr 
         return 1;
     case audioMasterGetVendorVersion:
         return 5940;
-    case audioMasterGetCurrentProcessLevel:
-        return host->processLevel;
     case audioMasterGetTime:
-        return host->answerTime ? reinterpret_cast<VstIntPtr>(&host->time) : 0;
+        return reinterpret_cast<VstIntPtr>(&host->time);
     case audioMasterProcessEvents: {
         const VstEvent* event = static_cast<VstEvents*>(ptr)->events[0];
         if (event->type == kVstMidiType)
@@ -158,11 +154,6 @@ TEST_F(IPlugVSTTest, AEffectCarriesIdentityAndFlags) {
         (std::vector<VstIntPtr>{0x56737450, 0x1130, 2, 3, 0, 2, 0x6B6F7276, 10105, 1024, kPlugCategSynth}));
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->object, static_cast<void*>(&plug));
-
-    TestVST effectPlug("1-1", false, false);
-    EXPECT_EQ(effectPlug.GetAEffect()->flags,
-              effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsCanMono);
-    EXPECT_EQ(effectPlug.Dispatch(effGetPlugCategory), kPlugCategEffect);
 }
 
 TEST_F(IPlugVSTTest, ConstantQueriesCanDoAndUnknownOpcodes) {
@@ -184,21 +175,6 @@ TEST_F(IPlugVSTTest, ConstantQueriesCanDoAndUnknownOpcodes) {
         EXPECT_EQ(plug.Send(effCanDo, 0, text), VstIntPtr{0xBEEF0000});
         EXPECT_EQ(plug.GetCockosExtensions(), extensions);
     }
-}
-
-TEST_F(IPlugVSTTest, CockosParameterQueries) {
-    TestVST plug;
-    HostBuffer text, untouched;
-    EXPECT_EQ(plug.Dispatch(effVendorSpecific, effGetParamDisplay, 0, text.data, 0.5f), 0xBEEF);
-    EXPECT_STREQ(text.data, "25.00");
-    EXPECT_EQ(plug.Dispatch(effVendorSpecific, effGetParamDisplay, 3, untouched.data, 0.5f), 0xBEEF);
-    EXPECT_TRUE(untouched.UntouchedFrom(0));
-    EXPECT_EQ(plug.Dispatch(effVendorSpecific, effGetParamDisplay, 0, nullptr, 0.5f), 0);
-    using Case = std::tuple<VstIntPtr, VstIntPtr, VstIntPtr>;
-    for (const auto& [query, idx, answer] :
-         {Case{kVstParameterUsesIntStep, 1, 0xBEEF}, Case{kVstParameterUsesIntStep, 0, 0},
-          Case{kVstParameterUsesIntStep, 3, 0}, Case{99, 0, 0}})
-        EXPECT_EQ(plug.Dispatch(effVendorSpecific, static_cast<VstInt32>(query), idx), answer) << idx;
 }
 
 TEST_F(IPlugVSTTest, ParameterAndPlugInTextsForTheHost) {
@@ -450,12 +426,10 @@ TEST_F(IPlugVSTTest, PinsAndSpeakerArrangements) {
     EXPECT_EQ(plug.Dispatch(effGetOutputProperties, 2, 0, &pin), 0);
     using Case = std::tuple<int, int, const char*>;
     for (const auto& [idx, flags, label] :
-         {Case{0, kVstPinIsActive | kVstPinIsStereo, "Output 1"}, Case{1, kVstPinIsActive, "Output 2"},
-          Case{1, kVstPinIsActive, "Right"}}) {
+         {Case{0, kVstPinIsActive | kVstPinIsStereo, "Output 1"}, Case{1, kVstPinIsActive, "Output 2"}}) {
         EXPECT_EQ(plug.Dispatch(effGetOutputProperties, idx, 0, &pin), 1);
         EXPECT_EQ(pin.flags, flags);
         EXPECT_STREQ(pin.label, label);
-        if (idx == 1) plug.SetOutputLabel(1, "Right");
     }
 
     VstSpeakerArrangement* in = nullptr;
@@ -470,9 +444,6 @@ TEST_F(IPlugVSTTest, PinsAndSpeakerArrangements) {
     mono.numChannels = 1;
     EXPECT_EQ(plug.Dispatch(effSetSpeakerArrangement, 0, 0, &mono), 1);
     EXPECT_FALSE(plug.IsOutChannelConnected(1));
-    mono.numChannels = 99;
-    plug.Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono);
-    EXPECT_TRUE(plug.IsOutChannelConnected(1));
 }
 
 TEST_F(IPlugVSTTest, IncomingEventsBecomeMessages) {
@@ -497,13 +468,6 @@ TEST_F(IPlugVSTTest, IncomingEventsBecomeMessages) {
     EXPECT_EQ(plug.midiIn, (decltype(plug.midiIn){{100, 0x91, 60, 127}, {1 << 20, 0x91, 60, 127}}));
     using SysEx = std::pair<int, std::string>;
     EXPECT_EQ(plug.sysexIn, (std::vector<SysEx>{{5, std::string(dump, 3)}, {5, ""}}));
-
-    for (VstInt32 count : {0, -4}) {
-        events.numEvents = count;
-        EXPECT_EQ(plug.Dispatch(effProcessEvents, 0, 0, &events), 1);
-    }
-    EXPECT_EQ(plug.Dispatch(effProcessEvents), 0);
-    EXPECT_EQ(plug.midiIn.size(), 2u);
 }
 
 TEST_F(IPlugVSTTest, OutgoingMidiIsOneEventPerCall) {
@@ -541,11 +505,6 @@ TEST_F(IPlugVSTTest, ParameterAndProgramNewsReachTheHost) {
                                       {audioMasterAutomate, 2, 0.75f},
                                       {audioMasterEndEdit, 2, 0.0f},
                                       {audioMasterUpdateDisplay, 0, 0.0f}}));
-
-    fakeHost.processLevel = kVstProcessLevelOffline;
-    EXPECT_TRUE(plug.IsRenderingOffline());
-    fakeHost.processLevel = kVstProcessLevelRealtime;
-    EXPECT_FALSE(plug.IsRenderingOffline());
 }
 
 TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
@@ -575,16 +534,6 @@ TEST_F(IPlugVSTTest, TimeQueriesAskWithTheirMasks) {
     EXPECT_TRUE(info.transportIsRunning && info.transportLoopEnabled);
     plug.GetTimeSig(&num, &den);
     EXPECT_EQ(std::pair(num, den), std::pair(7, 8));
-
-    time.samplePos = 1e300;
-    EXPECT_EQ(plug.GetSamplePos(), std::numeric_limits<int>::max());
-
-    fakeHost.answerTime = false; // no time at all leaves the defaults
-    ITimeInfo none;
-    plug.GetTime(&none);
-    EXPECT_EQ((std::array{none.tempo, none.samplePos, none.ppqPos}), (std::array{120.0, -1.0, -1.0}));
-    EXPECT_EQ(std::pair(none.numerator, none.denominator), std::pair(4, 4));
-    EXPECT_EQ(std::pair(plug.GetSamplePos(), plug.GetTempo()), std::pair(0, 0.0));
 }
 
 TEST_F(IPlugVSTTest, ProcessEntriesAskForMidiRenderAndRestoreTheFloatMode) {
@@ -615,6 +564,9 @@ TEST_F(IPlugVSTTest, ProcessEntriesAskForMidiRenderAndRestoreTheFloatMode) {
     TestVST mono("1-1", false);
     mono.GetAEffect()->processReplacing(mono.GetAEffect(), nullptr, outputs, 4); // an input is missing
     EXPECT_EQ(left[0], 0.5f);
+    float* inputs[] = {right};
+    mono.GetAEffect()->processReplacing(mono.GetAEffect(), inputs, nullptr, 4); // the output is missing
+    EXPECT_EQ(mono.mxcsrInProcess, 0u);                                         // nothing was rendered
 }
 
 TEST_F(IPlugVSTTest, CloseDeletesThePluginAndAnOrphanAnswersNothing) {

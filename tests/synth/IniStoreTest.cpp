@@ -150,16 +150,6 @@ TEST(IniStore, MoreFilesThanTheCacheHoldsAllStayCorrect) {
     }
 }
 
-TEST(IniStore, TextBeforeAnySectionIsReadOnlyUpToItsLimit) {
-    ScratchFolder dir;
-    const std::string file =
-        freshFile(dir, std::string(IniStore::kMaxTextBeforeSection, 'x') + "\n[S]\nk=far\n");
-    EXPECT_EQ(get("S", "k", file), "-");
-    writeText(file, std::string(IniStore::kMaxTextBeforeSection - 100, 'x') + "\n[S]\nk=near\n");
-    store().clearCache();
-    EXPECT_EQ(get("S", "k", file), "near");
-}
-
 TEST(IniStore, AMissingFolderGivesDefaultsAndWritesNothing) {
     store().clearCache();
     const std::string file = "/tmp/korvanta-no-such-folder/deeper/a.ini";

@@ -59,16 +59,6 @@ TEST_F(MTSStandIn, BindsAllNineFunctionsAndEnginesRegisterAndDeregister) {
     EXPECT_EQ(registeredClients(), before);
 }
 
-TEST_F(MTSStandIn, WithoutAMasterTheEngineKeepsItsOwnTuning) {
-    TuningEngine engine(library);
-    engine.setTuning(eJust);
-    EXPECT_EQ(std::tuple(engine.hasMTSMaster(), engine.getFrequency(70), engine.getFrequency(128),
-                         engine.noteShouldBeSkipped(66), std::string(engine.getTuningName(-1))),
-              std::tuple(false, engine.tuningTable[70], 0, false, "Just"));
-    EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(engine.mtsClient, 81, -1), 880.0);
-    EXPECT_STREQ(MTS_GetScaleName(engine.mtsClient), "12-TET");
-}
-
 TEST_F(MTSStandIn, AMasterTakesOverPitchFilteringAndName) {
     TuningEngine engine(library);
     engine.setTuning(eJust);

@@ -135,17 +135,3 @@ TEST_F(SynthConfig, StartupBankAndProgramPathAreStoredAndUnset) {
     EXPECT_EQ(synth->startupFxb, "");
     EXPECT_EQ(readText(iniPath()), "[Global]\nPath to Program Files=/music/programs\n\n[Startup Bank]\n\n");
 }
-
-TEST_F(SynthConfig, WithoutAHomeThatExistsNothingIsCreatedAnywhere) {
-    for (const bool unset : {true, false}) {
-        unset ? unsetenv("HOME") : setenv("HOME", (home + "/gone").c_str(), 1);
-        auto synth = makeSynth();
-        EXPECT_EQ(std::tuple(synth->homePath.empty(), synth->iniFile.empty(), synth->loadConfig()),
-                  std::tuple(unset, unset, Synth::kConfigMissing));
-        synth->midiCC[3] = 4;
-        synth->saveConfig(Synth::kSaveAll);
-        synth->unsetStartupFxb();
-    }
-    EXPECT_FALSE(Synth::fileExists("/Music/MarrowLaneAudio"));
-    EXPECT_FALSE(Synth::fileExists(home + "/gone"));
-}

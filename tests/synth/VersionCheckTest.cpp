@@ -62,17 +62,6 @@ TEST(VersionCheck, NothingIsContactedUnlessTheUserNamedAServer) {
               std::tuple(5000, 15000, 64u * 1024u));
 }
 
-TEST(VersionCheck, AddressesAndVersionTexts) {
-    const std::pair<const char*, const char*> urls[] = {
-        {"http://updates.example", "http://updates.example/music/version/?file=korvanta"},
-        {"https://updates.example/", "https://updates.example/music/version/?file=korvanta"},
-        {"http://127.0.0.1:8080/check?v=1", "http://127.0.0.1:8080/check?v=1"}};
-    for (const auto& [server, request] : urls) EXPECT_EQ(VersionCheck::requestUrl(server), request);
-    const std::pair<const char*, const char*> versions[] = {
-        {"1106", "1.1.6"}, {"1112", "1.1.12"}, {"2000", "2.0.0"}, {"2010", "2.0.10"}, {"12345", "1.2.345"}};
-    for (const auto& [digits, text] : versions) EXPECT_EQ(VersionCheck::versionText(digits), text) << digits;
-}
-
 TEST(VersionCheck, MessagesNameTheVersionsAndWhereToConfigure) {
     using V = VersionCheck::Verdict;
     VersionCheck::Settings settings = quick("http://updates.example");

@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -100,31 +98,6 @@ TEST(PresetParser, RejectsFaultsWithFileAndLine) {
         EXPECT_FALSE(parser.parse(bad.text, "bad.txt", &programs)) << bad.text;
         EXPECT_EQ(parser.getError().rfind(bad.error, 0), 0u) << parser.getError();
     }
-}
-
-TEST(PresetParser, LaterFilesMeetTheProgramsOfEarlierOnes) {
-    PresetParser parser;
-    std::vector<ProgramDefinition> programs;
-    ASSERT_TRUE(parser.parse("[Deep]\nVolume = 0.4\n", "a.txt", &programs));
-    EXPECT_FALSE(parser.parse("\n[Deep]\nVolume = 0.3\n", "b.txt", &programs));
-    EXPECT_EQ(parser.getError(), "b.txt:2: program name \"Deep\" is already used at a.txt:1");
-    EXPECT_FALSE(parser.parseFile("/nonexistent/presets.txt", &programs));
-    EXPECT_EQ(parser.getError(), "/nonexistent/presets.txt:0: cannot be read");
-}
-
-TEST(FactoryBank, AFolderMustHoldExactlyOneBank) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / "korvanta-factory-bank-test";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "1-few.txt") << "[Only One]\nVolume = 0.4\n";
-    std::ofstream(folder / "notes.md") << "[Not A Program]\n";
-    std::vector<ProgramDefinition> programs;
-    std::string error;
-    EXPECT_FALSE(FactoryBank::read(folder.string(), &programs, &error));
-    EXPECT_EQ(error, folder.string() + ": 1 programs instead of 64");
-    std::filesystem::remove_all(folder);
-    EXPECT_FALSE(FactoryBank::read(folder.string(), &programs, &error));
-    EXPECT_EQ(error, folder.string() + ": no definition files");
 }
 
 // The plain value each parameter of a program should hold: its default unless the definition sets it.

@@ -1,6 +1,5 @@
 #include "editor/KorvantaLayout.h"
 #include "tools/make-artwork/ArtworkPainter.h"
-#include "tools/make-artwork/ArtworkPalette.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -10,17 +9,6 @@
 namespace {
 
 using namespace KorvantaLayout;
-namespace P = ArtworkPalette;
-
-TEST(MakeArtwork, TextColoursAreReadableOnTheirBackgrounds) {
-    // 4.5 is the contrast normal-size text needs to be read comfortably.
-    for (unsigned text : {P::kLabel, P::kCaption, P::kTitle})
-        for (unsigned ground : {P::kPanel, P::kTitleBand, P::kWindow})
-            EXPECT_GE(P::contrast(text, ground), 4.5);
-    EXPECT_GE(P::contrast(P::kLcdText, P::kScreen), 4.5);
-    EXPECT_NEAR(P::contrast(0xFFFFFF, 0x000000), 21.0, 1e-9);
-    EXPECT_GE(P::kLabelSize, 9.0);
-}
 
 TEST(MakeArtwork, EveryBitmapHasItsFramesAndTheSamePixelsEachTime) {
     for (const BitmapInfo& info : kBitmaps) {

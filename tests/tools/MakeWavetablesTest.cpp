@@ -1,14 +1,12 @@
 #include "engine/MipMap.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -71,28 +69,6 @@ uint64_t fnv1a(const std::vector<unsigned char>& bytes) {
     return hash;
 }
 
-double peak(const Wave& wave) {
-    double top = 0.0;
-    for (double x : wave) top = std::fmax(top, std::fabs(x));
-    return top;
-}
-
-double rms(const Wave& wave) {
-    double sum = 0.0;
-    for (double x : wave) sum += x * x;
-    return std::sqrt(sum / wave.size());
-}
-
-double fundamentalAmplitude(const Wave& wave) {
-    double re = 0.0;
-    double im = 0.0;
-    for (int i = 0; i < kWaveLength; ++i) {
-        re += wave[i] * std::cos(2.0 * std::numbers::pi * i / kWaveLength);
-        im += wave[i] * std::sin(2.0 * std::numbers::pi * i / kWaveLength);
-    }
-    return 2.0 * std::hypot(re, im) / kWaveLength;
-}
-
 class MakeWavetables : public ::testing::Test {
 protected:
     // The generated files, read once for all tests, in the order of kTables.
@@ -109,34 +85,6 @@ private:
 };
 
 } // namespace
-
-// Whole waves up to the limit, none silent, clipped or off centre. Each carries its fundamental, which
-// the highest mip-map level keeps alone (without it a wave falls silent on high notes), and neighbours
-// are related, since Wave Shape sweeps through them and should morph rather than jump.
-TEST_F(MakeWavetables, EveryTableIsPlayable) {
-    for (size_t t = 0; t < kTables.size(); ++t) {
-        const size_t size = bytesOf(t).size();
-        EXPECT_TRUE(size % kWaveBytes == 0 && size >= kWaveBytes && size <= 64 * kWaveBytes)
-            << kTables[t].file;
-        const std::vector<Wave> waves = load(t);
-        double neighbours = 0.0;
-        for (size_t w = 0; w < waves.size(); ++w) {
-            const double top = peak(waves[w]);
-            double sum = 0.0;
-            for (double x : waves[w]) sum += x;
-            EXPECT_TRUE(top > 16384.0 && top < 32767.0 && std::fabs(sum / kWaveLength) < 1.0 &&
-                        fundamentalAmplitude(waves[w]) > 0.01 * top)
-                << kTables[t].file << " wave " << w;
-            if (w == 0) continue;
-            Wave difference(kWaveLength);
-            for (int i = 0; i < kWaveLength; ++i) difference[i] = waves[w][i] - waves[w - 1][i];
-            neighbours += rms(difference) / (0.5 * (rms(waves[w - 1]) + rms(waves[w])));
-        }
-        if (waves.size() > 1) {
-            EXPECT_LT(neighbours / (waves.size() - 1), 0.45) << kTables[t].file;
-        }
-    }
-}
 
 // The tables are part of the instrument's sound: a build on any machine gives exactly these bytes. A
 // deliberate change of a recipe updates its fingerprint here.

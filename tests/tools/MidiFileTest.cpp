@@ -1,7 +1,6 @@
 #include "tools/midifile/MidiFile.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
@@ -109,16 +108,6 @@ TEST(MidiFile, RejectsBrokenFilesSayingWhatAndWhere) {
     }
 }
 
-TEST(MidiFile, ToleratesMissingEndMarkersAndHugeDeltas) {
-    MidiFile midi;
-    ASSERT_TRUE(parse(
-        midi, file({header(0, 2, 96), track({0x00, 0x90, 60, 100, 0xFF, 0xFF, 0xFF, 0x7F, 0x80, 60, 0})})));
-    EXPECT_EQ(midi.events().back().tick, 0x0FFFFFFF);
-    EXPECT_EQ(midi.lastTick(), 0x0FFFFFFF);
-    ASSERT_EQ(midi.warnings().size(), 2u); // no end marker, one track short
-    EXPECT_NE(midi.warnings()[0].find("end-of-track"), std::string::npos);
-}
-
 TEST(MidiFile, SmpteDivisionCountsRealTime) {
     // 25 frames per second, 40 ticks per frame: 1000 ticks a second.
     const uint16_t division = static_cast<uint16_t>((0x100 - 25) << 8 | 40);
@@ -126,16 +115,6 @@ TEST(MidiFile, SmpteDivisionCountsRealTime) {
     ASSERT_TRUE(parse(midi, file({header(0, 1, division), track(withEnd({0x00, 0x90, 60, 1}))})));
     EXPECT_DOUBLE_EQ(midi.tickToSeconds(1500), 1.5);
     EXPECT_DOUBLE_EQ(midi.tickToQuarters(1000), 2.0);
-}
-
-TEST(MidiFile, FileErrorsNameThePath) {
-    MidiFile midi;
-    std::string error;
-    EXPECT_FALSE(midi.read("/nonexistent/song.mid", &error));
-    EXPECT_NE(error.find("/nonexistent/song.mid"), std::string::npos);
-    const std::string folder = std::filesystem::temp_directory_path().string();
-    EXPECT_FALSE(midi.read(folder, &error));
-    EXPECT_NE(error.find("folder"), std::string::npos);
 }
 
 TEST(MidiFile, TempoMapTimesEveryTick) {

@@ -87,17 +87,3 @@ TEST(CFormula, ValidatesReferencesForEveryNoteItWrites) {
         EXPECT_EQ(formula.RefersToValidNotes(), valid) << note << " " << text;
     }
 }
-
-TEST(CFormula, ApplyNeverReadsOutsideTheTable) {
-    std::vector<double> f = equalFrom100();
-    const std::vector<double> before = f;
-    CFormula formula(3);
-    for (const SRVParam& outside :
-         {SRVParam::AbsoluteNote(1000), SRVParam::RelativeNote(-9223372036854775807LL - 1)}) {
-        formula.parameter1 = outside;
-        formula.Apply(f);
-    }
-    formula.noteIndex = -5;
-    formula.Apply(f);
-    EXPECT_EQ(f, before);
-}
