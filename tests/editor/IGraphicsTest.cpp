@@ -1,6 +1,4 @@
-#include "editor/IContactControl.h"
 #include "editor/IKnobMultiControl.h"
-#include "editor/ISwitchControl.h"
 #include "editor/platform/IGraphicsHeadless.h"
 #include "tests/plugin/IPlugTestPlugs.h"
 
@@ -59,26 +57,6 @@ TEST(IGraphics, KnobDragAndWheelFollowGearingAndModifiers) {
         EXPECT_NEAR(knob->GetValue(), 0.5 + expected, 1e-12) << delta << " gearing " << gearing;
         EXPECT_NEAR(e.plug.GetParam(2)->GetNormalized(), knob->GetValue(), 1e-9);
     }
-}
-
-TEST(IGraphics, SwitchesCycleThroughTheirPositions) {
-    for (int n : {2, 3, 6}) {
-        Editor e;
-        auto* sw = e.add(new ISwitchControl(&e.plug, 0, 0, 1, IBitmap{nullptr, 20, 20 * n, n}));
-        for (int press = 1; press <= 2 * n; ++press) {
-            press % 2 ? e.gui.OnMouseDown(5, 5, IMouseMod(true))
-                      : e.gui.OnMouseDblClick(5, 5, IMouseMod(true));
-            const int position = press % n;
-            EXPECT_NEAR(sw->GetValue(), position / double(n - 1), 1e-9) << n << " frames, press " << press;
-            EXPECT_EQ(FrameForValue(sw->GetValue(), n), position + 1);
-        }
-    }
-    Editor e;
-    auto* contact = e.add(new IContactControl(&e.plug, 0, 0, 1, IBitmap{nullptr, 20, 40, 2}));
-    e.gui.OnMouseDown(5, 5, IMouseMod(true));
-    const double pressed = contact->GetValue();
-    e.gui.OnMouseUp(5, 5, IMouseMod(true));
-    EXPECT_EQ(std::pair(pressed, contact->GetValue()), std::pair(1.0, 0.0));
 }
 
 TEST(IGraphics, ADragKeepsItsControlAfterLeavingItAndTellsTheHostBeginAndEnd) {

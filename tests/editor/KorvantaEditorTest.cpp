@@ -1,4 +1,3 @@
-#include "editor/IMLSourceControl.h"
 #include "editor/KorvantaLayout.h"
 #include "tests/editor/OpenEditor.h"
 
@@ -51,24 +50,6 @@ TEST(KorvantaEditor, SyncSwitchesShowEitherTheFrequencyOrTheSyncRateKnob) {
     }
 }
 
-TEST(KorvantaEditor, SourceSelectorsOfferAllSourcesAndSetTheChosenOne) {
-    OpenEditor e;
-    auto* source = e.control<IMLSourceControl>(kFilterCFMSource);
-    for (const int item : {20, 0, 11}) {
-        e.gui->script.menuChoices.push_back({item});
-        e.click(source);
-        EXPECT_DOUBLE_EQ(e.plug->GetParam(kFilterCFMSource)->GetNormalized(), item / 20.0);
-        EXPECT_EQ(source->GetSource(), item);
-    }
-    e.gui->script.menuChoices.push_back({});
-    e.click(source);
-    const std::string& menu = e.gui->lastMenu;
-    EXPECT_EQ(std::tuple(menu.find("Off\nOn\nModulation Wheel\n"),
-                         menu.find("\nVelocity [x]\n") != std::string::npos,
-                         std::count(menu.begin(), menu.end(), '\n'),
-                         std::count(menu.begin(), menu.end(), 'x')),
-              std::tuple(0u, true, 21, 1));
-}
 TEST(KorvantaEditor, WritesAScreenshotOfTheWholeWindow) {
     OpenEditor e;
     const IRECT& cutoff = e.control(kFilterCutoff)->GetRECT();

@@ -32,24 +32,6 @@ void connectAll(TestPlug& plug, int blockSize) {
 
 } // namespace
 
-TEST(IPlugBase, ChannelTextGivesPairsAndChannelCounts) {
-    struct Case {
-        const char* io;
-        int nIn, nOut;
-        std::vector<std::pair<int, int>> legal, illegal;
-    };
-    for (const Case& c :
-         {Case{"0-2", 0, 2, {{0, 2}, {-1, 2}, {-1, -1}}, {{1, -1}, {0, 1}}},
-          Case{"1-1 2-2", 2, 2, {{1, 1}, {2, 2}, {1, -1}}, {{1, 2}}}, Case{"", 0, 0, {{0, 0}}, {}}}) {
-        TestPlug plug(c.io);
-        EXPECT_EQ(plug.NInChannels(), c.nIn) << c.io;
-        EXPECT_EQ(plug.NOutChannels(), c.nOut) << c.io;
-        for (auto [in, out] : c.legal) EXPECT_TRUE(plug.LegalIO(in, out)) << c.io << " " << in << "-" << out;
-        for (auto [in, out] : c.illegal)
-            EXPECT_FALSE(plug.LegalIO(in, out)) << c.io << " " << in << "-" << out;
-    }
-}
-
 TEST(IPlugBase, ConnectionsAreClippedToTheChannels) {
     TestPlug plug("2-2");
     plug.SetInputChannelConnections(0, 100, true);
@@ -84,22 +66,6 @@ TEST(IPlugBase, FloatProcessingReplacesOrAccumulates) {
     EXPECT_FLOAT_EQ(left[1], 0.251f);
     EXPECT_THAT(right, ElementsAre(7.0f, 7.0f, 7.0f, 7.0f, 9.0f));
     EXPECT_DOUBLE_EQ(plug.OutScratch(1)[1], 0.501);
-}
-
-TEST(IPlugBase, UnconnectedInputReadsSilenceAndLongBlocksStayInTheScratchBuffers) {
-    TestPlug plug("2-2");
-    connectAll(plug, 4);
-    std::vector<float> a(64, 0.5f), b(64, 0.5f), l(64), r(64);
-    float *inputs[] = {a.data(), b.data()}, *outputs[] = {l.data(), r.data()};
-    plug.AttachInputBuffers(0, 2, inputs, 64);
-    plug.AttachOutputBuffers(0, 2, outputs);
-    plug.ProcessBuffers(0.0f, 64);
-    EXPECT_FLOAT_EQ(l[63], 0.5f);
-    EXPECT_EQ(plug.GetBlockSize(), 4);
-
-    plug.SetInputChannelConnections(1, 1, false);
-    ASSERT_EQ(plug.InSlot(1), plug.InScratch(1).data());
-    for (double v : plug.InScratch(1)) EXPECT_EQ(v, 0.0);
 }
 
 TEST(IPlugBase, EditorChangeResetAndDirtyReachHostAndInstrumentInOrder) {

@@ -86,18 +86,6 @@ TEST_F(MTSStandIn, AMasterTakesOverPitchFilteringAndName) {
               std::tuple(engine.tuningTable[71], false, "Just"));
 }
 
-TEST_F(MTSStandIn, ChannelMinusOneNeverSelectsAChannelTable) {
-    MTSClient* client = MTS_RegisterClient(library);
-    setMaster(true);
-    for (const int channel : {-1, 2, 3}) {
-        EXPECT_DOUBLE_EQ(MTS_NoteToFrequency(client, 5, channel), channel == 3 ? 1005.0 : quarterTone(5))
-            << channel;
-        EXPECT_EQ(MTS_ShouldFilterNote(client, 5, channel), channel == 3) << channel;
-    }
-    EXPECT_TRUE(client->frequencyRequested);
-    MTS_DeregisterClient(client);
-}
-
 TEST(MTSClient, WithoutTheLibraryEverythingFallsBack) {
     MTSLibrary missing;
     EXPECT_FALSE(missing.bind({"/nonexistent/a/libMTS.so", "/nonexistent/b/libMTS.so"}));

@@ -97,14 +97,6 @@ TEST_F(SynthConfig, KeysAreReadByTheirRules) {
               std::vector<int>({0, 7, -1, 12, 200, -4, -1, -1}));
 }
 
-TEST_F(SynthConfig, AMissingFileClearsTheMapAndTheStartupBankButNotTheSwitches) {
-    auto synth = makeSynth();
-    std::tie(synth->midiCC[5], synth->startupFxb, synth->midiThru) = std::tuple(3, "/x.fxb", true);
-    std::remove(iniPath().c_str());
-    EXPECT_EQ(synth->loadConfig(), Synth::kConfigMissing);
-    EXPECT_EQ(std::tie(synth->midiCC[5], synth->startupFxb, synth->midiThru), std::tuple(-1, "", true));
-}
-
 TEST_F(SynthConfig, SavingEverythingWritesTheMapSortedAsText) {
     auto synth = makeSynth();
     std::tie(synth->midiCC[7], synth->midiCC[20], synth->midiThru) = std::tuple(3, 12, true);
@@ -114,14 +106,6 @@ TEST_F(SynthConfig, SavingEverythingWritesTheMapSortedAsText) {
                                    "[Startup Bank]\nFile=\n\n");
     auto second = makeSynth();
     EXPECT_EQ(std::tie(second->midiCC[7], second->midiCC[20], second->midiThru), std::tuple(3, 12, true));
-}
-
-TEST_F(SynthConfig, SavingOneSwitchWritesOnlyItAndTheStartupBank) {
-    auto synth = makeSynth();
-    synth->midiCC[7] = 3;
-    synth->ignoreProgramChange = true;
-    synth->saveConfig(Synth::kSaveIgnoreProgramChange);
-    EXPECT_EQ(readText(iniPath()), "[MIDI Global]\nIgnore Program Change=true\n\n[Startup Bank]\nFile=\n\n");
 }
 
 TEST_F(SynthConfig, StartupBankAndProgramPathAreStoredAndUnset) {

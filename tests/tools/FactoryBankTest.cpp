@@ -62,44 +62,6 @@ TEST(PresetParser, ReadsProgramsInOrderWithTheirTunings) {
     EXPECT_EQ(read, (decltype(read){{"First", 0, 1, 1}, {"Second", 5, 4, 1}, {"Third", 6, 7, 0}}));
 }
 
-struct BadText {
-    const char* text;
-    const char* error; // the whole message begins with this
-};
-
-constexpr BadText kBadTexts[] = {
-    {"[P]\nFilter Cutof = 0.4\n", "bad.txt:2: unknown parameter \"Filter Cutof\""},
-    {"[P]\nFilter Cutoff = 1.5\n", "bad.txt:2: \"1.5\" for \"Filter Cutoff\" is out of range"},
-    {"[P]\nFilter Cutoff = 0.4x\n", "bad.txt:2: \"0.4x\" for \"Filter Cutoff\" is not a number"},
-    {"[P]\nFilter Cutoff = nan\n", "bad.txt:2: \"nan\" for \"Filter Cutoff\" is not a number"},
-    {"[P]\nFilter Cutoff 0.4\n", "bad.txt:2: expected"},
-    {"Volume = 0.4\n", "bad.txt:1: a setting before the first"},
-    {"[P]\nFilter Type = 1\n", "bad.txt:2: \"1\" for \"Filter Type\" is none of its labels"},
-    {"[P]\nFilter cFM = MG3\n", "bad.txt:2: \"MG3\" for \"Filter cFM\" is not a number"},
-    {"[P]\nPitch Bend = 1.5\n", "bad.txt:2: \"1.5\" for \"Pitch Bend\" is not a whole number"},
-    {"[P]\nWave Table 1 = 38\n", "bad.txt:2: \"38\" for \"Wave Table 1\" is neither"},
-    {"[P]\nreserved = 1\n", "bad.txt:2: \"reserved\" names several parameters"},
-    {"[P]\n#153 = 0\n", "bad.txt:2: no parameter has the index \"153\""},
-    {"[P]\n\nVolume = 0.4\nVolume = 0.5\n", "bad.txt:4: parameter #0 \"Volume\" is already set at line 3"},
-    {"[P]\nFilter cFM = MG1\n#83 = 2\n", "bad.txt:3: parameter #83 \"Filter cFM\" is already set at line 2"},
-    {"[P]\nTuning = Just\nTuning = Equal\n", "bad.txt:3: the tuning is already set at line 2"},
-    {"[P]\nTuning = [User]\n", "bad.txt:2: unknown tuning \"[User]\""},
-    {"[P\nVolume = 0.4\n", "bad.txt:1: a program heading must end"},
-    {"[ ]\nVolume = 0.4\n", "bad.txt:1: a program needs a name"},
-    {"[A Name Of Twenty-Eight Chars]\nVolume = 0.4\n", "bad.txt:1: program name"},
-    {"[P]\nVolume = 0.4\n[P]\nVolume = 0.3\n", "bad.txt:3: program name \"P\" is already used at bad.txt:1"},
-    {"[P]\nVolume = 0.4\n[Q]\n; nothing\n", "bad.txt:3: program \"Q\" sets nothing"},
-};
-
-TEST(PresetParser, RejectsFaultsWithFileAndLine) {
-    for (const BadText& bad : kBadTexts) {
-        PresetParser parser;
-        std::vector<ProgramDefinition> programs;
-        EXPECT_FALSE(parser.parse(bad.text, "bad.txt", &programs)) << bad.text;
-        EXPECT_EQ(parser.getError().rfind(bad.error, 0), 0u) << parser.getError();
-    }
-}
-
 // The plain value each parameter of a program should hold: its default unless the definition sets it.
 std::vector<double> programValues(const ProgramDefinition& program) {
     std::vector<double> values(ParameterTable::kNumParams);

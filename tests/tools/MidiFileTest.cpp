@@ -108,15 +108,6 @@ TEST(MidiFile, RejectsBrokenFilesSayingWhatAndWhere) {
     }
 }
 
-TEST(MidiFile, SmpteDivisionCountsRealTime) {
-    // 25 frames per second, 40 ticks per frame: 1000 ticks a second.
-    const uint16_t division = static_cast<uint16_t>((0x100 - 25) << 8 | 40);
-    MidiFile midi;
-    ASSERT_TRUE(parse(midi, file({header(0, 1, division), track(withEnd({0x00, 0x90, 60, 1}))})));
-    EXPECT_DOUBLE_EQ(midi.tickToSeconds(1500), 1.5);
-    EXPECT_DOUBLE_EQ(midi.tickToQuarters(1000), 2.0);
-}
-
 TEST(MidiFile, TempoMapTimesEveryTick) {
     // 96 ticks a quarter: 120 BPM, 60 BPM from tick 96, then 240 BPM at tick 192 where a second change
     // at the same tick (the later one wins) replaces a first.
