@@ -110,7 +110,6 @@ TEST(KorvantaAllocation, ProgramAndWaveTableChangesFromAnyThreadAllocateNothingO
     constexpr int kBlock = 64;
     auto plug = testhost::makeInstrument(48000.0, kBlock);
     prepareDistinctPrograms(*plug);
-    plug->midiCC[20] = kWaveTable1;
     AEffect* effect = plug->GetAEffect();
     std::vector<double> left(kBlock), right(kBlock);
     double* outputs[2] = {left.data(), right.data()};
@@ -127,7 +126,9 @@ TEST(KorvantaAllocation, ProgramAndWaveTableChangesFromAnyThreadAllocateNothingO
     });
     AllocationCounter::markThisThread(true);
     for (int p = 0; p < 64; ++p) {
-        sendEvents(effect, {{0, 0xC0, p, 0}, {1, 0x90, 48, 100}, {1, 0x90, 55, 100}, {2, 0xB0, 20, p}});
+        sendEvents(effect, {{0, 0xC0, p, 0}, {1, 0x90, 48, 100}, {1, 0x90, 55, 100}});
+        // Hosts also deliver automation on the audio thread, just before the process call.
+        effect->setParameter(effect, kWaveTable1, static_cast<float>(((p * 3) % eNumROMTables) / 65535.0));
         for (int block = 0; block < 8; ++block)
             effect->processDoubleReplacing(effect, nullptr, outputs, kBlock);
         sendEvents(effect, {{0, 0x80, 48, 0}, {0, 0x80, 55, 0}});
@@ -138,6 +139,8 @@ TEST(KorvantaAllocation, ProgramAndWaveTableChangesFromAnyThreadAllocateNothingO
     EXPECT_EQ(AllocationCounter::markedCount(), 0);
 
     // The sweep really switched programs: a program change on the audio thread brings a user wave back.
+    // Which built-in table program 19 holds now depends on the race: the host's program change stores
+    // the current values, the audio thread's table choice included, into the program it leaves.
     AllocationCounter::markThisThread(true);
     sendEvents(effect, {{0, 0xC0, 19, 0}});
     effect->processDoubleReplacing(effect, nullptr, outputs, kBlock);
@@ -145,7 +148,7 @@ TEST(KorvantaAllocation, ProgramAndWaveTableChangesFromAnyThreadAllocateNothingO
     EXPECT_EQ(AllocationCounter::markedCount(), 0);
     EXPECT_STREQ(plug->getUserWaveName(2), "wave 19");
     EXPECT_EQ(&plug->getMipMap(2), plug->getUserWave(2).getTable());
-    EXPECT_EQ(plug->getMipMap(0).getTableId(), 19);
+    EXPECT_EQ(plug->getMipMap(0).getTableId(), plug->GetParam(kWaveTable1)->Int());
 }
 
 TEST(KorvantaAllocation, TwoInstancesAtDifferentRatesStayExactWhileOneChangesPrograms) {
