@@ -70,14 +70,19 @@ public:
 
     // Anything out of range, the level included, reads as silence.
     float getSample(uint32_t level, uint32_t wave, uint32_t index) const {
-        if (!valid || level >= kLevels || index >= kWaveLength || wave >= numberOfWaves) return 0.0f;
-        const int16_t* samples = levels[level].get();
-        if (samples == nullptr) return 0.0f;
-        return toSample(samples[wave * kWaveLength + index]);
+        return index < kWaveLength ? toSample(getWave(level, wave)[index]) : 0.0f;
+    }
+    // The kWaveLength stored samples of one wave at one level; silence() where there is none.
+    const int16_t* getWave(uint32_t level, uint32_t wave) const {
+        if (!valid || level >= kLevels || wave >= numberOfWaves || levels[level] == nullptr)
+            return kSilentWave;
+        return levels[level].get() + wave * kWaveLength;
     }
 
     // stored / 32767.0f without the division: for every 16-bit value the product in double rounds to
     // exactly the same float as the division does.
+    static const int16_t* silence() { return kSilentWave; }
+
     static float toSample(int16_t stored) { return static_cast<float>(stored * (1.0 / 32767.0)); }
 
     void createMipMap(uint32_t tableId);
@@ -111,6 +116,8 @@ public:
     static void createCosine(double* y);
 
 private:
+    static constexpr int16_t kSilentWave[kWaveLength]{};
+
     void setWaveCount(uint32_t waves);
     void buildLevel(uint32_t level, const float* spectrum);
 

@@ -91,6 +91,7 @@ void Oscillator::setMipMap(const MipMap* mipMap) {
     increment = 0;
     table = mipMap;
     tableId = mipMap != nullptr ? mipMap->getTableId() : 0;
+    pointAtWaves();
     dirty = true;
     // Nothing to read from: update() leaves an oscillator without a table alone, so stop it here.
     if (table == nullptr) muted = true;
@@ -100,6 +101,7 @@ void Oscillator::setTable(const MipMap* mipMap, int32_t id) {
     if (mipMap == nullptr) return;
     table = mipMap;
     tableId = id;
+    pointAtWaves();
     dirty = true;
 }
 
@@ -180,4 +182,5 @@ void Oscillator::update(double pitchIn, double pitchMod) {
     }
     increment = tables->freq2PhInc[pitchIndex];
     level = tables->freq2map[pitchIndex];
+    pointAtWaves();
 }

@@ -99,18 +99,25 @@ private:
     }
 
     double read(uint32_t r) const {
-        const auto s = [this](uint32_t wave, uint32_t index) {
-            return static_cast<double>(table->getSample(level, wave, index));
+        const auto s = [](const int16_t* wave, uint32_t index) {
+            return static_cast<double>(MipMap::toSample(wave[index]));
         };
         switch (tableId) {
         case eSaw:
-            return 0.5 * (s(waveA, r) + s(waveA, (r + readOffset) & 2047u));
+            return 0.5 * (s(samplesA, r) + s(samplesA, (r + readOffset) & 2047u));
         case ePulse:
         case eFullPWM:
-            return s(waveA, r) - s(waveA, (r + readOffset) & 2047u);
+            return s(samplesA, r) - s(samplesA, (r + readOffset) & 2047u);
         default:
-            return interpolate ? weightA * s(waveA, r) + fraction * s(waveB, r) : s(waveA, r);
+            return interpolate ? weightA * s(samplesA, r) + fraction * s(samplesB, r) : s(samplesA, r);
         }
+    }
+
+    // Looks the chosen waves up once instead of at every sample; called whenever the table, the level or
+    // the waves change.
+    void pointAtWaves() {
+        samplesA = table != nullptr ? table->getWave(level, waveA) : MipMap::silence();
+        samplesB = table != nullptr ? table->getWave(level, waveB) : MipMap::silence();
     }
 
     // Rounds half away from zero; only the low 32 bits matter to the phase sum, and a value too large
@@ -125,6 +132,8 @@ private:
     }
 
     const MipMap* table = nullptr;
+    const int16_t* samplesA = MipMap::silence(); // wave A of the table at the current level
+    const int16_t* samplesB = MipMap::silence();
     int32_t tableId = 0;
     LowPass fmFilter;
     bool fmIdle = true; // the filter's state is all zeros
