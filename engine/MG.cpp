@@ -7,7 +7,7 @@
 #include <limits>
 #include <numbers>
 
-int32_t MG::seed = 1;
+std::atomic<int32_t> MG::seed{1};
 
 namespace {
 
@@ -22,8 +22,10 @@ int saturate(int64_t v) {
 } // namespace
 
 double MG::random() {
-    seed = static_cast<int32_t>(static_cast<uint32_t>(seed) * 16807u);
-    return seed * 4.6566129e-10;
+    const auto next =
+        static_cast<int32_t>(static_cast<uint32_t>(seed.load(std::memory_order_relaxed)) * 16807u);
+    seed.store(next, std::memory_order_relaxed);
+    return next * 4.6566129e-10;
 }
 
 void MG::rescale(int p) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 class Clock;
@@ -24,7 +25,7 @@ public:
     bool isSynced() const { return sync; }
 
     // Reseeds the random sequence that every generator shares (for reproducible tests).
-    static void setSeed(int32_t s) { seed = s; }
+    static void setSeed(int32_t s) { seed.store(s, std::memory_order_relaxed); }
 
     double output = 0.0;  // −1..1, read by the voices
     int waveform = eSine; // written by the owner
@@ -34,7 +35,9 @@ private:
     void rescale(int p);
     static double random();
 
-    static int32_t seed;
+    // Generators of instances on different threads draw from it at once: each draw reads and writes it
+    // whole, and a draw two generators happen to share harms nothing.
+    static std::atomic<int32_t> seed;
 
     const Clock* clock = nullptr;
     int period = 1;

@@ -72,8 +72,8 @@ public:
     double getNoise() override;
     void fillNoise(double* out, int count) override;
     // The noise sequence is shared by every instance of the process; tests restart it.
-    static void setNoiseSeed(int32_t seed) { noiseSeed = seed; }
-    static int32_t getNoiseSeed() { return noiseSeed; }
+    static void setNoiseSeed(int32_t seed) { noiseSeed.store(seed, std::memory_order_relaxed); }
+    static int32_t getNoiseSeed() { return noiseSeed.load(std::memory_order_relaxed); }
 
     // Parameter dispatch (KorvantaDispatch.cpp).
     void OnParamChange(int idx) override;
@@ -180,7 +180,9 @@ private:
     // Replaces user wave k by a table read completely, and rebuilds the oscillators that play it.
     bool storeImportedWave(int k, const WaveImport::ImportedWaveTable& table);
 
-    static int32_t noiseSeed;
+    // Instances rendering on different threads draw from it at once: each draw reads and writes it
+    // whole, and a draw two instances happen to share harms nothing.
+    static std::atomic<int32_t> noiseSeed;
 
     // Owned by the plug-in base once attached.
     IGraphics* gui = nullptr;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <span>
 
-int32_t Korvanta::noiseSeed = 1;
+std::atomic<int32_t> Korvanta::noiseSeed{1};
 
 static_assert(Korvanta::kMaxVoices <= VoiceGroup::kMaxVoices, "every voice count takes the lanes");
 
@@ -40,13 +40,29 @@ private:
 
 } // namespace
 
+namespace {
+
+int32_t nextNoise(int32_t seed) {
+    return static_cast<int32_t>(static_cast<uint32_t>(seed) * 16807u);
+}
+
+constexpr double kNoiseScale = 4.6566129e-10;
+
+} // namespace
+
 double Korvanta::getNoise() {
-    noiseSeed = static_cast<int32_t>(static_cast<uint32_t>(noiseSeed) * 16807u);
-    return noiseSeed * 4.6566129e-10;
+    const int32_t seed = nextNoise(noiseSeed.load(std::memory_order_relaxed));
+    noiseSeed.store(seed, std::memory_order_relaxed);
+    return seed * kNoiseScale;
 }
 
 void Korvanta::fillNoise(double* out, int count) {
-    for (int i = 0; i < count; ++i) out[i] = Korvanta::getNoise();
+    int32_t seed = noiseSeed.load(std::memory_order_relaxed);
+    for (int i = 0; i < count; ++i) {
+        seed = nextNoise(seed);
+        out[i] = seed * kNoiseScale;
+    }
+    noiseSeed.store(seed, std::memory_order_relaxed);
 }
 
 void Korvanta::ProcessMidiMsg(IMidiMsg* msg) {

@@ -58,8 +58,9 @@ TEST(VstHost, AudioPathAllocatesNothing) {
     EXPECT_EQ(AllocationCounter::count() - before, 0);
 }
 
-// Two instances, each with an audio thread rendering while its editor thread swaps chunks, programs and
-// parameters.
+// Two instances, each with an audio thread playing notes while its editor thread swaps chunks, programs
+// and parameters. The voices' noise and the sample-and-hold generators draw from random sequences the
+// instances share.
 TEST(VstHostThreads, AudioAndEditorThreadsOfTwoInstancesRunAtOnce) {
     PluginUnderTest first(44100.0, 128), second(48000.0, 128);
     ASSERT_TRUE(first.Ready() && second.Ready());
@@ -68,8 +69,14 @@ TEST(VstHostThreads, AudioAndEditorThreadsOfTwoInstancesRunAtOnce) {
         threads.emplace_back([plugin] {
             std::vector<float> left(128), right(128);
             float* outputs[] = {left.data(), right.data()};
-            for (int block = 0; block < 400; ++block)
+            for (int block = 0; block < 400; ++block) {
+                if (block % 40 == 0) {
+                    plugin->SetParameter(kMG1Waveform, 1.0f);
+                    plugin->SetParameter(kMG2Waveform, 1.0f);
+                    plugin->NoteOn(48 + block / 40);
+                }
                 plugin->effect->processReplacing(plugin->effect, nullptr, outputs, 128);
+            }
         });
         threads.emplace_back([plugin] {
             for (int round = 0; round < 40; ++round) {
