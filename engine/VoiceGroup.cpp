@@ -4,25 +4,24 @@
 
 void VoiceGroup::render(std::span<Voice> voices, double* left, double* right, int frames) {
     if (frames <= 0) return;
+    activeCount = 0;
+    if (voices.size() <= kMaxVoices) {
+        for (size_t i = 0; i < voices.size(); ++i)
+            if (voices[i].isActive()) active[activeCount++] = static_cast<int>(i);
+    }
     // A lone voice has nothing to share its lanes with.
-    int sounding = 0;
-    for (const Voice& voice : voices) sounding += voice.isActive() ? 1 : 0;
-    if (kernel == SimdKernel::Scalar || voices.size() > kMaxVoices || sounding <= 1) {
+    if (kernel == SimdKernel::Scalar || voices.size() > kMaxVoices || activeCount <= 1) {
         for (int s = 0; s < frames; ++s) {
             for (Voice& voice : voices) voice.process(&left[s], &right[s]);
         }
         return;
     }
-    activeCount = 0;
-    for (size_t i = 0; i < voices.size(); ++i) {
-        if (voices[i].isActive()) {
-            active[activeCount++] = static_cast<int>(i);
-        } else {
-            // An idle voice still forgets its oscillators' last outputs, as process() makes it do.
-            double l = 0.0;
-            double r = 0.0;
-            voices[i].process(&l, &r);
-        }
+    for (Voice& voice : voices) {
+        if (voice.isActive()) continue;
+        // An idle voice still forgets its oscillators' last outputs, as process() makes it do.
+        double l = 0.0;
+        double r = 0.0;
+        voice.process(&l, &r);
     }
     for (int done = 0; done < frames; done += kFrames) {
         const int n = std::min(kFrames, frames - done);
