@@ -543,7 +543,8 @@ inline double Voice::mix(double o1, double o2, double o3, const std::array<doubl
     return levels[0] * o1 * pan[0] + levels[1] * o2 * pan[1] + levels[2] * o3 * pan[2];
 }
 
-inline void Voice::sourceSample(double noiseDraw, double& left, double& right, int& filterMod, double& amp) {
+[[gnu::always_inline]] inline void Voice::sourceSample(double noiseDraw, double& left, double& right,
+                                                       int& filterMod, double& amp) {
     filterEG.update();
     ampEG.update();
     linearEG1.update();

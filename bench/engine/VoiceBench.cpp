@@ -21,12 +21,16 @@ public:
     int getFrequency(int note) override { return note * 128; }
 };
 
-// The instrument's generator: a 32-bit multiplicative sequence.
+// The instrument's generator: a 32-bit multiplicative sequence, drawn a run at a time as the instrument
+// does it.
 class WhiteNoise : public NoiseSource {
 public:
     double getNoise() override {
         seed = static_cast<int32_t>(static_cast<uint32_t>(seed) * 16807u);
         return seed * 4.6566129e-10;
+    }
+    void fillNoise(double* out, int count) override {
+        for (int i = 0; i < count; ++i) out[i] = WhiteNoise::getNoise();
     }
 
 private:
