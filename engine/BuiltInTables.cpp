@@ -28,8 +28,16 @@ std::array<uint32_t, eNumROMTables> buildOrder() {
 
 } // namespace
 
-BuiltInTables::BuiltInTables(const std::string& resourceFolder) : folder(resourceFolder) {
-    for (MipMap& table : tables) table.setResourcePath(folder.c_str());
+// Room for every built-in table at the most waves a table can hold; only what is written becomes resident.
+constexpr size_t kMemoryCapacity =
+    size_t{eNumROMTables} * MipMap::kMaxWaves * MipMap::kWaveLength * MipMap::kLevels;
+
+BuiltInTables::BuiltInTables(const std::string& resourceFolder)
+    : folder(resourceFolder), memory(kMemoryCapacity) {
+    for (MipMap& table : tables) {
+        table.setResourcePath(folder.c_str());
+        table.setMemory(&memory);
+    }
     static const std::array<uint32_t, eNumROMTables> order = buildOrder();
     std::atomic<size_t> next{0};
     const auto work = [this, &next] {

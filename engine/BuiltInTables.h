@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/MipMap.h"
+#include "engine/TableMemory.h"
 
 #include <array>
 #include <cstddef>
@@ -29,5 +30,6 @@ public:
 
 private:
     std::string folder;
+    TableMemory memory; // outlives the tables that live in it
     std::array<MipMap, eNumROMTables> tables;
 };

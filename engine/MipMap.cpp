@@ -35,7 +35,8 @@ MipMap::MipMap() {
 
 void MipMap::cleanup() {
     valid = false;
-    for (auto& level : levels) level.reset();
+    levels.fill(nullptr);
+    owned.reset();
     allocatedSamples = 0;
 }
 
@@ -86,7 +87,12 @@ void MipMap::createFromFFT(const float* spectrum) {
     valid = false;
     if (!reuse) {
         cleanup();
-        for (auto& level : levels) level = std::make_unique_for_overwrite<int16_t[]>(totalSamples);
+        int16_t* block = memory != nullptr ? memory->allocate(size_t{kLevels} * totalSamples) : nullptr;
+        if (block == nullptr) {
+            owned = std::make_unique_for_overwrite<int16_t[]>(size_t{kLevels} * totalSamples);
+            block = owned.get();
+        }
+        for (uint32_t level = 0; level < kLevels; ++level) levels[level] = block + level * totalSamples;
         allocatedSamples = totalSamples;
     }
     for (uint32_t level = 0; level < kLevels; ++level) buildLevel(level, spectrum);
@@ -97,7 +103,7 @@ void MipMap::buildLevel(uint32_t level, const float* spectrum) {
     float weights[kWaveLength / 2];
     for (uint32_t k = 0; k < bins; ++k) weights[k] = rollOff(k, bins);
 
-    int16_t* out = levels[level].get();
+    int16_t* out = levels[level];
     float work[kWaveLength];
     float time[kWaveLength];
     for (uint32_t w = 0; w < numberOfWaves; ++w) {

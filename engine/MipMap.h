@@ -2,6 +2,7 @@
 
 #include "engine/ParameterIds.h"
 
+#include "engine/TableMemory.h"
 #include "engine/WaveSource.h"
 
 #include <array>
@@ -76,7 +77,7 @@ public:
     const int16_t* getWave(uint32_t level, uint32_t wave) const {
         if (!valid || level >= kLevels || wave >= numberOfWaves || levels[level] == nullptr)
             return kSilentWave;
-        return levels[level].get() + wave * kWaveLength;
+        return levels[level] + wave * kWaveLength;
     }
 
     // stored / 32767.0f without the division: for every 16-bit value the product in double rounds to
@@ -107,7 +108,11 @@ public:
     uint32_t getNumberOfWaves() const { return numberOfWaves; }
     uint32_t getTotalSamples() const { return totalSamples; }
     // Null when the level holds no data.
-    const int16_t* getLevel(uint32_t level) const { return level < kLevels ? levels[level].get() : nullptr; }
+    const int16_t* getLevel(uint32_t level) const { return level < kLevels ? levels[level] : nullptr; }
+
+    // Where the levels of the next build come from; without it (or once it is used up) they are allocated
+    // here. The memory must outlive the table.
+    void setMemory(TableMemory* from) { memory = from; }
 
     static void createSaw(double* y);
     static void createTri(double* y);
@@ -122,10 +127,12 @@ private:
     void buildLevel(uint32_t level, const float* spectrum);
 
     bool valid = false;
-    std::array<std::unique_ptr<int16_t[]>, kLevels> levels;
+    std::array<int16_t*, kLevels> levels{}; // into owned or into the outside memory
+    std::unique_ptr<int16_t[]> owned;       // all levels, one after another
+    TableMemory* memory = nullptr;
     uint32_t totalSamples = 0;
     int32_t tableId = 0;
     uint32_t numberOfWaves = 0;
     std::array<char, kPathLength> resourcePath{};
-    uint32_t allocatedSamples = 0; // size of each level array
+    uint32_t allocatedSamples = 0; // samples of each level
 };

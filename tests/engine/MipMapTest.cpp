@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -186,4 +187,29 @@ TEST(MipMap, RebuildAfterALargerTableReadsOnlyTheNewOne) {
     EXPECT_EQ(reused.getSample(0, 1, 100), 0.0f);
     for (uint32_t level = 0; level < MipMap::kLevels; ++level)
         for (uint32_t i = 0; i < N; ++i) ASSERT_EQ(reused.getLevel(level)[i], fresh.getLevel(level)[i]);
+}
+
+// Tables built into shared memory hold what tables built on their own hold, never overlap, and a table
+// that no longer fits gets memory of its own.
+TEST(MipMap, TablesInSharedMemoryMatchTablesOnTheirOwn) {
+    const size_t oneTable = size_t{MipMap::kLevels} * 2 * N; // two waves, all levels
+    TableMemory memory(2 * oneTable + 100);
+    std::array<MipMap, 3> shared;
+    MipMap alone;
+    alone.createMipMap(eSawSine);
+    for (MipMap& table : shared) {
+        table.setMemory(&memory);
+        table.createMipMap(eSawSine);
+        for (uint32_t level = 0; level < MipMap::kLevels; ++level)
+            EXPECT_TRUE(
+                std::equal(alone.getLevel(level), alone.getLevel(level) + 2 * N, table.getLevel(level)));
+    }
+    EXPECT_GE(shared[1].getLevel(0), shared[0].getLevel(MipMap::kLevels - 1) + 2 * N);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(shared[1].getLevel(0)) % 64, 0u);
+    // The third did not fit into what was left.
+    const auto* begin = reinterpret_cast<const char*>(shared[0].getLevel(0));
+    const auto* third = reinterpret_cast<const char*>(shared[2].getLevel(0));
+    EXPECT_TRUE(third < begin || third >= begin + 2 * oneTable * sizeof(int16_t) + 256);
+    EXPECT_EQ(memory.allocate(oneTable), nullptr);
+    EXPECT_NE(memory.allocate(10), nullptr);
 }
