@@ -1,5 +1,7 @@
 #include "editor/IControl.h"
 
+#include "editor/IGraphics.h"
+
 #include "plugin/IPlugBase.h"
 
 #include <algorithm>
@@ -64,6 +66,7 @@ void IControl::SetAuxParamValueFromPlug(int auxParamIdx, double normalized) {
 
 void IControl::AddAuxParam(int auxParamIdx) {
     auxParams.push_back(AuxParam{auxParamIdx, 0.0});
+    if (graphics != nullptr) graphics->BindAuxParam(this, NAuxParams() - 1);
 }
 
 int IControl::AuxParamIdx(int auxIdx) const {

@@ -38,6 +38,7 @@ IGraphics::IGraphics(IPlugBase* plug, int width, int height, int fps)
     const int nParams = plug ? plug->NParams() : 0;
     parkedValues = std::make_unique<std::atomic<double>[]>(static_cast<size_t>(nParams));
     for (int i = 0; i < nParams; ++i) parkedValues[static_cast<size_t>(i)].store(kNone);
+    bindings.resize(static_cast<size_t>(nParams));
     surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     context = cairo_create(surface);
 }
@@ -62,7 +63,19 @@ int IGraphics::AttachControl(IControl* control) {
     std::lock_guard<std::recursive_mutex> lock(mutex);
     control->SetGUI(this);
     controls.emplace_back(control);
+    bind(control, control->ParamIdx(), -1);
+    for (int a = 0; a < control->NAuxParams(); ++a) BindAuxParam(control, a);
     return NControls() - 1;
+}
+
+void IGraphics::BindAuxParam(IControl* control, int auxIdx) {
+    std::lock_guard<std::recursive_mutex> lock(mutex);
+    bind(control, control->AuxParamIdx(auxIdx), auxIdx);
+}
+
+void IGraphics::bind(IControl* control, int paramIdx, int aux) {
+    if (paramIdx >= 0 && static_cast<size_t>(paramIdx) < bindings.size())
+        bindings[static_cast<size_t>(paramIdx)].push_back({control, aux});
 }
 
 IControl* IGraphics::GetControl(int controlIdx) {
@@ -99,10 +112,12 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
 }
 
 void IGraphics::setParameterFromPlugLocked(int paramIdx, double normalized) {
-    for (auto& control : controls) {
-        if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(normalized);
-        for (int a = 0; a < control->NAuxParams(); ++a) {
-            if (control->AuxParamIdx(a) == paramIdx) control->SetAuxParamValueFromPlug(a, normalized);
+    if (paramIdx < 0 || static_cast<size_t>(paramIdx) >= bindings.size()) return;
+    for (const Binding& binding : bindings[static_cast<size_t>(paramIdx)]) {
+        if (binding.aux < 0) {
+            binding.control->SetValueFromPlug(normalized);
+        } else {
+            binding.control->SetAuxParamValueFromPlug(binding.aux, normalized);
         }
     }
 }

@@ -50,6 +50,8 @@ public:
     void AttachBackground(int id, const char* name);
     // The editor owns the control; returns its index.
     int AttachControl(IControl* control);
+    // An attached control took another auxiliary parameter (see IControl::AddAuxParam).
+    void BindAuxParam(IControl* control, int auxIdx);
     IControl* GetControl(int controlIdx);
     int NControls() const { return static_cast<int>(controls.size()); }
     void HideControl(int paramIdx, bool hide);
@@ -125,6 +127,7 @@ protected:
     // window draws) is parked here and applied on the next timer tick, so no caller ever waits.
     void applyParkedValues();
     void setParameterFromPlugLocked(int paramIdx, double normalized);
+    void bind(IControl* control, int paramIdx, int aux);
     void setFontFace(const IText& text);
 
     IPlugBase* plug;
@@ -133,6 +136,14 @@ protected:
     int fps;
     std::recursive_mutex mutex;
     std::vector<std::unique_ptr<IControl>> controls;
+    // Per parameter, the controls that show it, in control order: aux -1 for the control's own
+    // parameter, else the index of its auxiliary parameter. Filled as controls are attached, so that a
+    // program change (153 values) looks up its controls instead of scanning them all for each value.
+    struct Binding {
+        IControl* control;
+        int aux;
+    };
+    std::vector<std::vector<Binding>> bindings;
     std::unique_ptr<std::atomic<double>[]> parkedValues;
     std::atomic<bool> anyParked{false};
     std::string resourcePath;
