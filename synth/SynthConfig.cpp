@@ -107,8 +107,10 @@ void Synth::setupConfig() {
     if (fd < 0) return;
     ::fchmod(fd, kFileMode);
     const std::string older = formatted("%s/Library/Application Support/%s", homePath) + kIniName;
-    if (fileExists(older)) copyInto(fd, older);
+    const bool copied = !fileExists(older) || copyInto(fd, older);
     ::close(fd);
+    // An empty or cut copy would hide the older settings for good; without it, the next start tries again.
+    if (!copied) ::unlink(iniFile.c_str());
     loadConfig();
 }
 

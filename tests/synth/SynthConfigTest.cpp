@@ -78,6 +78,22 @@ TEST_F(SynthConfig, AnOlderFileIsCopiedToTheNewPlaceAndRead) {
               std::tuple(content, true, 12));
 }
 
+TEST_F(SynthConfig, AnOlderFileThatCannotBeReadIsCopiedOnALaterStart) {
+    const std::string older = home + "/Library/Application Support/MarrowLaneAudio/korvanta.ini";
+    makeFolder("Library/Application Support/MarrowLaneAudio/korvanta.ini"); // a folder: reading fails
+    auto first = makeSynth();
+    struct stat info {};
+    EXPECT_NE(stat(iniPath().c_str(), &info), 0);
+    EXPECT_FALSE(first->midiThru);
+
+    std::system(("rmdir '" + older + "'").c_str());
+    writeText(older, "[MIDI Global]\nMIDI Thru=TRUE\n");
+    IniStore::instance().clearCache();
+    auto second = makeSynth();
+    EXPECT_EQ(std::tuple(readText(iniPath()), second->midiThru),
+              std::tuple("[MIDI Global]\nMIDI Thru=TRUE\n", true));
+}
+
 TEST_F(SynthConfig, KeysAreReadByTheirRules) {
     makeFolder("Music/MarrowLaneAudio");
     const std::string longPath =
