@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-typedef struct _cairo_surface cairo_surface_t;
+class BitmapPixels;
 
 // A loaded image: N frames of equal height stacked top to bottom. The pixels belong to the bitmap
 // cache; a bitmap without pixels (a missing file) draws nothing but keeps its size.
 struct IBitmap {
-    cairo_surface_t* data = nullptr;
+    const BitmapPixels* data = nullptr;
     int W = 0;
     int H = 0;
     int N = 1;

@@ -302,12 +302,13 @@ void IGraphics::Draw(const IRECT& area) {
 // Drawing
 
 bool IGraphics::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int frame, const IChannelBlend* blend) {
-    if (!bitmap.data) return false;
+    cairo_surface_t* pixels = bitmap.data != nullptr ? bitmap.data->surface() : nullptr;
+    if (pixels == nullptr) return false;
     const int frameHeight = bitmap.FrameHeight();
     cairo_save(context);
     cairo_rectangle(context, dest.L, dest.T, bitmap.W, frameHeight);
     cairo_clip(context);
-    cairo_set_source_surface(context, bitmap.data, dest.L, dest.T - (frame - 1) * frameHeight);
+    cairo_set_source_surface(context, pixels, dest.L, dest.T - (frame - 1) * frameHeight);
     const double weight = blend ? blend->weight : 1.0;
     if (weight >= 1.0) {
         cairo_paint(context);

@@ -18,6 +18,7 @@
 class IParam;
 class IPlugBase;
 typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 // The editor: an ordered list of controls on a surface of fixed size. It routes mouse and keyboard
 // events to the controls, keeps them in step with the plug-in's parameters and, on every tick of its
