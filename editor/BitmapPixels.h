@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 
 typedef struct _cairo_surface cairo_surface_t;
 

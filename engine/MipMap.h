@@ -80,10 +80,11 @@ public:
         return levels[level] + wave * kWaveLength;
     }
 
-    // stored / 32767.0f without the division: for every 16-bit value the product in double rounds to
-    // exactly the same float as the division does.
+    // A wave of silence, where there is nothing to read.
     static const int16_t* silence() { return kSilentWave; }
 
+    // stored / 32767.0f without the division: for every 16-bit value the product in double rounds to
+    // exactly the same float as the division does.
     static float toSample(int16_t stored) { return static_cast<float>(stored * (1.0 / 32767.0)); }
 
     void createMipMap(uint32_t tableId);
