@@ -81,6 +81,7 @@ TEST(IGraphics, ValuesFromThePlugReachTheirControlsAndWaitWhileTheEditorIsBusy) 
     auto* knob = e.add(new IKnobMultiControl(&e.plug, 0, 0, 2, kKnobStrip));
     auto* aux = e.add(new AuxControl(&e.plug, IRECT(50, 0, 60, 10)));
     aux->AddAuxParam(2);
+    EXPECT_EQ(std::pair(aux->AuxParamIdx(0), aux->AuxParamIdx(1)), std::pair(2, -1));
     e.gui.SetParameterFromPlug(2, 0.75, false);
     EXPECT_EQ(std::pair(knob->GetValue(), aux->GetAuxParamValue(0)), std::pair(0.75, 0.75));
     {
