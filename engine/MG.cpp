@@ -1,6 +1,7 @@
 #include "engine/MG.h"
 
 #include "engine/Clock.h"
+#include "engine/RandomSequence.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,10 +23,9 @@ int saturate(int64_t v) {
 } // namespace
 
 double MG::random() {
-    const auto next =
-        static_cast<int32_t>(static_cast<uint32_t>(seed.load(std::memory_order_relaxed)) * 16807u);
+    const int32_t next = RandomSequence::next(seed.load(std::memory_order_relaxed));
     seed.store(next, std::memory_order_relaxed);
-    return next * 4.6566129e-10;
+    return RandomSequence::toUnit(next);
 }
 
 void MG::rescale(int p) {

@@ -1,5 +1,7 @@
 #include "instrument/Korvanta.h"
 
+#include "engine/RandomSequence.h"
+
 #include <xmmintrin.h>
 
 #include <algorithm>
@@ -40,27 +42,17 @@ private:
 
 } // namespace
 
-namespace {
-
-int32_t nextNoise(int32_t seed) {
-    return static_cast<int32_t>(static_cast<uint32_t>(seed) * 16807u);
-}
-
-constexpr double kNoiseScale = 4.6566129e-10;
-
-} // namespace
-
 double Korvanta::getNoise() {
-    const int32_t seed = nextNoise(noiseSeed.load(std::memory_order_relaxed));
+    const int32_t seed = RandomSequence::next(noiseSeed.load(std::memory_order_relaxed));
     noiseSeed.store(seed, std::memory_order_relaxed);
-    return seed * kNoiseScale;
+    return RandomSequence::toUnit(seed);
 }
 
 void Korvanta::fillNoise(double* out, int count) {
     int32_t seed = noiseSeed.load(std::memory_order_relaxed);
     for (int i = 0; i < count; ++i) {
-        seed = nextNoise(seed);
-        out[i] = seed * kNoiseScale;
+        seed = RandomSequence::next(seed);
+        out[i] = RandomSequence::toUnit(seed);
     }
     noiseSeed.store(seed, std::memory_order_relaxed);
 }

@@ -1,5 +1,6 @@
 #include "engine/MG.h"
 #include "engine/MipMap.h"
+#include "engine/RandomSequence.h"
 #include "engine/Voice.h"
 #include "engine/VoiceGroup.h"
 
@@ -26,8 +27,8 @@ public:
 class WhiteNoise : public NoiseSource {
 public:
     double getNoise() override {
-        seed = static_cast<int32_t>(static_cast<uint32_t>(seed) * 16807u);
-        return seed * 4.6566129e-10;
+        seed = RandomSequence::next(seed);
+        return RandomSequence::toUnit(seed);
     }
     void fillNoise(double* out, int count) override {
         for (int i = 0; i < count; ++i) out[i] = WhiteNoise::getNoise();
