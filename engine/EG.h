@@ -23,6 +23,9 @@ public:
     int getState() const { return state; }
 
 protected:
+    // Runs this arithmetic for several voices at once, on this state, sample for sample alike.
+    friend class VoiceLanes;
+
     // Envelope settings and rates come from outside; a non-finite one must not reach the level.
     static double finiteOr(double value, double fallback);
     // Only positive finite rates are accepted; anything else keeps the previous rate.

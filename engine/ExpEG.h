@@ -32,6 +32,9 @@ public:
     double getCoefficient() const { return coefficient; }
 
 private:
+    // Runs this arithmetic for several voices at once, on this state, sample for sample alike.
+    friend class VoiceLanes;
+
     // Per-sample coefficient of a stage with time parameter x: (5^(3.3 − 7.5x) + 0.05) decades per second.
     double rate(double x) const;
     void endAttack();

@@ -32,6 +32,9 @@ public:
     double getQ() const { return q; }
 
 protected:
+    // Runs this arithmetic for several voices at once, on this state, sample for sample alike.
+    friend class VoiceLanes;
+
     // Leaves a silent filter instead of non-finite coefficients (zero rate, zero Q, …).
     void discardNonFiniteCoeffs();
 

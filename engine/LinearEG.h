@@ -44,6 +44,9 @@ public:
     double getSlope() const { return slope; }
 
 private:
+    // Runs this arithmetic for several voices at once, on this state, sample for sample alike.
+    friend class VoiceLanes;
+
     // Samples of a stage with time parameter x.
     double stageLength(double x) const { return x * rateConstant; }
     // distance / stageLength(x), or the whole distance in one sample for a zero-length stage.

@@ -86,6 +86,9 @@ public:
     int32_t getReadOffset() const { return readOffset; }
 
 private:
+    // Runs this arithmetic for several voices at once, on this state, sample for sample alike.
+    friend class VoiceLanes;
+
     void selectWaves();
 
     uint32_t readPosition(double fm) {

@@ -87,6 +87,9 @@ public:
     double polyAfterTouch = 0.0;
 
 private:
+    // Runs this arithmetic for several voices at once, on this state, sample for sample alike.
+    friend class VoiceLanes;
+
     // Amount and source of one modulation destination.
     struct Mod {
         double amount = 0.0;

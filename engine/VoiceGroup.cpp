@@ -1,5 +1,7 @@
 #include "engine/VoiceGroup.h"
 
+#include "engine/VoiceLanes.h"
+
 #include <algorithm>
 
 void VoiceGroup::render(std::span<Voice> voices, double* left, double* right, int frames) {
@@ -56,12 +58,25 @@ void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, d
     block.right = laneRight.data();
     block.cutoffMod = laneCutoff.data();
     block.frames = frames;
-    for (int j = 0; j < lanes; ++j) {
-        Voice& voice = voices[active[first + j]];
-        block.filters[j] = &voice.getFilter();
-        voice.renderSources({laneLeft.data() + j, laneRight.data() + j, laneCutoff.data() + j,
-                             laneAmp.data() + j, kLanes, noise.data() + first + j, activeCount},
-                            frames);
+    const bool sourceLanes = kernel == SimdKernel::AVX2 && isSimdKernelAvailable(kernel);
+    for (int j = 0; j < lanes;) {
+        const Voice::Sources out{
+            laneLeft.data() + j,      laneRight.data() + j, laneCutoff.data() + j, laneAmp.data() + j, kLanes,
+            noise.data() + first + j, activeCount};
+        if (sourceLanes && j + VoiceLanes::kCount <= lanes) {
+            std::array<Voice*, VoiceLanes::kCount> group{};
+            for (int g = 0; g < VoiceLanes::kCount; ++g) {
+                group[g] = &voices[active[first + j + g]];
+                block.filters[j + g] = &group[g]->getFilter();
+            }
+            VoiceLanes::renderSources(group, out, frames);
+            j += VoiceLanes::kCount;
+        } else {
+            Voice& voice = voices[active[first + j]];
+            block.filters[j] = &voice.getFilter();
+            voice.renderSources(out, frames);
+            ++j;
+        }
     }
     for (int j = lanes; j < kLanes; ++j) {
         for (int s = 0; s < frames; ++s) {

@@ -1,0 +1,412 @@
+#include "engine/VoiceLanes.h"
+
+#include <cstdint>
+#include <cstring>
+#include <immintrin.h>
+
+// Everything below runs only where the caller found AVX2. The included headers come first, so that
+// their inline functions keep the baseline instruction set wherever the linker picks their copies.
+#pragma GCC push_options
+#pragma GCC target("avx2")
+// The vectors never cross a call that is not inlined, so how they would be passed without AVX is moot.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace {
+
+using D4 = double __attribute__((vector_size(32)));
+using M4 = int64_t __attribute__((vector_size(32))); // a comparison of D4: all ones where true
+using U4 = uint32_t __attribute__((vector_size(16)));
+using I4 = int32_t __attribute__((vector_size(16))); // a comparison of U4
+
+constexpr int kLanes = VoiceLanes::kCount;
+constexpr uint32_t kPhaseMask = Oscillator::kCycle - 1;
+constexpr uint32_t kWaveMask = MipMap::kWaveLength - 1;
+constexpr int kPhaseToIndex = 16; // phase units per table sample: 2^16
+// Below this magnitude a double truncates to a 32-bit lane exactly; beyond it the scalar rules decide.
+constexpr double kLaneIntLimit = 2147483648.0;
+
+[[gnu::always_inline]] inline D4 select(M4 mask, D4 a, D4 b) {
+    return reinterpret_cast<D4>((reinterpret_cast<M4>(a) & mask) | (reinterpret_cast<M4>(b) & ~mask));
+}
+
+template <typename V>
+[[gnu::always_inline]] inline V select(I4 mask, V a, V b) {
+    const auto m = reinterpret_cast<V>(mask);
+    return (a & m) | (b & ~m);
+}
+
+[[gnu::always_inline]] inline bool any(M4 mask) {
+    return _mm256_movemask_pd(reinterpret_cast<__m256d>(mask)) != 0;
+}
+
+[[gnu::always_inline]] inline bool all(M4 mask) {
+    return _mm256_movemask_pd(reinterpret_cast<__m256d>(mask)) == (1 << kLanes) - 1;
+}
+
+[[gnu::always_inline]] inline I4 narrow(M4 mask) {
+    return __builtin_convertvector(mask, I4);
+}
+
+[[gnu::always_inline]] inline M4 widen(I4 mask) {
+    return __builtin_convertvector(mask, M4);
+}
+
+constexpr int64_t truth(bool b) {
+    return b ? -1 : 0;
+}
+
+// 0 where the value is not finite (x − x is 0 only for finite x).
+[[gnu::always_inline]] inline D4 finiteOrZero(D4 v) {
+    return reinterpret_cast<D4>(reinterpret_cast<M4>(v) & ((v - v) == 0.0));
+}
+
+[[gnu::always_inline]] inline bool inLaneRange(D4 v) {
+    return all((v > -kLaneIntLimit) & (v < kLaneIntLimit));
+}
+
+} // namespace
+
+// The arithmetic of one voice's sources, four voices wide. Each member mirrors the scalar member of
+// the same name; the expressions keep the scalar order of operations so that every lane rounds alike.
+struct VoiceLanes::Kernel {
+    using Envelopes = std::array<D4, Voice::kNumEnvelopes>;
+
+    // One modulation destination: the scalar Mod, with the source read from the lanes where it is one
+    // of the voice's envelopes (they move every sample) and from memory once per run otherwise.
+    struct Mod {
+        M4 has{};
+        M4 nonNegative{};
+        D4 amount{};
+        D4 constant{};
+        std::array<M4, Voice::kNumEnvelopes> fromEnvelope{};
+        bool followsEnvelope = false;
+
+        void load(int j, const Voice& voice, const Voice::Mod& mod) {
+            has[j] = truth(mod.source != nullptr);
+            nonNegative[j] = truth(mod.amount >= 0.0);
+            amount[j] = mod.amount;
+            constant[j] = mod.source != nullptr ? *mod.source : 0.0;
+            for (int e = 0; e < Voice::kNumEnvelopes; ++e) {
+                if (mod.source != &voice.envelopeOutput[e]) continue;
+                fromEnvelope[e][j] = -1;
+                followsEnvelope = true;
+            }
+        }
+        [[gnu::always_inline]] D4 source(const Envelopes& env) const {
+            if (!followsEnvelope) return constant;
+            D4 s = constant;
+            for (int e = 0; e < Voice::kNumEnvelopes; ++e) s = select(fromEnvelope[e], env[e], s);
+            return s;
+        }
+        // x · scale(), or x where there is no source.
+        [[gnu::always_inline]] D4 scaled(D4 x, const Envelopes& env) const {
+            const D4 s = source(env);
+            const D4 scale = select(nonNegative, 1.0 - amount * (1.0 - s), 1.0 + amount * s);
+            return select(has, x * scale, x);
+        }
+        [[gnu::always_inline]] D4 offset(const Envelopes& env) const {
+            return select(has, amount * source(env), D4{});
+        }
+    };
+
+    // An envelope's level and rate in lanes; a lane whose stage ends is stepped again by its own
+    // envelope and reloaded.
+    struct Envelope {
+        std::array<EG*, kLanes> eg{};
+        bool linear = false;
+        D4 level{};
+        D4 rate{};   // exponential: coefficient; linear: slope
+        D4 target{}; // exponential: target; linear: sustain level
+        M4 moving{};
+        M4 attack{};
+        M4 decay{};   // linear only
+        M4 release{}; // linear only
+        M4 inverted{};
+        D4 scale{};
+
+        void load(int j) {
+            level[j] = eg[j]->level;
+            const int state = eg[j]->state;
+            if (linear) {
+                const auto& lin = static_cast<const LinearEG&>(*eg[j]);
+                rate[j] = lin.slope;
+                target[j] = lin.sustain;
+                attack[j] = truth(state == LinearEG::kAttack);
+                decay[j] = truth(state == LinearEG::kDecay);
+                release[j] = truth(state == LinearEG::kRelease);
+                moving[j] = attack[j] | decay[j] | release[j];
+            } else {
+                const auto& exp = static_cast<const ExpEG&>(*eg[j]);
+                rate[j] = exp.coefficient;
+                target[j] = exp.target;
+                attack[j] = truth(state == ExpEG::kAttack);
+                moving[j] = truth(state != ExpEG::kOff);
+            }
+        }
+
+        [[gnu::always_inline]] D4 update() {
+            const D4 before = level;
+            M4 ended{};
+            if (linear) {
+                level = select(moving, level + rate, level);
+                ended = (attack & (level > 1.0)) | (decay & (target >= level)) | (release & (level <= 0.0));
+            } else {
+                level = select(moving, level + (target - level) * rate, level);
+                ended = moving & ((attack & (level >= 1.0)) | (~attack & (level <= 0.0)));
+            }
+            if (any(ended)) [[unlikely]] {
+                for (int j = 0; j < kLanes; ++j) {
+                    if (ended[j] == 0) continue;
+                    eg[j]->level = before[j];
+                    eg[j]->update();
+                    load(j);
+                }
+            }
+            return select(inverted, 1.0 - level, level) * scale;
+        }
+    };
+
+    struct Osc {
+        std::array<Oscillator*, kLanes> osc{};
+        U4 phase{};
+        U4 increment{};
+        I4 wrapped{};
+        I4 enabled{};
+        M4 sounding{}; // enabled and not muted
+        bool anyEnabled = false;
+        std::array<int, kLanes> syncFrom{}; // the oscillator it syncs to, or −1
+        bool synced = false;
+        // The phase-modulation smoothing filter.
+        D4 b0{}, b1{}, a1{}, a2{}, x1{}, x2{}, y1{}, y2{};
+        M4 idle{};
+
+        void load(int j, int k, const Voice& voice, bool on) {
+            osc[j] = const_cast<Oscillator*>(&voice.osc[k]);
+            const Oscillator& o = *osc[j];
+            phase[j] = static_cast<uint32_t>(o.phase);
+            increment[j] = static_cast<uint32_t>(o.increment);
+            wrapped[j] = o.wrapped ? -1 : 0;
+            enabled[j] = on ? -1 : 0;
+            sounding[j] = truth(on && !o.muted);
+            anyEnabled |= on;
+            syncFrom[j] = -1;
+            for (int from = 0; from < Voice::kNumOscillators; ++from) {
+                if (o.syncSource == &voice.osc[from]) syncFrom[j] = from;
+            }
+            synced |= syncFrom[j] >= 0;
+            const Filter& f = o.fmFilter;
+            b0[j] = f.b0;
+            b1[j] = f.b1;
+            a1[j] = f.a1;
+            a2[j] = f.a2;
+            x1[j] = f.x1;
+            x2[j] = f.x2;
+            y1[j] = f.y1;
+            y2[j] = f.y2;
+            idle[j] = truth(o.fmIdle);
+        }
+
+        void store(int j) const {
+            Oscillator& o = *osc[j];
+            o.phase = static_cast<int32_t>(phase[j]);
+            o.wrapped = wrapped[j] != 0;
+            Filter& f = o.fmFilter;
+            f.x1 = x1[j];
+            f.x2 = x2[j];
+            f.y1 = y1[j];
+            f.y2 = y2[j];
+            o.fmIdle = idle[j] != 0;
+        }
+    };
+
+    std::array<Voice*, kLanes> voice{};
+    std::array<Envelope, Voice::kNumEnvelopes> envelopes;
+    std::array<Osc, Voice::kNumOscillators> osc;
+    std::array<D4, Voice::kNumOscillators> lastOutput{};
+    std::array<Mod, Voice::kNumOscillators> amplitudeMod;
+    Mod cutoffMod;
+    D4 am2{}, am3{}, linearFM2{}, linearFM3{};
+    M4 linearFM2FromOsc3{}, linearFM3FromOsc1{};
+    std::array<D4, 4> levels{}, panLeft{}, panRight{};
+    M4 hasNoise{};
+    M4 xMode{};
+    bool anyXMode = false;
+    std::array<M4, Voice::kNumOscillators> xModeOsc{};
+    D4 xLevel{}, xPanLeft{}, xPanRight{};
+    D4 egIntensity{}, keyTrackOffset{}, ampFactor{};
+
+    void load(const std::array<Voice*, kLanes>& voices) {
+        voice = voices;
+        for (int e = 0; e < Voice::kNumEnvelopes; ++e) envelopes[e].linear = e >= Voice::eLinearEG1;
+        for (int j = 0; j < kLanes; ++j) {
+            const Voice& v = *voices[j];
+            for (int e = 0; e < Voice::kNumEnvelopes; ++e) {
+                Envelope& env = envelopes[e];
+                env.eg[j] = v.eg[e];
+                env.load(j);
+                env.inverted[j] = truth(v.envelopeMod[e].amount < 0.0);
+                env.scale[j] = v.envelopeScale[e];
+            }
+            for (int k = 0; k < Voice::kNumOscillators; ++k) {
+                osc[k].load(j, k, v, v.enabled[k]);
+                lastOutput[k][j] = v.lastOutput[k];
+                amplitudeMod[k].load(j, v, v.amplitudeMod[k]);
+            }
+            cutoffMod.load(j, v, v.cutoffMod);
+            am2[j] = v.am2;
+            am3[j] = v.am3;
+            linearFM2[j] = v.linearFM2;
+            linearFM3[j] = v.linearFM3;
+            linearFM2FromOsc3[j] = truth(v.linearFM2FromOsc3);
+            linearFM3FromOsc1[j] = truth(v.linearFM3FromOsc1);
+            for (int c = 0; c < 4; ++c) {
+                levels[c][j] = v.levels[c];
+                panLeft[c][j] = v.panLeft[c];
+                panRight[c][j] = v.panRight[c];
+            }
+            hasNoise[j] = truth(v.noiseSource != nullptr);
+            xMode[j] = truth(v.xMode);
+            anyXMode |= v.xMode;
+            for (int k = 0; k < Voice::kNumOscillators; ++k) xModeOsc[k][j] = truth(v.xModeOsc == k);
+            xLevel[j] = v.levels[v.xModeOsc];
+            xPanLeft[j] = v.panLeft[v.xModeOsc];
+            xPanRight[j] = v.panRight[v.xModeOsc];
+            egIntensity[j] = v.egIntensity;
+            keyTrackOffset[j] = v.keyTrackOffset;
+            ampFactor[j] = v.ampFactor;
+        }
+    }
+
+    void store(const Envelopes& env) const {
+        for (int j = 0; j < kLanes; ++j) {
+            Voice& v = *voice[j];
+            for (int e = 0; e < Voice::kNumEnvelopes; ++e) {
+                v.eg[e]->level = envelopes[e].level[j];
+                v.envelopeOutput[e] = env[e][j];
+            }
+            for (int k = 0; k < Voice::kNumOscillators; ++k) {
+                osc[k].store(j);
+                v.lastOutput[k] = lastOutput[k][j];
+            }
+        }
+    }
+
+    // The low 32 bits of Oscillator::roundToInt, lane by lane where a value is too large for a lane.
+    [[gnu::always_inline]] static U4 roundedLow32(D4 x) {
+        if (!inLaneRange(x)) [[unlikely]] {
+            U4 r{};
+            for (int j = 0; j < kLanes; ++j) r[j] = static_cast<uint32_t>(Oscillator::roundToInt(x[j]));
+            return r;
+        }
+        const I4 whole = __builtin_convertvector(x, I4);
+        const D4 rest = x - __builtin_convertvector(whole, D4);
+        // A true comparison is −1: subtracting it adds one.
+        return reinterpret_cast<U4>(whole - narrow(rest >= 0.5) + narrow(rest <= -0.5));
+    }
+
+    // Oscillator::process for oscillator k of every lane; fm: whether a modulation input can arrive.
+    [[gnu::always_inline]] D4 process(int k, D4 fm, bool fmPossible) {
+        Osc& o = osc[k];
+        if (o.synced) {
+            for (int j = 0; j < kLanes; ++j) {
+                const int from = o.syncFrom[j];
+                if (from < 0 || o.sounding[j] == 0 || osc[from].wrapped[j] == 0) continue;
+                o.phase[j] = static_cast<uint32_t>(Oscillator::syncedPhase(
+                    o.osc[j]->startPhase, static_cast<int32_t>(o.increment[j]),
+                    static_cast<int32_t>(osc[from].phase[j]), static_cast<int32_t>(osc[from].increment[j])));
+            }
+        }
+        U4 position = (o.phase >> kPhaseToIndex) & kWaveMask;
+        if (fmPossible) {
+            // An idle filter given exact zeros would return exact zeros: the scalar code skips it then.
+            const M4 run = o.sounding & ~(o.idle & (fm == 0.0));
+            if (any(run)) {
+                const D4 x = finiteOrZero(fm);
+                const D4 y = finiteOrZero((o.x2 + x) * o.b0 + o.b1 * o.x1 + o.a1 * o.y1 + o.a2 * o.y2);
+                o.x2 = select(run, o.x1, o.x2);
+                o.x1 = select(run, x, o.x1);
+                o.y2 = select(run, o.y1, o.y2);
+                o.y1 = select(run, y, o.y1);
+                o.idle &= ~run;
+                const U4 offset =
+                    roundedLow32(select(run, y * static_cast<double>(Oscillator::kCycle), D4{}));
+                position = select(narrow(run), ((offset + o.phase) >> kPhaseToIndex) & kWaveMask, position);
+            }
+        }
+        D4 out{};
+        for (int j = 0; j < kLanes; ++j) {
+            if (o.sounding[j] != 0) out[j] = o.osc[j]->read(position[j]);
+        }
+        const U4 next = o.phase + o.increment;
+        o.wrapped = select(o.enabled, next > kPhaseMask, o.wrapped);
+        o.phase = select(o.enabled, next & kPhaseMask, o.phase);
+        return out;
+    }
+
+    [[gnu::always_inline]] D4 mix(D4 o1, D4 o2, D4 o3, const std::array<D4, 4>& pan, D4 xPan) const {
+        const D4 each = levels[0] * o1 * pan[0] + levels[1] * o2 * pan[1] + levels[2] * o3 * pan[2];
+        if (!anyXMode) return each;
+        const D4 o = select(xModeOsc[0], o1, select(xModeOsc[1], o2, o3));
+        return select(xMode, xLevel * o * xPan, each);
+    }
+
+    // Voice::toInt lane by lane where a value is too large for a lane.
+    [[gnu::always_inline]] static I4 toInt(D4 x) {
+        if (!inLaneRange(x)) [[unlikely]] {
+            I4 r{};
+            for (int j = 0; j < kLanes; ++j) r[j] = Voice::toInt(x[j]);
+            return r;
+        }
+        return __builtin_convertvector(x, I4);
+    }
+
+    // Voice::sourceSample, four voices wide.
+    [[gnu::always_inline]] void sample(const double* noiseDraw, double* left, double* right, int* filterMod,
+                                       double* amp, Envelopes& env) {
+        for (int e = 0; e < Voice::kNumEnvelopes; ++e) env[e] = envelopes[e].update();
+
+        D4 o1{};
+        D4 o2{};
+        D4 o3{};
+        if (osc[0].anyEnabled) o1 = process(0, D4{}, false);
+        if (osc[1].anyEnabled) {
+            o2 = process(1, linearFM2 * select(linearFM2FromOsc3, lastOutput[2], lastOutput[0]), true);
+            o1 = select(widen(osc[1].enabled), o1 * ((o2 - 1.0) * am2 + 1.0), o1);
+        }
+        if (osc[2].anyEnabled) {
+            o3 = process(2, linearFM3 * select(linearFM3FromOsc1, lastOutput[0], lastOutput[1]), true);
+            o1 = select(widen(osc[2].enabled), o1 * ((o3 - 1.0) * am3 + 1.0), o1);
+        }
+        lastOutput = {o1, o2, o3};
+        o1 = amplitudeMod[0].scaled(o1, env);
+        o2 = amplitudeMod[1].scaled(o2, env);
+        o3 = amplitudeMod[2].scaled(o3, env);
+
+        D4 draw;
+        std::memcpy(&draw, noiseDraw, sizeof draw);
+        const D4 noise = select(hasNoise, draw * levels[3], D4{});
+        const D4 l = mix(o1, o2, o3, panLeft, xPanLeft) + noise * panLeft[3];
+        const D4 r = mix(o1, o2, o3, panRight, xPanRight) + noise * panRight[3];
+        const I4 cutoff = toInt(egIntensity * env[Voice::eFilterEG] + keyTrackOffset + cutoffMod.offset(env));
+        const D4 a = env[Voice::eAmpEG] * ampFactor;
+        std::memcpy(left, &l, sizeof l);
+        std::memcpy(right, &r, sizeof r);
+        std::memcpy(filterMod, &cutoff, sizeof cutoff);
+        std::memcpy(amp, &a, sizeof a);
+    }
+};
+
+void VoiceLanes::renderSources(const std::array<Voice*, kCount>& voices, const Voice::Sources& out,
+                               int frames) {
+    Kernel kernel;
+    kernel.load(voices);
+    Kernel::Envelopes env{};
+    for (int s = 0; s < frames; ++s) {
+        const int at = s * out.stride;
+        kernel.sample(out.noise + s * out.noiseStride, out.left + at, out.right + at, out.cutoffMod + at,
+                      out.amp + at, env);
+    }
+    if (frames > 0) kernel.store(env);
+}
+
+#pragma GCC pop_options
