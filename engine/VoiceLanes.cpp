@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <immintrin.h>
+#include <optional>
 
 // Everything below runs only where the caller found AVX2. The included headers come first, so that
 // their inline functions keep the baseline instruction set wherever the linker picks their copies.
@@ -17,6 +18,7 @@ using D4 = double __attribute__((vector_size(32)));
 using M4 = int64_t __attribute__((vector_size(32))); // a comparison of D4: all ones where true
 using U4 = uint32_t __attribute__((vector_size(16)));
 using I4 = int32_t __attribute__((vector_size(16))); // a comparison of U4
+using F4 = float __attribute__((vector_size(16)));
 
 constexpr int kLanes = VoiceLanes::kCount;
 constexpr uint32_t kPhaseMask = Oscillator::kCycle - 1;
@@ -25,14 +27,16 @@ constexpr int kPhaseToIndex = 16; // phase units per table sample: 2^16
 // Below this magnitude a double truncates to a 32-bit lane exactly; beyond it the scalar rules decide.
 constexpr double kLaneIntLimit = 2147483648.0;
 
+// a where the mask is set, b elsewhere.
 [[gnu::always_inline]] inline D4 select(M4 mask, D4 a, D4 b) {
-    return reinterpret_cast<D4>((reinterpret_cast<M4>(a) & mask) | (reinterpret_cast<M4>(b) & ~mask));
+    return reinterpret_cast<D4>(_mm256_blendv_pd(reinterpret_cast<__m256d>(b), reinterpret_cast<__m256d>(a),
+                                                 reinterpret_cast<__m256d>(mask)));
 }
 
 template <typename V>
 [[gnu::always_inline]] inline V select(I4 mask, V a, V b) {
-    const auto m = reinterpret_cast<V>(mask);
-    return (a & m) | (b & ~m);
+    return reinterpret_cast<V>(_mm_blendv_epi8(reinterpret_cast<__m128i>(b), reinterpret_cast<__m128i>(a),
+                                               reinterpret_cast<__m128i>(mask)));
 }
 
 [[gnu::always_inline]] inline bool any(M4 mask) {
@@ -41,10 +45,6 @@ template <typename V>
 
 [[gnu::always_inline]] inline bool all(M4 mask) {
     return _mm256_movemask_pd(reinterpret_cast<__m256d>(mask)) == (1 << kLanes) - 1;
-}
-
-[[gnu::always_inline]] inline I4 narrow(M4 mask) {
-    return __builtin_convertvector(mask, I4);
 }
 
 [[gnu::always_inline]] inline M4 widen(I4 mask) {
@@ -80,6 +80,13 @@ struct VoiceLanes::Kernel {
         D4 constant{};
         std::array<M4, Voice::kNumEnvelopes> fromEnvelope{};
         bool followsEnvelope = false;
+        bool hasAny = false;
+        bool hasAll = false;
+
+        void finish() {
+            hasAny = any(has);
+            hasAll = all(has);
+        }
 
         void load(int j, const Voice& voice, const Voice::Mod& mod) {
             has[j] = truth(mod.source != nullptr);
@@ -100,12 +107,15 @@ struct VoiceLanes::Kernel {
         }
         // x · scale(), or x where there is no source.
         [[gnu::always_inline]] D4 scaled(D4 x, const Envelopes& env) const {
+            if (!hasAny) return x;
             const D4 s = source(env);
-            const D4 scale = select(nonNegative, 1.0 - amount * (1.0 - s), 1.0 + amount * s);
-            return select(has, x * scale, x);
+            const D4 scaledX = x * select(nonNegative, 1.0 - amount * (1.0 - s), 1.0 + amount * s);
+            return hasAll ? scaledX : select(has, scaledX, x);
         }
         [[gnu::always_inline]] D4 offset(const Envelopes& env) const {
-            return select(has, amount * source(env), D4{});
+            if (!hasAny) return D4{};
+            const D4 product = amount * source(env);
+            return hasAll ? product : select(has, product, D4{});
         }
     };
 
@@ -144,10 +154,11 @@ struct VoiceLanes::Kernel {
             }
         }
 
+        template <bool kLinear>
         [[gnu::always_inline]] D4 update() {
             const D4 before = level;
             M4 ended{};
-            if (linear) {
+            if constexpr (kLinear) {
                 level = select(moving, level + rate, level);
                 ended = (attack & (level > 1.0)) | (decay & (target >= level)) | (release & (level <= 0.0));
             } else {
@@ -166,34 +177,72 @@ struct VoiceLanes::Kernel {
         }
     };
 
+    // How an oscillator reads its table (Oscillator::read), the same for all sounding lanes or not.
+    enum class Reading { Saw, Difference, Interpolate, Plain, Mixed };
+
+    static Reading readingOf(const Oscillator& o) {
+        switch (o.tableId) {
+        case eSaw:
+            return Reading::Saw;
+        case ePulse:
+        case eFullPWM:
+            return Reading::Difference;
+        default:
+            return o.interpolate ? Reading::Interpolate : Reading::Plain;
+        }
+    }
+
     struct Osc {
         std::array<Oscillator*, kLanes> osc{};
         U4 phase{};
         U4 increment{};
         I4 wrapped{};
         I4 enabled{};
+        M4 enabledWide{};
         M4 sounding{}; // enabled and not muted
+        I4 soundingNarrow{};
         bool anyEnabled = false;
-        std::array<int, kLanes> syncFrom{}; // the oscillator it syncs to, or −1
+        bool anySounding = false;
+        bool allEnabled = false;
+        bool allSounding = false;
+        std::array<I4, Voice::kNumOscillators> syncFrom{}; // the oscillator a lane syncs to, as masks
+        std::array<int, kLanes> syncIndex{};               // and as an index
         bool synced = false;
+        std::optional<Reading> reading;
+        std::array<const int16_t*, kLanes> samplesA{};
+        std::array<const int16_t*, kLanes> samplesB{};
+        U4 readOffset{};
+        D4 weightA{};
+        D4 fraction{};
         // The phase-modulation smoothing filter.
         D4 b0{}, b1{}, a1{}, a2{}, x1{}, x2{}, y1{}, y2{};
         M4 idle{};
 
-        void load(int j, int k, const Voice& voice, bool on) {
-            osc[j] = const_cast<Oscillator*>(&voice.osc[k]);
-            const Oscillator& o = *osc[j];
+        void load(int j, Oscillator& o, const Voice& voice, bool on) {
+            osc[j] = &o;
             phase[j] = static_cast<uint32_t>(o.phase);
             increment[j] = static_cast<uint32_t>(o.increment);
             wrapped[j] = o.wrapped ? -1 : 0;
             enabled[j] = on ? -1 : 0;
-            sounding[j] = truth(on && !o.muted);
+            enabledWide[j] = truth(on);
+            const bool sounds = on && !o.muted;
+            sounding[j] = truth(sounds);
+            soundingNarrow[j] = sounds ? -1 : 0;
             anyEnabled |= on;
-            syncFrom[j] = -1;
+            anySounding |= sounds;
             for (int from = 0; from < Voice::kNumOscillators; ++from) {
-                if (o.syncSource == &voice.osc[from]) syncFrom[j] = from;
+                if (o.syncSource != &voice.osc[from]) continue;
+                syncFrom[from][j] = -1;
+                syncIndex[j] = from;
+                synced = true;
             }
-            synced |= syncFrom[j] >= 0;
+            // A silent lane reads whatever the others read: its result is thrown away.
+            if (sounds) reading = !reading || *reading == readingOf(o) ? readingOf(o) : Reading::Mixed;
+            samplesA[j] = o.samplesA;
+            samplesB[j] = o.samplesB;
+            readOffset[j] = static_cast<uint32_t>(o.readOffset);
+            weightA[j] = o.weightA;
+            fraction[j] = o.fraction;
             const Filter& f = o.fmFilter;
             b0[j] = f.b0;
             b1[j] = f.b1;
@@ -204,6 +253,11 @@ struct VoiceLanes::Kernel {
             y1[j] = f.y1;
             y2[j] = f.y2;
             idle[j] = truth(o.fmIdle);
+        }
+
+        void finish() {
+            allEnabled = all(enabledWide);
+            allSounding = all(sounding);
         }
 
         void store(int j) const {
@@ -217,6 +271,42 @@ struct VoiceLanes::Kernel {
             f.y2 = y2[j];
             o.fmIdle = idle[j] != 0;
         }
+
+        // MipMap::toSample and the widening Oscillator::read applies, for four stored samples.
+        [[gnu::always_inline]] static D4 toSamples(I4 stored) {
+            const D4 scaled = __builtin_convertvector(stored, D4) * (1.0 / 32767.0);
+            return __builtin_convertvector(__builtin_convertvector(scaled, F4), D4);
+        }
+
+        [[gnu::always_inline]] static D4 gather(const std::array<const int16_t*, kLanes>& waves, U4 at) {
+            return toSamples(I4{waves[0][at[0]], waves[1][at[1]], waves[2][at[2]], waves[3][at[3]]});
+        }
+
+        // Oscillator::read in every lane; silent lanes give 0.
+        [[gnu::always_inline]] D4 read(U4 position) const {
+            if (!anySounding) return D4{};
+            D4 out;
+            switch (*reading) {
+            case Reading::Saw:
+                out = 0.5 *
+                      (gather(samplesA, position) + gather(samplesA, (position + readOffset) & kWaveMask));
+                break;
+            case Reading::Difference:
+                out = gather(samplesA, position) - gather(samplesA, (position + readOffset) & kWaveMask);
+                break;
+            case Reading::Interpolate:
+                out = weightA * gather(samplesA, position) + fraction * gather(samplesB, position);
+                break;
+            case Reading::Plain:
+                out = gather(samplesA, position);
+                break;
+            case Reading::Mixed:
+                out = D4{osc[0]->read(position[0]), osc[1]->read(position[1]), osc[2]->read(position[2]),
+                         osc[3]->read(position[3])};
+                break;
+            }
+            return allSounding ? out : select(sounding, out, D4{});
+        }
     };
 
     std::array<Voice*, kLanes> voice{};
@@ -229,6 +319,7 @@ struct VoiceLanes::Kernel {
     M4 linearFM2FromOsc3{}, linearFM3FromOsc1{};
     std::array<D4, 4> levels{}, panLeft{}, panRight{};
     M4 hasNoise{};
+    bool allNoise = false;
     M4 xMode{};
     bool anyXMode = false;
     std::array<M4, Voice::kNumOscillators> xModeOsc{};
@@ -239,7 +330,7 @@ struct VoiceLanes::Kernel {
         voice = voices;
         for (int e = 0; e < Voice::kNumEnvelopes; ++e) envelopes[e].linear = e >= Voice::eLinearEG1;
         for (int j = 0; j < kLanes; ++j) {
-            const Voice& v = *voices[j];
+            Voice& v = *voices[j];
             for (int e = 0; e < Voice::kNumEnvelopes; ++e) {
                 Envelope& env = envelopes[e];
                 env.eg[j] = v.eg[e];
@@ -248,7 +339,7 @@ struct VoiceLanes::Kernel {
                 env.scale[j] = v.envelopeScale[e];
             }
             for (int k = 0; k < Voice::kNumOscillators; ++k) {
-                osc[k].load(j, k, v, v.enabled[k]);
+                osc[k].load(j, v.osc[k], v, v.enabled[k]);
                 lastOutput[k][j] = v.lastOutput[k];
                 amplitudeMod[k].load(j, v, v.amplitudeMod[k]);
             }
@@ -275,6 +366,12 @@ struct VoiceLanes::Kernel {
             keyTrackOffset[j] = v.keyTrackOffset;
             ampFactor[j] = v.ampFactor;
         }
+        for (int k = 0; k < Voice::kNumOscillators; ++k) {
+            osc[k].finish();
+            amplitudeMod[k].finish();
+        }
+        cutoffMod.finish();
+        allNoise = all(hasNoise);
     }
 
     void store(const Envelopes& env) const {
@@ -301,19 +398,29 @@ struct VoiceLanes::Kernel {
         const I4 whole = __builtin_convertvector(x, I4);
         const D4 rest = x - __builtin_convertvector(whole, D4);
         // A true comparison is −1: subtracting it adds one.
-        return reinterpret_cast<U4>(whole - narrow(rest >= 0.5) + narrow(rest <= -0.5));
+        // Exact in doubles; the one sum that leaves the lane range (2^31) converts to the same low bits.
+        const D4 one = D4{} + 1.0;
+        const D4 rounded = __builtin_convertvector(whole, D4) +
+                           reinterpret_cast<D4>(reinterpret_cast<M4>(one) & (rest >= 0.5)) -
+                           reinterpret_cast<D4>(reinterpret_cast<M4>(one) & (rest <= -0.5));
+        return reinterpret_cast<U4>(__builtin_convertvector(rounded, I4));
     }
 
     // Oscillator::process for oscillator k of every lane; fm: whether a modulation input can arrive.
     [[gnu::always_inline]] D4 process(int k, D4 fm, bool fmPossible) {
         Osc& o = osc[k];
         if (o.synced) {
-            for (int j = 0; j < kLanes; ++j) {
-                const int from = o.syncFrom[j];
-                if (from < 0 || o.sounding[j] == 0 || osc[from].wrapped[j] == 0) continue;
-                o.phase[j] = static_cast<uint32_t>(Oscillator::syncedPhase(
-                    o.osc[j]->startPhase, static_cast<int32_t>(o.increment[j]),
-                    static_cast<int32_t>(osc[from].phase[j]), static_cast<int32_t>(osc[from].increment[j])));
+            const I4 wrappedSource = (o.syncFrom[0] & osc[0].wrapped) | (o.syncFrom[1] & osc[1].wrapped) |
+                                     (o.syncFrom[2] & osc[2].wrapped);
+            const M4 restart = widen(wrappedSource) & o.sounding;
+            if (any(restart)) [[unlikely]] {
+                for (int j = 0; j < kLanes; ++j) {
+                    if (restart[j] == 0) continue;
+                    const Osc& from = osc[o.syncIndex[j]];
+                    o.phase[j] = static_cast<uint32_t>(Oscillator::syncedPhase(
+                        o.osc[j]->startPhase, static_cast<int32_t>(o.increment[j]),
+                        static_cast<int32_t>(from.phase[j]), static_cast<int32_t>(from.increment[j])));
+                }
             }
         }
         U4 position = (o.phase >> kPhaseToIndex) & kWaveMask;
@@ -328,18 +435,22 @@ struct VoiceLanes::Kernel {
                 o.y2 = select(run, o.y1, o.y2);
                 o.y1 = select(run, y, o.y1);
                 o.idle &= ~run;
-                const U4 offset =
-                    roundedLow32(select(run, y * static_cast<double>(Oscillator::kCycle), D4{}));
-                position = select(narrow(run), ((offset + o.phase) >> kPhaseToIndex) & kWaveMask, position);
+                const D4 scaled = y * static_cast<double>(Oscillator::kCycle);
+                const U4 offset = roundedLow32(all(run) ? scaled : select(run, scaled, D4{}));
+                const U4 modulated = ((offset + o.phase) >> kPhaseToIndex) & kWaveMask;
+                position =
+                    all(run) ? modulated : select(__builtin_convertvector(run, I4), modulated, position);
             }
         }
-        D4 out{};
-        for (int j = 0; j < kLanes; ++j) {
-            if (o.sounding[j] != 0) out[j] = o.osc[j]->read(position[j]);
-        }
+        const D4 out = o.read(position);
         const U4 next = o.phase + o.increment;
-        o.wrapped = select(o.enabled, next > kPhaseMask, o.wrapped);
-        o.phase = select(o.enabled, next & kPhaseMask, o.phase);
+        if (o.allEnabled) {
+            o.wrapped = next > kPhaseMask;
+            o.phase = next & kPhaseMask;
+        } else {
+            o.wrapped = select(o.enabled, next > kPhaseMask, o.wrapped);
+            o.phase = select(o.enabled, next & kPhaseMask, o.phase);
+        }
         return out;
     }
 
@@ -363,7 +474,10 @@ struct VoiceLanes::Kernel {
     // Voice::sourceSample, four voices wide.
     [[gnu::always_inline]] void sample(const double* noiseDraw, double* left, double* right, int* filterMod,
                                        double* amp, Envelopes& env) {
-        for (int e = 0; e < Voice::kNumEnvelopes; ++e) env[e] = envelopes[e].update();
+        env[Voice::eFilterEG] = envelopes[Voice::eFilterEG].update<false>();
+        env[Voice::eAmpEG] = envelopes[Voice::eAmpEG].update<false>();
+        env[Voice::eLinearEG1] = envelopes[Voice::eLinearEG1].update<true>();
+        env[Voice::eLinearEG2] = envelopes[Voice::eLinearEG2].update<true>();
 
         D4 o1{};
         D4 o2{};
@@ -371,11 +485,13 @@ struct VoiceLanes::Kernel {
         if (osc[0].anyEnabled) o1 = process(0, D4{}, false);
         if (osc[1].anyEnabled) {
             o2 = process(1, linearFM2 * select(linearFM2FromOsc3, lastOutput[2], lastOutput[0]), true);
-            o1 = select(widen(osc[1].enabled), o1 * ((o2 - 1.0) * am2 + 1.0), o1);
+            const D4 ringed = o1 * ((o2 - 1.0) * am2 + 1.0);
+            o1 = osc[1].allEnabled ? ringed : select(osc[1].enabledWide, ringed, o1);
         }
         if (osc[2].anyEnabled) {
             o3 = process(2, linearFM3 * select(linearFM3FromOsc1, lastOutput[0], lastOutput[1]), true);
-            o1 = select(widen(osc[2].enabled), o1 * ((o3 - 1.0) * am3 + 1.0), o1);
+            const D4 ringed = o1 * ((o3 - 1.0) * am3 + 1.0);
+            o1 = osc[2].allEnabled ? ringed : select(osc[2].enabledWide, ringed, o1);
         }
         lastOutput = {o1, o2, o3};
         o1 = amplitudeMod[0].scaled(o1, env);
@@ -384,7 +500,7 @@ struct VoiceLanes::Kernel {
 
         D4 draw;
         std::memcpy(&draw, noiseDraw, sizeof draw);
-        const D4 noise = select(hasNoise, draw * levels[3], D4{});
+        const D4 noise = allNoise ? draw * levels[3] : select(hasNoise, draw * levels[3], D4{});
         const D4 l = mix(o1, o2, o3, panLeft, xPanLeft) + noise * panLeft[3];
         const D4 r = mix(o1, o2, o3, panRight, xPanRight) + noise * panRight[3];
         const I4 cutoff = toInt(egIntensity * env[Voice::eFilterEG] + keyTrackOffset + cutoffMod.offset(env));
