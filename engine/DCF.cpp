@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -218,6 +219,57 @@ void DCF::process(double* left, double* right, int cutoffMod) {
     denormalOffset = -denormalOffset;
 }
 
+[[gnu::always_inline]] inline void DCF::slideCutoffs(const Block& block, int frames, CutoffRows& cutoffs) {
+    // nextCutoff() for four lanes at a time (a vector every x86-64 processor has); the sums wrap as
+    // unsigned numbers, where the scalar code widens them, and are then saturated alike.
+    constexpr int kWidth = 4;
+    using Ints = int32_t __attribute__((vector_size(kWidth * sizeof(int32_t))));
+    using Unsigned = uint32_t __attribute__((vector_size(kWidth * sizeof(int32_t))));
+    constexpr int kLowest = kNoCutoff + 1;
+    constexpr int kHighest = std::numeric_limits<int>::max();
+    for (int j = 0; j < kBlockLanes; ++j) {
+        // An unused lane keeps lane 0's last cutoff, which never moves a group.
+        const DCF* filter = block.filters[j];
+        cutoffs[0][j] = (filter != nullptr ? filter : block.filters[0])->lastCutoff;
+    }
+    for (int first = 0; first < kBlockLanes; first += kWidth) {
+        Ints current{};
+        Ints target{};
+        Ints direction{};
+        Ints used{};
+        for (int lane = 0; lane < kWidth; ++lane) {
+            const DCF* filter = block.filters[first + lane];
+            if (filter == nullptr) continue;
+            current[lane] = filter->currentCutoff;
+            target[lane] = filter->targetCutoff;
+            direction[lane] = filter->slideDirection;
+            used[lane] = -1;
+        }
+        Ints unused;
+        std::memcpy(&unused, &cutoffs[0][first], sizeof unused);
+        for (int s = 0; s < frames; ++s) {
+            Ints mod;
+            std::memcpy(&mod, block.cutoffMod + s * kBlockLanes + first, sizeof mod);
+            const Ints stepped = reinterpret_cast<Ints>(reinterpret_cast<Unsigned>(current) +
+                                                        reinterpret_cast<Unsigned>(direction));
+            const Ints overshot =
+                ((direction >= 0) & (stepped > target)) | ((direction < 0) & (stepped < target));
+            current = current != target ? (overshot ? target : stepped) : current;
+            const Ints sum =
+                reinterpret_cast<Ints>(reinterpret_cast<Unsigned>(current) + reinterpret_cast<Unsigned>(mod));
+            const Ints overflowed = ((current ^ sum) & (mod ^ sum)) < 0;
+            Ints effective = overflowed ? (mod < 0 ? Ints{} + kLowest : Ints{} + kHighest) : sum;
+            effective = effective == kNoCutoff ? Ints{} + kLowest : effective;
+            effective = used ? effective : unused;
+            std::memcpy(&cutoffs[s + 1][first], &effective, sizeof effective);
+        }
+        for (int lane = 0; lane < kWidth; ++lane) {
+            if (block.filters[first + lane] != nullptr)
+                block.filters[first + lane]->currentCutoff = current[lane];
+        }
+    }
+}
+
 // Groups of kCount filters share vectors, one channel per vector; several groups run in one sample
 // loop so that the latency of one group's long dependent chain hides behind the others' work.
 template <typename V, int Groups>
@@ -239,9 +291,9 @@ template <typename V, int Groups>
     };
     std::array<Group, Groups> groups;
     const int frames = std::clamp(block.frames, 0, kMaxBlockFrames);
-    // The cutoffs depend on no filter state: slide them first, noting where a group's coefficients move.
-    std::array<std::array<int, kBlockLanes>, kMaxBlockFrames> cutoffs;
-    std::array<unsigned, kMaxBlockFrames> moved{};
+    // The cutoffs depend on no filter state: slide them first.
+    CutoffRows cutoffs;
+    slideCutoffs(block, frames, cutoffs);
 
     for (int j = 0; j < kUsed; ++j) {
         DCF* filter = block.filters[j];
@@ -273,30 +325,23 @@ template <typename V, int Groups>
         group.highpass[lane] = f.type == Properties::eHighpass24 ? -1 : 0;
         group.lowpass12[lane] = f.type == Properties::eLowpass12 ? -1 : 0;
         group.tables[lane] = f.tables;
-
-        int last = f.lastCutoff;
-        for (int s = 0; s < frames; ++s) {
-            const int cutoff =
-                filter != nullptr ? filter->nextCutoff(block.cutoffMod[s * kBlockLanes + j]) : last;
-            if (cutoff != last) moved[s] |= 1u << (j / kWidth);
-            cutoffs[s][j] = last = cutoff;
-        }
     }
 
     for (int s = 0; s < frames; ++s) {
         for (int gi = 0; gi < Groups; ++gi) {
             Group& group = groups[gi];
-            if ((moved[s] & (1u << gi)) != 0) {
+            const int* now = &cutoffs[s + 1][gi * kWidth];
+            if (std::memcmp(now, &cutoffs[s][gi * kWidth], kWidth * sizeof(int)) != 0) {
                 // The coefficients are a function of the cutoff alone: lanes that did not move get
                 // exactly the values they had.
-                V omega{};
-                V scaler{};
-                for (int lane = 0; lane < kWidth; ++lane) {
-                    const int i = std::clamp(cutoffs[s][gi * kWidth + lane], 0, kTableSize - 1);
-                    omega[lane] = group.tables[lane]->freq2rad[i];
-                    scaler[lane] = group.tables[lane]->resoScaler[i];
-                }
-                group.c = L::coefficientsFor(omega, scaler, group.amount, group.gain, group.highpass);
+                const auto column = [&](auto member) {
+                    return [&]<size_t... lane>(std::index_sequence<lane...>) {
+                        return V{(group.tables[lane]->*member)[std::clamp(now[lane], 0, kTableSize - 1)]...};
+                    }
+                    (std::make_index_sequence<kWidth>{});
+                };
+                group.c = L::coefficientsFor(column(&Tables::freq2rad), column(&Tables::resoScaler),
+                                             group.amount, group.gain, group.highpass);
             }
             double* left = block.left + s * kBlockLanes + gi * kWidth;
             double* right = block.right + s * kBlockLanes + gi * kWidth;
@@ -324,7 +369,7 @@ template <typename V, int Groups>
                            both(group.c.k),          both(group.c.outputGain), both(group.c.normaliser),
                            both(group.c.feedForward)};
         f->denormalOffset = group.offset[lane];
-        if (frames > 0) f->lastCutoff = cutoffs[frames - 1][j];
+        f->lastCutoff = cutoffs[frames][j];
     }
 }
 

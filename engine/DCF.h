@@ -84,6 +84,10 @@ private:
     double feedbackAmount() const { return type == Properties::eLowpass12 ? 0.985 * resonance : resonance; }
     double resonanceGain() const;
 
+    // The effective cutoff of every lane at every sample of a block, as nextCutoff() moves them; row 0
+    // holds each lane's cutoff before the block.
+    using CutoffRows = std::array<std::array<int, kBlockLanes>, kMaxBlockFrames + 1>;
+    static void slideCutoffs(const Block& block, int frames, CutoffRows& cutoffs);
     template <typename V, int Groups>
     static void processLanes(const Block& block);
     static void processBlockSSE2(const Block& block);

@@ -3,6 +3,7 @@
 #include "engine/VoiceLanes.h"
 
 #include <algorithm>
+#include <cstring>
 
 void VoiceGroup::render(std::span<Voice> voices, double* left, double* right, int frames) {
     if (frames <= 0) return;
@@ -86,17 +87,26 @@ void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, d
     }
     DCF::processBlock(block, kernel);
 
-    std::array<double, kLanes> panLeft{};
-    std::array<double, kLanes> panRight{};
+    // Each lane's share in vectors; the sums stay one voice after another, as the voices would add them.
+    using Lanes = double __attribute__((vector_size(kLanes * sizeof(double))));
+    Lanes panLeft{};
+    Lanes panRight{};
     for (int j = 0; j < lanes; ++j) {
         panLeft[j] = voices[active[first + j]].getPanLeft();
         panRight[j] = voices[active[first + j]].getPanRight();
     }
     for (int s = 0; s < frames; ++s) {
+        const int at = s * kLanes;
+        Lanes amp;
+        Lanes x;
+        std::memcpy(&amp, &laneAmp[at], sizeof amp);
+        std::memcpy(&x, &laneLeft[at], sizeof x);
+        const Lanes shareLeft = panLeft * amp * x;
+        std::memcpy(&x, &laneRight[at], sizeof x);
+        const Lanes shareRight = panRight * amp * x;
         for (int j = 0; j < lanes; ++j) {
-            const int at = s * kLanes + j;
-            left[s] += panLeft[j] * laneAmp[at] * laneLeft[at];
-            right[s] += panRight[j] * laneAmp[at] * laneRight[at];
+            left[s] += shareLeft[j];
+            right[s] += shareRight[j];
         }
     }
 }

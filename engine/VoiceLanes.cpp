@@ -22,6 +22,8 @@ using F4 = float __attribute__((vector_size(16)));
 
 constexpr int kLanes = VoiceLanes::kCount;
 constexpr uint32_t kPhaseMask = Oscillator::kCycle - 1;
+constexpr int kCycleBits = 27; // Oscillator::kCycle is 2^27
+static_assert(Oscillator::kCycle == 1 << kCycleBits);
 constexpr uint32_t kWaveMask = MipMap::kWaveLength - 1;
 constexpr int kPhaseToIndex = 16; // phase units per table sample: 2^16
 // Below this magnitude a double truncates to a 32-bit lane exactly; beyond it the scalar rules decide.
@@ -285,7 +287,7 @@ struct VoiceLanes::Kernel {
         // Oscillator::read in every lane; silent lanes give 0.
         [[gnu::always_inline]] D4 read(U4 position) const {
             if (!anySounding) return D4{};
-            D4 out;
+            D4 out{};
             switch (*reading) {
             case Reading::Saw:
                 out = 0.5 *
@@ -444,11 +446,13 @@ struct VoiceLanes::Kernel {
         }
         const D4 out = o.read(position);
         const U4 next = o.phase + o.increment;
+        // next > kPhaseMask as unsigned numbers, without the sign flips an unsigned comparison takes.
+        const I4 wrapped = reinterpret_cast<I4>(next >> kCycleBits) != 0;
         if (o.allEnabled) {
-            o.wrapped = next > kPhaseMask;
+            o.wrapped = wrapped;
             o.phase = next & kPhaseMask;
         } else {
-            o.wrapped = select(o.enabled, next > kPhaseMask, o.wrapped);
+            o.wrapped = select(o.enabled, wrapped, o.wrapped);
             o.phase = select(o.enabled, next & kPhaseMask, o.phase);
         }
         return out;
