@@ -134,6 +134,15 @@ struct DCF::Lanes {
         return on ? zero == zero : zero != zero;
     }
 
+    // One table column at each lane's cutoff, built in registers (lane by lane through memory, the
+    // vector would wait for every store to reach the load).
+    template <size_t... lane>
+    [[gnu::always_inline]] static V column(const std::array<const Tables*, kCount>& tables, const int* cutoff,
+                                           const std::array<double, kTableSize> Tables::*member,
+                                           std::index_sequence<lane...>) {
+        return V{(tables[lane]->*member)[std::clamp(cutoff[lane], 0, kTableSize - 1)]...};
+    }
+
     // 0 where the value is not finite (x − x is 0 only for finite x).
     [[gnu::always_inline]] static V finiteOrZero(const V& v) {
         const Mask finite = (v - v) == 0.0;
@@ -334,13 +343,9 @@ template <typename V, int Groups>
             if (std::memcmp(now, &cutoffs[s][gi * kWidth], kWidth * sizeof(int)) != 0) {
                 // The coefficients are a function of the cutoff alone: lanes that did not move get
                 // exactly the values they had.
-                const auto column = [&](auto member) {
-                    return [&]<size_t... lane>(std::index_sequence<lane...>) {
-                        return V{(group.tables[lane]->*member)[std::clamp(now[lane], 0, kTableSize - 1)]...};
-                    }
-                    (std::make_index_sequence<kWidth>{});
-                };
-                group.c = L::coefficientsFor(column(&Tables::freq2rad), column(&Tables::resoScaler),
+                const auto lanes = std::make_index_sequence<kWidth>{};
+                group.c = L::coefficientsFor(L::column(group.tables, now, &Tables::freq2rad, lanes),
+                                             L::column(group.tables, now, &Tables::resoScaler, lanes),
                                              group.amount, group.gain, group.highpass);
             }
             double* left = block.left + s * kBlockLanes + gi * kWidth;
