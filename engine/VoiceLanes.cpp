@@ -81,14 +81,14 @@ struct VoiceLanes::Kernel {
         D4 amount{};
         D4 constant{};
         std::array<M4, Voice::kNumEnvelopes> fromEnvelope{};
-        bool followsEnvelope = false;
+        // What the lanes have in common, decided once per run.
         bool hasAny = false;
         bool hasAll = false;
-
-        void finish() {
-            hasAny = any(has);
-            hasAll = all(has);
-        }
+        bool allNonNegative = false;
+        bool allNegative = false;
+        int followedEnvelope = kNone; // the one envelope every lane's source is, kNone, or kSeveral
+        static constexpr int kNone = -1;
+        static constexpr int kSeveral = -2;
 
         void load(int j, const Voice& voice, const Voice::Mod& mod) {
             has[j] = truth(mod.source != nullptr);
@@ -96,13 +96,24 @@ struct VoiceLanes::Kernel {
             amount[j] = mod.amount;
             constant[j] = mod.source != nullptr ? *mod.source : 0.0;
             for (int e = 0; e < Voice::kNumEnvelopes; ++e) {
-                if (mod.source != &voice.envelopeOutput[e]) continue;
-                fromEnvelope[e][j] = -1;
-                followsEnvelope = true;
+                if (mod.source == &voice.envelopeOutput[e]) fromEnvelope[e][j] = -1;
             }
         }
+
+        void finish() {
+            hasAny = any(has);
+            hasAll = all(has);
+            allNonNegative = all(nonNegative);
+            allNegative = !any(nonNegative);
+            for (int e = 0; e < Voice::kNumEnvelopes; ++e) {
+                if (!any(fromEnvelope[e])) continue;
+                followedEnvelope = followedEnvelope == kNone && all(fromEnvelope[e]) ? e : kSeveral;
+            }
+        }
+
         [[gnu::always_inline]] D4 source(const Envelopes& env) const {
-            if (!followsEnvelope) return constant;
+            if (followedEnvelope == kNone) return constant;
+            if (followedEnvelope >= 0) return env[followedEnvelope];
             D4 s = constant;
             for (int e = 0; e < Voice::kNumEnvelopes; ++e) s = select(fromEnvelope[e], env[e], s);
             return s;
@@ -111,8 +122,15 @@ struct VoiceLanes::Kernel {
         [[gnu::always_inline]] D4 scaled(D4 x, const Envelopes& env) const {
             if (!hasAny) return x;
             const D4 s = source(env);
-            const D4 scaledX = x * select(nonNegative, 1.0 - amount * (1.0 - s), 1.0 + amount * s);
-            return hasAll ? scaledX : select(has, scaledX, x);
+            D4 scale;
+            if (allNonNegative) {
+                scale = 1.0 - amount * (1.0 - s);
+            } else if (allNegative) {
+                scale = 1.0 + amount * s;
+            } else {
+                scale = select(nonNegative, 1.0 - amount * (1.0 - s), 1.0 + amount * s);
+            }
+            return hasAll ? x * scale : select(has, x * scale, x);
         }
         [[gnu::always_inline]] D4 offset(const Envelopes& env) const {
             if (!hasAny) return D4{};
@@ -135,6 +153,13 @@ struct VoiceLanes::Kernel {
         M4 release{}; // linear only
         M4 inverted{};
         D4 scale{};
+        // Which stages some lane is in, so that a sample tests only for the ends that can come.
+        bool allMoving = false;
+        bool anyAttack = false;
+        bool anyDecay = false;
+        bool anyRelease = false;
+        bool anyInverted = false;
+        bool allInverted = false;
 
         void load(int j) {
             level[j] = eg[j]->level;
@@ -153,20 +178,29 @@ struct VoiceLanes::Kernel {
                 target[j] = exp.target;
                 attack[j] = truth(state == ExpEG::kAttack);
                 moving[j] = truth(state != ExpEG::kOff);
+                // Decay and release both end at zero.
+                release[j] = moving[j] & ~attack[j];
             }
+        }
+
+        void finish() {
+            allMoving = all(moving);
+            anyAttack = any(attack);
+            anyDecay = any(decay);
+            anyRelease = any(release);
+            anyInverted = any(inverted);
+            allInverted = all(inverted);
         }
 
         template <bool kLinear>
         [[gnu::always_inline]] D4 update() {
             const D4 before = level;
+            const D4 next = kLinear ? level + rate : level + (target - level) * rate;
+            level = allMoving ? next : select(moving, next, level);
             M4 ended{};
-            if constexpr (kLinear) {
-                level = select(moving, level + rate, level);
-                ended = (attack & (level > 1.0)) | (decay & (target >= level)) | (release & (level <= 0.0));
-            } else {
-                level = select(moving, level + (target - level) * rate, level);
-                ended = moving & ((attack & (level >= 1.0)) | (~attack & (level <= 0.0)));
-            }
+            if (anyAttack) ended |= attack & (kLinear ? level > 1.0 : level >= 1.0);
+            if (kLinear && anyDecay) ended |= decay & (target >= level);
+            if (anyRelease) ended |= release & (level <= 0.0);
             if (any(ended)) [[unlikely]] {
                 for (int j = 0; j < kLanes; ++j) {
                     if (ended[j] == 0) continue;
@@ -174,7 +208,10 @@ struct VoiceLanes::Kernel {
                     eg[j]->update();
                     load(j);
                 }
+                finish();
             }
+            if (!anyInverted) return level * scale;
+            if (allInverted) return (1.0 - level) * scale;
             return select(inverted, 1.0 - level, level) * scale;
         }
     };
@@ -368,6 +405,7 @@ struct VoiceLanes::Kernel {
             keyTrackOffset[j] = v.keyTrackOffset;
             ampFactor[j] = v.ampFactor;
         }
+        for (Envelope& e : envelopes) e.finish();
         for (int k = 0; k < Voice::kNumOscillators; ++k) {
             osc[k].finish();
             amplitudeMod[k].finish();
