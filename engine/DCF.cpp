@@ -112,8 +112,8 @@ double DCF::resonanceGain() const {
     return 2.0 - spread * spread;
 }
 
-// The four-lane instances live only inside the AVX2 kernel, into which they are always inlined, so the
-// note that such vectors would be passed differently without AVX concerns no call that exists.
+// The wider instances live only inside the AVX2 and AVX-512 kernels, into which they are always inlined, so
+// the note that such vectors would be passed differently without AVX concerns no call that exists.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 // The filter arithmetic on any number of lanes. Every operation is one exactly rounded IEEE operation
@@ -412,6 +412,16 @@ void DCF::processBlockSSE2(const Block& block) {
     }
 }
 
+[[gnu::target("avx2,avx512f,avx512dq,avx512vl,avx512bw")]] void DCF::processBlockAVX512(const Block& block) {
+    using Octet = double __attribute__((vector_size(64)));
+    using Quad = double __attribute__((vector_size(32)));
+    if (usedLanes(block) <= 4) {
+        processLanes<Quad, 1>(block);
+    } else {
+        processLanes<Octet, 1>(block);
+    }
+}
+
 void DCF::processBlock(const Block& block, SimdKernel kernel) {
     if (block.filters[0] == nullptr || block.frames <= 0) return;
     // A single filter runs fastest on its own, its two channels in one vector.
@@ -425,7 +435,9 @@ void DCF::processBlock(const Block& block, SimdKernel kernel) {
                 f->process(&block.left[at], &block.right[at], block.cutoffMod[at]);
             }
         }
-    } else if (kernel == SimdKernel::AVX2 && isSimdKernelAvailable(kernel)) {
+    } else if (kernel == SimdKernel::AVX512 && isSimdKernelAvailable(kernel)) {
+        processBlockAVX512(block);
+    } else if (kernel >= SimdKernel::AVX2 && isSimdKernelAvailable(SimdKernel::AVX2)) {
         processBlockAVX2(block);
     } else {
         processBlockSSE2(block);

@@ -92,6 +92,7 @@ private:
     static void processLanes(const Block& block);
     static void processBlockSSE2(const Block& block);
     static void processBlockAVX2(const Block& block);
+    static void processBlockAVX512(const Block& block);
 
     const Tables* tables = nullptr;
     double sampleRate = 44100.0;

@@ -59,7 +59,7 @@ void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, d
     block.right = laneRight.data();
     block.cutoffMod = laneCutoff.data();
     block.frames = frames;
-    const bool sourceLanes = kernel == SimdKernel::AVX2 && isSimdKernelAvailable(kernel);
+    const bool sourceLanes = kernel >= SimdKernel::AVX2 && isSimdKernelAvailable(SimdKernel::AVX2);
     for (int j = 0; j < lanes;) {
         const Voice::Sources out{
             laneLeft.data() + j,      laneRight.data() + j, laneCutoff.data() + j, laneAmp.data() + j, kLanes,

@@ -148,7 +148,7 @@ class VoiceGroupKernel : public testing::TestWithParam<std::tuple<SimdKernel, un
 
 TEST_P(VoiceGroupKernel, RendersBitForBitWhatTheVoicesRenderOneByOne) {
     const auto [kernel, seed, onePatch] = GetParam();
-    if (!isSimdKernelAvailable(kernel)) GTEST_SKIP() << "this processor has no AVX2";
+    if (!isSimdKernelAvailable(kernel)) GTEST_SKIP() << "this processor lacks the instructions";
     const Bank reference(seed, SimdKernel::Scalar, onePatch);
     const Bank lanes(seed, kernel, onePatch);
 
@@ -161,7 +161,8 @@ TEST_P(VoiceGroupKernel, RendersBitForBitWhatTheVoicesRenderOneByOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, VoiceGroupKernel,
-                         testing::Combine(testing::Values(SimdKernel::SSE2, SimdKernel::AVX2),
+                         testing::Combine(testing::Values(SimdKernel::SSE2, SimdKernel::AVX2,
+                                                          SimdKernel::AVX512),
                                           testing::Values(0u, 2u, 3u, 26u), testing::Bool()));
 
 } // namespace
