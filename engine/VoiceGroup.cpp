@@ -52,6 +52,13 @@ void VoiceGroup::drawNoise(std::span<Voice> voices, int frames) {
     }
 }
 
+template <int kCount>
+std::array<Voice*, kCount> VoiceGroup::voiceGroup(std::span<Voice> voices, int first) const {
+    std::array<Voice*, kCount> group{};
+    for (int g = 0; g < kCount; ++g) group[g] = &voices[active[first + g]];
+    return group;
+}
+
 void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, double* right, int frames) {
     const int lanes = std::min(kLanes, activeCount - first);
     DCF::Block block;
@@ -59,26 +66,24 @@ void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, d
     block.right = laneRight.data();
     block.cutoffMod = laneCutoff.data();
     block.frames = frames;
-    const bool sourceLanes = kernel >= SimdKernel::AVX2 && isSimdKernelAvailable(SimdKernel::AVX2);
+    const bool eightWide = kernel == SimdKernel::AVX512 && isSimdKernelAvailable(kernel);
+    const bool fourWide = kernel >= SimdKernel::AVX2 && isSimdKernelAvailable(SimdKernel::AVX2);
     for (int j = 0; j < lanes;) {
         const Voice::Sources out{
             laneLeft.data() + j,      laneRight.data() + j, laneCutoff.data() + j, laneAmp.data() + j, kLanes,
             noise.data() + first + j, activeCount};
-        if (sourceLanes && j + VoiceLanes::kCount <= lanes) {
-            std::array<Voice*, VoiceLanes::kCount> group{};
-            for (int g = 0; g < VoiceLanes::kCount; ++g) {
-                group[g] = &voices[active[first + j + g]];
-                block.filters[j + g] = &group[g]->getFilter();
-            }
-            VoiceLanes::renderSources(group, out, frames);
-            j += VoiceLanes::kCount;
+        if (eightWide && j + 8 <= lanes) {
+            VoiceLanes::renderSources(voiceGroup<8>(voices, first + j), out, frames);
+            j += 8;
+        } else if (fourWide && j + 4 <= lanes) {
+            VoiceLanes::renderSources(voiceGroup<4>(voices, first + j), out, frames);
+            j += 4;
         } else {
-            Voice& voice = voices[active[first + j]];
-            block.filters[j] = &voice.getFilter();
-            voice.renderSources(out, frames);
+            voices[active[first + j]].renderSources(out, frames);
             ++j;
         }
     }
+    for (int j = 0; j < lanes; ++j) block.filters[j] = &voices[active[first + j]].getFilter();
     for (int j = lanes; j < kLanes; ++j) {
         for (int s = 0; s < frames; ++s) {
             laneLeft[s * kLanes + j] = laneRight[s * kLanes + j] = 0.0;

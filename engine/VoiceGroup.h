@@ -30,6 +30,9 @@ private:
     static constexpr int kFrames = DCF::kMaxBlockFrames;
 
     void drawNoise(std::span<Voice> voices, int frames);
+    // The kCount sounding voices from active[first] on.
+    template <int kCount>
+    std::array<Voice*, kCount> voiceGroup(std::span<Voice> voices, int first) const;
     // Voices active[first] on, at most kLanes of them.
     void renderLanes(std::span<Voice> voices, int first, double* left, double* right, int frames);
 

@@ -1,0 +1,24 @@
+#include "engine/VoiceLanes.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <immintrin.h>
+#include <optional>
+#include <utility>
+
+// Everything below runs only where the caller found AVX-512. Every other header comes first, so that its
+// inline functions keep the baseline instruction set wherever the linker picks their copies.
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f,avx512dq,avx512vl,avx512bw")
+// The vectors never cross a call that is not inlined, so how they would be passed without AVX is moot.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#include "engine/VoiceLanesKernel.h"
+
+void VoiceLanes::renderSources(const std::array<Voice*, 8>& voices, const Voice::Sources& out, int frames) {
+    Kernel<8>::render(voices, out, frames);
+}
+
+#pragma GCC pop_options
