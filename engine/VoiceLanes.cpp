@@ -10,8 +10,12 @@
 
 // Everything below runs only where the caller found AVX2. Every other header comes first, so that its
 // inline functions keep the baseline instruction set wherever the linker picks their copies.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 // The vectors never cross a call that is not inlined, so how they would be passed without AVX is moot.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -21,4 +25,8 @@ void VoiceLanes::renderSources(const std::array<Voice*, 4>& voices, const Voice:
     Kernel<4>::render(voices, out, frames);
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif

@@ -10,8 +10,13 @@
 
 // Everything below runs only where the caller found AVX-512. Every other header comes first, so that its
 // inline functions keep the baseline instruction set wherever the linker picks their copies.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512dq,avx512vl,avx512bw"))),             \
+                             apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512dq,avx512vl,avx512bw")
+#endif
 // The vectors never cross a call that is not inlined, so how they would be passed without AVX is moot.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -21,4 +26,8 @@ void VoiceLanes::renderSources(const std::array<Voice*, 8>& voices, const Voice:
     Kernel<8>::render(voices, out, frames);
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif

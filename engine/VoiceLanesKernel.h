@@ -344,10 +344,19 @@ struct VoiceLanes::Kernel {
             return __builtin_convertvector(__builtin_convertvector(scaled, F), D);
         }
 
+        template <size_t... j>
+        [[gnu::always_inline]] static D gather(const std::array<const int16_t*, kLanes>& waves, U at,
+                                               std::index_sequence<j...>) {
+            return toSamples(I{waves[j][at[j]]...});
+        }
         [[gnu::always_inline]] static D gather(const std::array<const int16_t*, kLanes>& waves, U at) {
-            return toSamples([&]<size_t... j>(std::index_sequence<j...>) [[gnu::always_inline]] {
-                return I{waves[j][at[j]]...};
-            }(std::make_index_sequence<kLanes>{}));
+            return gather(waves, at, std::make_index_sequence<kLanes>{});
+        }
+
+        // Each lane through its own oscillator's code, where the lanes read their tables in different ways.
+        template <size_t... j>
+        [[gnu::always_inline]] D readEach(U position, std::index_sequence<j...>) const {
+            return D{osc[j]->read(position[j])...};
         }
 
         // Oscillator::read in every lane; silent lanes give 0.
@@ -369,10 +378,7 @@ struct VoiceLanes::Kernel {
                 out = gather(samplesA, position);
                 break;
             case Reading::Mixed:
-                out = [&]<size_t... j>(std::index_sequence<j...>) [[gnu::always_inline]] {
-                    return D{osc[j]->read(position[j])...};
-                }
-                (std::make_index_sequence<kLanes>{});
+                out = readEach(position, std::make_index_sequence<kLanes>{});
                 break;
             }
             return allSounding ? out : select(sounding, out, D{});
