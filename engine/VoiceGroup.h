@@ -7,10 +7,10 @@
 #include <array>
 #include <span>
 
-// The voices of an instrument rendered together: each active voice's envelopes, oscillators and mixer
-// one voice after another, then the filters of up to eight voices side by side in SIMD lanes, then
-// their sum in voice order. Every output sample is bit for bit what Voice::process gives called for
-// each voice in turn, which is what the scalar kernel does.
+// The voices of an instrument rendered together: the sounding voices' envelopes, oscillators and mixer
+// four or eight at a time in SIMD lanes (VoiceLanes; one voice after another without AVX2), then the
+// filters of up to eight voices side by side, then their sum in voice order. Every output sample is bit
+// for bit what Voice::process gives called for each voice in turn, which is what the scalar kernel does.
 class VoiceGroup {
 public:
     static constexpr int kMaxVoices = 64;
