@@ -72,12 +72,12 @@ void VoiceGroup::renderLanes(std::span<Voice> voices, int first, double* left, d
         const Voice::Sources out{
             laneLeft.data() + j,      laneRight.data() + j, laneCutoff.data() + j, laneAmp.data() + j, kLanes,
             noise.data() + first + j, activeCount};
-        if (eightWide && j + 8 <= lanes) {
-            VoiceLanes::renderSources(voiceGroup<8>(voices, first + j), out, frames);
-            j += 8;
-        } else if (fourWide && j + 4 <= lanes) {
-            VoiceLanes::renderSources(voiceGroup<4>(voices, first + j), out, frames);
-            j += 4;
+        if (eightWide && j + VoiceLanes::kAVX512Voices <= lanes) {
+            VoiceLanes::renderSources(voiceGroup<VoiceLanes::kAVX512Voices>(voices, first + j), out, frames);
+            j += VoiceLanes::kAVX512Voices;
+        } else if (fourWide && j + VoiceLanes::kAVX2Voices <= lanes) {
+            VoiceLanes::renderSources(voiceGroup<VoiceLanes::kAVX2Voices>(voices, first + j), out, frames);
+            j += VoiceLanes::kAVX2Voices;
         } else {
             voices[active[first + j]].renderSources(out, frames);
             ++j;

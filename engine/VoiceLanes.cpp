@@ -21,8 +21,9 @@
 
 #include "engine/VoiceLanesKernel.h"
 
-void VoiceLanes::renderSources(const std::array<Voice*, 4>& voices, const Voice::Sources& out, int frames) {
-    Kernel<4>::render(voices, out, frames);
+void VoiceLanes::renderSources(const std::array<Voice*, kAVX2Voices>& voices, const Voice::Sources& out,
+                               int frames) {
+    Kernel<kAVX2Voices>::render(voices, out, frames);
 }
 
 #if defined(__clang__)

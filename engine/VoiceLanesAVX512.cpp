@@ -22,8 +22,9 @@
 
 #include "engine/VoiceLanesKernel.h"
 
-void VoiceLanes::renderSources(const std::array<Voice*, 8>& voices, const Voice::Sources& out, int frames) {
-    Kernel<8>::render(voices, out, frames);
+void VoiceLanes::renderSources(const std::array<Voice*, kAVX512Voices>& voices, const Voice::Sources& out,
+                               int frames) {
+    Kernel<kAVX512Voices>::render(voices, out, frames);
 }
 
 #if defined(__clang__)

@@ -294,13 +294,10 @@ struct VoiceLanes::Kernel {
             enabledWide[j] = truth(on);
             const bool sounds = on && !o.muted;
             sounding[j] = truth(sounds);
-            anyEnabled |= on;
-            anySounding |= sounds;
             for (int from = 0; from < Voice::kNumOscillators; ++from) {
                 if (o.syncSource != &voice.osc[from]) continue;
                 syncFrom[from][j] = -1;
                 syncIndex[j] = from;
-                synced = true;
             }
             // A silent lane reads whatever the others read: its result is thrown away.
             if (sounds) reading = !reading || *reading == readingOf(o) ? readingOf(o) : Reading::Mixed;
@@ -322,8 +319,11 @@ struct VoiceLanes::Kernel {
         }
 
         void finish() {
+            anyEnabled = any(enabledWide);
             allEnabled = all(enabledWide);
+            anySounding = any(sounding);
             allSounding = all(sounding);
+            synced = any(widen(syncFrom[0] | syncFrom[1] | syncFrom[2]));
         }
 
         void store(int j) const {
@@ -433,7 +433,6 @@ struct VoiceLanes::Kernel {
             }
             hasNoise[j] = truth(v.noiseSource != nullptr);
             xMode[j] = truth(v.xMode);
-            anyXMode |= v.xMode;
             for (int k = 0; k < Voice::kNumOscillators; ++k) xModeOsc[k][j] = truth(v.xModeOsc == k);
             xLevel[j] = v.levels[v.xModeOsc];
             xPanLeft[j] = v.panLeft[v.xModeOsc];
@@ -449,6 +448,7 @@ struct VoiceLanes::Kernel {
         }
         cutoffMod.finish();
         allNoise = all(hasNoise);
+        anyXMode = any(xMode);
     }
 
     void store(const Envelopes& env) const {
